@@ -1,0 +1,82 @@
+#pragma once
+// The automation surface: every Word object, real or embedded, answers
+// get/put/call by member name, as late-bound IDispatch does.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "host/value.h"
+
+namespace tarnwell::host {
+
+class Object {
+ public:
+  virtual ~Object() = default;
+  virtual Value get(std::string_view name, const Args& args = {}) = 0;
+  virtual void put(std::string_view name, const Value& value, const Args& args = {}) = 0;
+  virtual Value call(std::string_view name, const Args& args = {}) = 0;
+};
+
+// Makes the N-th use of a member fail with a chosen Word error number, so that
+// tests can drive every error branch of the code that calls Word.
+class FaultPlan {
+ public:
+  // member is "Class.Member" (for example "Document.Save") or just "Member";
+  // nth counts from 1 over all uses of that member after arming.
+  void fail(std::string member, int nth, int32_t number);
+  void clear() { rules_.clear(); }
+  // Called by objects before each use; raises the planned HostError.
+  void check(std::string_view class_name, std::string_view member);
+
+ private:
+  struct Rule {
+    std::string member;
+    int nth;
+    int32_t number;
+    int seen = 0;
+  };
+  std::vector<Rule> rules_;
+};
+
+// A base for objects whose members are a table of handlers. Member names are
+// matched without regard to case, as COM does; an unknown name raises 438.
+class DispatchObject : public Object, public std::enable_shared_from_this<DispatchObject> {
+ public:
+  using Getter = std::function<Value(const Args&)>;
+  using Putter = std::function<void(const Value&, const Args&)>;
+  using Method = std::function<Value(const Args&)>;
+
+  explicit DispatchObject(std::string class_name, std::shared_ptr<FaultPlan> faults = nullptr);
+
+  Value get(std::string_view name, const Args& args = {}) override;
+  void put(std::string_view name, const Value& value, const Args& args = {}) override;
+  Value call(std::string_view name, const Args& args = {}) override;
+
+  const std::string& class_name() const { return class_name_; }
+
+ protected:
+  void property(std::string name, Getter get, Putter put = nullptr);
+  void method(std::string name, Method m);
+
+ private:
+  struct Member {
+    Getter get;
+    Putter put;
+    Method call;
+  };
+  Member* find(std::string_view name);
+
+  std::string class_name_;
+  std::shared_ptr<FaultPlan> faults_;
+  std::map<std::string, Member, std::less<>> members_;  // keyed lower case
+};
+
+// Argument helpers for implementers: the i-th argument, or a default when it
+// is absent or Missing.
+const Value& arg(const Args& args, size_t i);
+bool has_arg(const Args& args, size_t i);
+
+}  // namespace tarnwell::host

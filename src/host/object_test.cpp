@@ -1,0 +1,99 @@
+#include "host/object.h"
+
+#include <gtest/gtest.h>
+
+#include "host/collection.h"
+#include "host/host_error.h"
+#include "host/word.h"
+
+namespace tarnwell::host {
+namespace {
+
+int32_t error_of(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const HostError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+class Counter : public DispatchObject {
+ public:
+  explicit Counter(std::shared_ptr<FaultPlan> faults = nullptr) : DispatchObject("Counter", faults) {
+    property("Value", [this](const Args&) { return Value(value_); },
+             [this](const Value& v, const Args&) { value_ = v.as_int(); });
+    method("Bump", [this](const Args& a) {
+      value_ += has_arg(a, 0) ? a[0].as_int() : 1;
+      return Value(value_);
+    });
+  }
+  int32_t value_ = 0;
+};
+
+TEST(DispatchObject, MembersAreFoundWithoutRegardToCase) {
+  Counter c;
+  c.put("VALUE", 4);
+  EXPECT_EQ(c.get("value").as_int(), 4);
+  EXPECT_EQ(c.call("bump").as_int(), 5);
+  EXPECT_EQ(c.call("Bump", {Value::missing()}).as_int(), 6) << "a missing argument takes its default";
+  EXPECT_EQ(c.call("Bump", {10}).as_int(), 16);
+}
+
+TEST(DispatchObject, UnknownMembersAndReadOnlyPutsRaise438) {
+  Counter c;
+  EXPECT_EQ(error_of([&] { c.get("Nope"); }), kErrNoSuchMember);
+  EXPECT_EQ(error_of([&] { c.put("Bump", 1); }), kErrNoSuchMember);
+}
+
+TEST(FaultPlan, FailsOnlyTheNthUseOfTheNamedMember) {
+  auto plan = std::make_shared<FaultPlan>();
+  plan->fail("Counter.Bump", 2, kErrWordBuffersFull);
+  plan->fail("Value", 1, kErrServerFault);
+  Counter c(plan);
+  EXPECT_EQ(error_of([&] { c.call("Bump"); }), 0);
+  EXPECT_EQ(error_of([&] { c.call("Bump"); }), kErrWordBuffersFull);
+  EXPECT_EQ(error_of([&] { c.call("Bump"); }), 0);
+  EXPECT_EQ(error_of([&] { c.get("Value"); }), kErrServerFault);
+  EXPECT_EQ(error_of([&] { c.get("Value"); }), 0);
+  EXPECT_EQ(c.value_, 2) << "the failing call must not have run";
+}
+
+TEST(Value, CoercesAsVbDoes) {
+  EXPECT_EQ(Value(true).as_int(), -1);
+  EXPECT_EQ(Value(2.5).as_int(), 2) << "halves round to even";
+  EXPECT_EQ(Value(3.5).as_int(), 4);
+  EXPECT_EQ(Value(" 12 ").as_int(), 12);
+  EXPECT_EQ(Value(7).as_string(), "7");
+  EXPECT_EQ(Value().as_string(), "");
+  EXPECT_EQ(error_of([] { Value("x").as_int(); }), kErrTypeMismatch);
+  EXPECT_EQ(error_of([] { Value(Value::missing()).as_string(); }), kErrTypeMismatch);
+  EXPECT_EQ(Value().as_object(), nullptr);
+}
+
+class FakeList : public DispatchObject {
+ public:
+  FakeList() : DispatchObject("List") {
+    property("Count", [this](const Args&) { return Value(static_cast<int32_t>(names_.size())); });
+    method("Item", [this](const Args& a) -> Value {
+      int32_t i = a.at(0).as_int();
+      if (i < 1 || i > static_cast<int32_t>(names_.size())) throw HostError(kErrNoSuchCollectionMember, "gone");
+      auto c = std::make_shared<Counter>();
+      c->value_ = names_[static_cast<size_t>(i - 1)];
+      return Value(ObjectPtr(c));
+    });
+  }
+  std::vector<int32_t> names_{3, 1, 2};
+};
+
+TEST(Collections, EnumerateInOrderAndRaiseForMissingItems) {
+  FakeList list;
+  std::vector<int32_t> seen;
+  for (auto& o : items(list)) seen.push_back(o->get("Value").as_int());
+  EXPECT_EQ(seen, (std::vector<int32_t>{3, 1, 2}));
+  EXPECT_EQ(error_of([&] { item(list, 4); }), kErrNoSuchCollectionMember);
+  EXPECT_EQ(error_of([] { Document().Name(); }), kErrObjectNotSet);
+}
+
+}  // namespace
+}  // namespace tarnwell::host

@@ -1,0 +1,37 @@
+#pragma once
+// XML parts as pugixml documents: loaded with every node kept, saved raw, so
+// markup we do not model passes through unchanged.
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include <pugixml.hpp>
+
+namespace tarnwell::ooxml {
+
+inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+
+// Parses a part; raises host::HostError naming file and part, with the parse
+// error's description and offset, when it is malformed.
+void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file,
+             const std::string& part);
+std::string SaveXml(const pugi::xml_document& doc);
+
+// The prefix a namespace URI is bound to on the root element ("" for a default
+// namespace); falls back to fallback when the URI is not declared.
+std::string PrefixFor(const pugi::xml_node& root, std::string_view uri, std::string_view fallback);
+
+// Qualified-name helper: Q("w", "style") is "w:style"; Q("", "style") is "style".
+std::string Q(std::string_view prefix, std::string_view local);
+// The local part of a qualified name.
+std::string_view LocalName(std::string_view qname);
+
+// Inserts a new child named qname into parent at the place the schema orders
+// it: after every existing child whose local name stands before it in order,
+// before the first whose local name stands after it. Children not in order
+// keep their places. Returns the new child.
+pugi::xml_node InsertOrdered(pugi::xml_node parent, const std::string& qname,
+                             std::initializer_list<std::string_view> order);
+
+}  // namespace tarnwell::ooxml
