@@ -4,12 +4,17 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwell::ooxml {
 
 // Guards against hostile archives. Exceeding any of them fails the open.
+// They are checked against the bytes actually inflated, not the sizes the
+// archive declares. The largest real documents we have seen hold a few
+// hundred MiB of pictures in total; no single XML part comes near 256 MiB.
 struct Limits {
   uint64_t max_part_bytes = 256ull << 20;    // one part, inflated
   uint64_t max_total_bytes = 1024ull << 20;  // all parts, inflated
@@ -29,18 +34,46 @@ class Package {
   bool Has(const std::string& part) const;
   // The part's bytes; raises when absent.
   const std::string& Get(const std::string& part) const;
+  // Adds or replaces a part. Raises kErrBadFileName for a name that could
+  // not stand in a package (empty, absolute, "..", backslashes, a drive,
+  // or differing from an existing part only in case).
   void Set(const std::string& part, std::string bytes);
   void Remove(const std::string& part);
   // Part names in the order they stood in the archive, new ones last.
   std::vector<std::string> Names() const;
 
+  // The main document part: the target of the package's officeDocument
+  // relationship, else "word/document.xml".
+  std::string MainPart() const;
+  // The relationships part of a part: "word/_rels/document.xml.rels" for
+  // "word/document.xml", "_rels/.rels" for "" (the package itself).
+  static std::string RelsPartFor(const std::string& part);
+  // The part named by the first internal relationship of source (a part
+  // name, or "" for the package) whose type ends in "/" + type, for example
+  // Related("word/document.xml", "styles"). "" when there is none.
+  std::string Related(const std::string& source, std::string_view type) const;
+  // A relationship target resolved against the part that holds it
+  // ("../media/a.png" from "word/document.xml" is "media/a.png"); "" when
+  // it climbs above the package root.
+  static std::string ResolveTarget(const std::string& source, std::string_view target);
+
   // Writes the package to a temporary file beside path, then renames it over
   // path. On failure raises host::HostError and leaves path as it was.
+  // [Content_Types].xml goes first; parts that were stored uncompressed
+  // and are untouched stay so, the rest are deflated; entry times are fixed,
+  // so equal packages give equal files.
   void Save(const std::string& path) const;
+  // The archive Save would write, in memory.
+  std::string Serialize() const;
 
  private:
   std::vector<std::string> order_;
   std::map<std::string, std::string> parts_;
+  std::set<std::string> stored_;  // untouched parts the archive held uncompressed
 };
+
+// True when name can stand as a part name: relative, no "." or ".." segment,
+// no backslash, drive, empty segment or control character.
+bool IsSafePartName(std::string_view name);
 
 }  // namespace tarnwell::ooxml

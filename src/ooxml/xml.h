@@ -12,10 +12,14 @@ namespace tarnwell::ooxml {
 
 inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 
-// Parses a part; raises host::HostError naming file and part, with the parse
-// error's description and offset, when it is malformed.
+// Parses a part; raises host::HostError (kErrWordCannotOpenFile) naming file
+// and part, with the parse error's description and byte offset, when it is
+// malformed. Blanks, comments, processing instructions, line ends and the
+// declaration as written are kept, so SaveXml of an untouched part gives
+// back its bytes (a UTF-8 byte order mark aside).
 void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file,
              const std::string& part);
+// The document as UTF-8, unindented, with no declaration added.
 std::string SaveXml(const pugi::xml_document& doc);
 
 // The prefix a namespace URI is bound to on the root element ("" for a default
@@ -30,7 +34,8 @@ std::string_view LocalName(std::string_view qname);
 // Inserts a new child named qname into parent at the place the schema orders
 // it: after every existing child whose local name stands before it in order,
 // before the first whose local name stands after it. Children not in order
-// keep their places. Returns the new child.
+// keep their places, as do children with another prefix than qname's. A
+// name not in order goes last. Returns the new child.
 pugi::xml_node InsertOrdered(pugi::xml_node parent, const std::string& qname,
                              std::initializer_list<std::string_view> order);
 

@@ -1,0 +1,651 @@
+#include "ooxml/package.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <utility>
+
+#include <pugixml.hpp>
+
+#include "host/host_error.h"
+
+namespace tarnwell::ooxml {
+namespace {
+
+using host::HostError;
+
+constexpr const char* kContentTypes = "[Content_Types].xml";
+constexpr const char* kDefaultMain = "word/document.xml";
+
+[[noreturn]] void FailOpen(int32_t number, const std::string& path, const std::string& problem) {
+  throw HostError(number, "Cannot open \"" + path + "\": " + problem);
+}
+
+[[noreturn]] void FailSave(int32_t number, const std::string& path, const std::string& problem) {
+  throw HostError(number, "Cannot save \"" + path + "\": " + problem);
+}
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+bool EndsWith(std::string_view s, std::string_view tail) {
+  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+struct ZipCloser {
+  void operator()(zip_t* z) const { zip_discard(z); }
+};
+using ZipPtr = std::unique_ptr<zip_t, ZipCloser>;
+
+struct ZipFileCloser {
+  void operator()(zip_file_t* f) const { zip_fclose(f); }
+};
+using ZipFilePtr = std::unique_ptr<zip_file_t, ZipFileCloser>;
+
+struct SourceFree {
+  void operator()(zip_source_t* s) const { zip_source_free(s); }
+};
+using SourcePtr = std::unique_ptr<zip_source_t, SourceFree>;
+
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() { reset(); }
+  Fd(Fd&& other) noexcept : fd_(other.release()) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+  void reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string ZipMessage(int code) {
+  zip_error_t e;
+  zip_error_init_with_code(&e, code);
+  std::string text = zip_error_strerror(&e);
+  zip_error_fini(&e);
+  return text;
+}
+
+// The first bytes tell a Word 97-2003 file or an RTF file saved under a
+// Word extension from a package, so the user learns what to do about it.
+void CheckSignature(int fd, const std::string& path) {
+  unsigned char head[8] = {};
+  ssize_t got = ::pread(fd, head, sizeof head, 0);
+  if (got < 0) FailOpen(host::kErrPathFileAccess, path, std::string("the file cannot be read (") + std::strerror(errno) + ").");
+  static constexpr unsigned char kOle[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+  if (got == 8 && std::memcmp(head, kOle, 8) == 0) {
+    FailOpen(host::kErrWordCannotOpenFile, path,
+             "it is a binary Word 97-2003 document, which is not supported. Open it in Word and save "
+             "it as a .docx (or .dotx) document first.");
+  }
+  if (got >= 5 && std::memcmp(head, "{\\rtf", 5) == 0) {
+    FailOpen(host::kErrWordCannotOpenFile, path,
+             "it is an RTF document, which is not supported. Open it in Word and save it as a .docx "
+             "(or .dotx) document first.");
+  }
+  if (got < 4 || head[0] != 'P' || head[1] != 'K') {
+    FailOpen(host::kErrWordCannotOpenFile, path, "it is not a Word document (.docx package).");
+  }
+}
+
+int32_t NumberForOpenErrno(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return host::kErrFileNotFound;
+    case EACCES:
+    case EPERM:
+      return host::kErrPermissionDenied;
+    case ENAMETOOLONG:
+    case ELOOP:
+      return host::kErrBadFileName;
+    default:
+      return host::kErrPathFileAccess;
+  }
+}
+
+std::string ProblemForOpenErrno(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return "the file does not exist.";
+    case EACCES:
+    case EPERM:
+      return "permission denied; the file cannot be read.";
+    default:
+      return std::string("the file cannot be read (") + std::strerror(err) + ").";
+  }
+}
+
+Fd OpenForReading(const std::string& path) {
+  if (path.empty()) FailOpen(host::kErrBadFileName, path, "no file name was given.");
+  // Non-blocking so that a FIFO named like a document cannot hang us.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) {
+    int err = errno;
+    FailOpen(NumberForOpenErrno(err), path, ProblemForOpenErrno(err));
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) FailOpen(host::kErrPathFileAccess, path, std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) FailOpen(host::kErrPathFileAccess, path, "it is a folder, not a file.");
+  if (!S_ISREG(st.st_mode)) FailOpen(host::kErrPathFileAccess, path, "it is not a regular file.");
+  if (st.st_size == 0) FailOpen(host::kErrWordCannotOpenFile, path, "the file is empty.");
+  int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// Reads one entry in chunks, so that a part inflating past its declared size
+// is stopped at the limit instead of filling memory.
+std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const std::string& path,
+                      const Limits& limits, uint64_t& total) {
+  const std::string name = st.name;
+  auto too_big = [&](uint64_t size) {
+    if (size > limits.max_part_bytes) {
+      FailOpen(host::kErrWordCannotOpenFile, path,
+               "part " + Quoted(name) + " inflates to more than " + std::to_string(limits.max_part_bytes) +
+                   " bytes; the package is refused as a possible zip bomb.");
+    }
+    if (total + size > limits.max_total_bytes) {
+      FailOpen(host::kErrWordCannotOpenFile, path,
+               "the parts inflate to more than " + std::to_string(limits.max_total_bytes) +
+                   " bytes in all; the package is refused as a possible zip bomb.");
+    }
+  };
+  if (st.valid & ZIP_STAT_SIZE) too_big(st.size);
+
+  ZipFilePtr file(zip_fopen_index(za, index, 0));
+  if (!file) {
+    int code = zip_error_code_zip(zip_get_error(za));
+    if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP) {
+      FailOpen(host::kErrWordCannotOpenFile, path, "part " + Quoted(name) + " is encrypted.");
+    }
+    if (code == ZIP_ER_COMPNOTSUPP) {
+      FailOpen(host::kErrWordCannotOpenFile, path,
+               "part " + Quoted(name) + " uses a compression method that is not supported.");
+    }
+    FailOpen(host::kErrWordCannotOpenFile, path,
+             "part " + Quoted(name) + " cannot be read (" + ZipMessage(code) + ").");
+  }
+
+  std::string bytes;
+  if (st.valid & ZIP_STAT_SIZE) bytes.reserve(static_cast<size_t>(st.size));
+  char chunk[64 * 1024];
+  for (;;) {
+    zip_int64_t got = zip_fread(file.get(), chunk, sizeof chunk);
+    if (got < 0) {
+      int code = zip_error_code_zip(zip_file_get_error(file.get()));
+      FailOpen(host::kErrWordCannotOpenFile, path,
+               "part " + Quoted(name) + " is damaged (" + ZipMessage(code) + ").");
+    }
+    if (got == 0) break;
+    too_big(bytes.size() + static_cast<uint64_t>(got));
+    bytes.append(chunk, static_cast<size_t>(got));
+  }
+  total += bytes.size();
+  return bytes;
+}
+
+// The target of the package's officeDocument relationship, "" when there is
+// none or _rels/.rels cannot be read.
+std::string OfficeDocumentTarget(const Package& pkg) {
+  return pkg.Related("", "officeDocument");
+}
+
+time_t FixedEntryTime() {
+  // libzip stores local time, so midnight 1 January 1980 is asked for in
+  // local time: the earliest date a zip entry can hold, the same everywhere.
+  std::tm tm{};
+  tm.tm_year = 80;
+  tm.tm_mon = 0;
+  tm.tm_mday = 1;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+int32_t NumberForWriteErrno(int err) {
+  switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return host::kErrDiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return host::kErrPermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+      return host::kErrPathNotFound;
+    default:
+      return host::kErrCannotSaveFile;
+  }
+}
+
+std::string ProblemForWriteErrno(int err) {
+  switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return "the disk is full.";
+    case EACCES:
+    case EPERM:
+      return "permission denied; the folder cannot be written to.";
+    case EROFS:
+      return "the folder is on a read-only file system.";
+    case ENOENT:
+    case ENOTDIR:
+      return "the folder does not exist.";
+    default:
+      return std::string("the file cannot be written (") + std::strerror(err) + ").";
+  }
+}
+
+std::string RandomSuffix() {
+  static thread_local std::mt19937_64 gen{std::random_device{}()};
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string s;
+  for (int i = 0; i < 8; ++i) s += kDigits[gen() % 36];
+  return s;
+}
+
+// Removes the temporary file unless the save got as far as the rename.
+class TempFile {
+ public:
+  TempFile(const std::string& target, const std::string& folder, const std::string& base, mode_t mode) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string candidate = folder + "/.~" + base + "." + RandomSuffix() + ".tmp";
+      int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      if (fd >= 0) {
+        fd_ = fd;
+        path_ = candidate;
+        return;
+      }
+      if (errno != EEXIST) {
+        int err = errno;
+        FailSave(NumberForWriteErrno(err), target, ProblemForWriteErrno(err));
+      }
+    }
+    FailSave(host::kErrCannotSaveFile, target, "no temporary file could be made beside it.");
+  }
+  ~TempFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  int fd() const { return fd_; }
+  const std::string& path() const { return path_; }
+  // Closes the file; errno is kept when it fails.
+  bool Close() {
+    int fd = std::exchange(fd_, -1);
+    return ::close(fd) == 0;
+  }
+  void Keep() { path_.clear(); }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+void WriteAll(int fd, const std::string& bytes, const std::string& target) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      FailSave(NumberForWriteErrno(err), target, ProblemForWriteErrno(err));
+    }
+    done += static_cast<size_t>(n);
+  }
+}
+
+[[noreturn]] void BuildFailed(zip_t* za, const std::string& what) {
+  throw HostError(host::kErrCannotSaveFile,
+                  "The package could not be built: " + what + " (" + zip_strerror(za) + ").");
+}
+
+}  // namespace
+
+bool IsSafePartName(std::string_view name) {
+  if (name.empty() || name.front() == '/' || name.back() == '/') return false;
+  if (name.size() >= 2 && name[1] == ':' &&
+      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'))) {
+    return false;
+  }
+  for (unsigned char c : name) {
+    if (c == '\\' || c < 0x20 || c == 0x7F) return false;
+  }
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find('/', start);
+    if (end == std::string_view::npos) end = name.size();
+    std::string_view segment = name.substr(start, end - start);
+    if (segment.empty() || segment == "." || segment == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+Package Package::Open(const std::string& path, const Limits& limits) {
+  Fd fd = OpenForReading(path);
+  CheckSignature(fd.get(), path);
+
+  int code = 0;
+  ZipPtr za(zip_fdopen(fd.get(), 0, &code));
+  if (!za) {
+    switch (code) {
+      case ZIP_ER_NOZIP:
+        FailOpen(host::kErrWordCannotOpenFile, path, "it is not a Word document (not a zip package).");
+      case ZIP_ER_INCONS:
+        FailOpen(host::kErrWordCannotOpenFile, path, "the zip package is damaged.");
+      case ZIP_ER_MEMORY:
+        FailOpen(host::kErrOutOfMemory, path, "out of memory.");
+      default:
+        FailOpen(host::kErrWordCannotOpenFile, path, "the zip package cannot be read (" + ZipMessage(code) + ").");
+    }
+  }
+  fd.release();  // libzip owns it now
+
+  zip_int64_t count = zip_get_num_entries(za.get(), 0);
+  if (count < 0) FailOpen(host::kErrWordCannotOpenFile, path, "the zip package cannot be read.");
+  if (static_cast<uint64_t>(count) > limits.max_parts) {
+    FailOpen(host::kErrWordCannotOpenFile, path,
+             "it holds " + std::to_string(count) + " entries, more than the " + std::to_string(limits.max_parts) +
+                 " allowed; the package is refused as a possible zip bomb.");
+  }
+
+  Package pkg;
+  std::set<std::string> folded;
+  uint64_t total = 0;
+  for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(za.get(), i, 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
+      FailOpen(host::kErrWordCannotOpenFile, path, "entry " + std::to_string(i) + " cannot be read.");
+    }
+    std::string name = st.name;
+    // Folder entries that some zip tools add are not parts.
+    if (!name.empty() && name.back() == '/' && (!(st.valid & ZIP_STAT_SIZE) || st.size == 0) &&
+        IsSafePartName(std::string_view(name).substr(0, name.size() - 1))) {
+      continue;
+    }
+    if (!IsSafePartName(name)) {
+      FailOpen(host::kErrWordCannotOpenFile, path,
+               "entry " + Quoted(name) + " has a name that would lead out of the package.");
+    }
+    // Part names are compared without regard to case.
+    if (!folded.insert(Lower(name)).second) {
+      FailOpen(host::kErrWordCannotOpenFile, path, "the package holds entry " + Quoted(name) + " twice.");
+    }
+    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
+      FailOpen(host::kErrWordCannotOpenFile, path, "part " + Quoted(name) + " is encrypted.");
+    }
+    std::string bytes = ReadEntry(za.get(), i, st, path, limits, total);
+    if ((st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_STORE) pkg.stored_.insert(name);
+    pkg.order_.push_back(name);
+    pkg.parts_.emplace(std::move(name), std::move(bytes));
+  }
+
+  std::string main = pkg.MainPart();
+  if (!pkg.Has(main)) {
+    FailOpen(host::kErrWordCannotOpenFile, path,
+             "it is not a Word document: the package has no main document part (word/document.xml).");
+  }
+  return pkg;
+}
+
+bool Package::Has(const std::string& part) const { return parts_.count(part) != 0; }
+
+const std::string& Package::Get(const std::string& part) const {
+  auto it = parts_.find(part);
+  if (it == parts_.end()) {
+    throw HostError(host::kErrNoSuchCollectionMember, "The package has no part " + Quoted(part) + ".");
+  }
+  return it->second;
+}
+
+void Package::Set(const std::string& part, std::string bytes) {
+  if (!IsSafePartName(part)) {
+    throw HostError(host::kErrBadFileName, "The part name " + Quoted(part) + " cannot stand in a package.");
+  }
+  auto it = parts_.find(part);
+  if (it == parts_.end()) {
+    std::string folded = Lower(part);
+    for (const auto& name : order_) {
+      if (Lower(name) == folded) {
+        throw HostError(host::kErrBadFileName,
+                        "The part name " + Quoted(part) + " differs only in case from " + Quoted(name) + ".");
+      }
+    }
+    order_.push_back(part);
+    parts_.emplace(part, std::move(bytes));
+  } else {
+    it->second = std::move(bytes);
+  }
+  stored_.erase(part);
+}
+
+void Package::Remove(const std::string& part) {
+  if (parts_.erase(part) == 0) return;
+  order_.erase(std::find(order_.begin(), order_.end(), part));
+  stored_.erase(part);
+}
+
+std::vector<std::string> Package::Names() const { return order_; }
+
+std::string Package::MainPart() const {
+  std::string target = OfficeDocumentTarget(*this);
+  if (!target.empty() && Has(target)) return target;
+  return kDefaultMain;
+}
+
+std::string Package::RelsPartFor(const std::string& part) {
+  size_t slash = part.rfind('/');
+  std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
+  std::string file = slash == std::string::npos ? part : part.substr(slash + 1);
+  return folder + "_rels/" + file + ".rels";
+}
+
+std::string Package::ResolveTarget(const std::string& source, std::string_view target) {
+  std::vector<std::string> segments;
+  if (!target.empty() && target.front() == '/') {
+    target.remove_prefix(1);
+  } else {
+    size_t slash = source.rfind('/');
+    if (slash != std::string::npos) {
+      std::string_view folder(source.data(), slash);
+      size_t start = 0;
+      while (start <= folder.size()) {
+        size_t end = std::min(folder.find('/', start), folder.size());
+        if (end > start) segments.emplace_back(folder.substr(start, end - start));
+        start = end + 1;
+      }
+    }
+  }
+  size_t start = 0;
+  while (start <= target.size()) {
+    size_t end = std::min(target.find('/', start), target.size());
+    std::string_view seg = target.substr(start, end - start);
+    if (seg == "..") {
+      if (segments.empty()) return "";
+      segments.pop_back();
+    } else if (!seg.empty() && seg != ".") {
+      segments.emplace_back(seg);
+    }
+    start = end + 1;
+  }
+  std::string out;
+  for (const auto& seg : segments) {
+    if (!out.empty()) out += '/';
+    out += seg;
+  }
+  return out;
+}
+
+std::string Package::Related(const std::string& source, std::string_view type) const {
+  auto rels = parts_.find(RelsPartFor(source));
+  if (rels == parts_.end()) return "";
+  pugi::xml_document doc;
+  if (!doc.load_buffer(rels->second.data(), rels->second.size())) return "";
+  std::string tail = "/" + std::string(type);
+  for (pugi::xml_node rel : doc.document_element().children()) {
+    std::string_view local = rel.name();
+    if (size_t colon = local.find(':'); colon != std::string_view::npos) local.remove_prefix(colon + 1);
+    if (local != "Relationship") continue;
+    if (std::string_view(rel.attribute("TargetMode").value()) == "External") continue;
+    if (!EndsWith(rel.attribute("Type").value(), tail)) continue;
+    return ResolveTarget(source, rel.attribute("Target").value());
+  }
+  return "";
+}
+
+std::string Package::Serialize() const {
+  if (parts_.empty()) throw HostError(host::kErrCannotSaveFile, "The package has no parts.");
+  zip_error_t error;
+  zip_error_init(&error);
+  SourcePtr buffer(zip_source_buffer_create(nullptr, 0, 0, &error));
+  if (!buffer) throw HostError(host::kErrOutOfMemory, "The package could not be built: out of memory.");
+  zip_source_keep(buffer.get());  // the archive releases it on close; we read it after
+  ZipPtr za(zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error));
+  if (!za) {
+    zip_source_free(buffer.get());  // undo the keep
+    throw HostError(host::kErrCannotSaveFile, std::string("The package could not be built (") +
+                                                  zip_error_strerror(&error) + ").");
+  }
+  auto fail = [&za](const std::string& what) { BuildFailed(za.get(), what); };
+
+  std::vector<const std::string*> names;
+  if (Has(kContentTypes)) names.push_back(&*std::find(order_.begin(), order_.end(), kContentTypes));
+  for (const auto& name : order_) {
+    if (name != kContentTypes) names.push_back(&name);
+  }
+  const time_t when = FixedEntryTime();
+  for (const std::string* name : names) {
+    const std::string& bytes = parts_.at(*name);
+    zip_source_t* src = zip_source_buffer(za.get(), bytes.data(), bytes.size(), 0);
+    if (!src) BuildFailed(za.get(), "part " + Quoted(*name));
+    zip_int64_t index = zip_file_add(za.get(), name->c_str(), src, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+      zip_source_free(src);
+      fail("part " + Quoted(*name));
+    }
+    zip_int32_t method = stored_.count(*name) ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+    if (zip_set_file_compression(za.get(), static_cast<zip_uint64_t>(index), method, 0) != 0 ||
+        zip_file_set_mtime(za.get(), static_cast<zip_uint64_t>(index), when, 0) != 0) {
+      fail("part " + Quoted(*name));
+    }
+  }
+  if (zip_close(za.get()) != 0) fail("writing the archive");
+  za.release();
+
+  if (zip_source_open(buffer.get()) != 0) {
+    throw HostError(host::kErrCannotSaveFile, "The package could not be built: the archive cannot be read back.");
+  }
+  std::string out;
+  char chunk[64 * 1024];
+  for (;;) {
+    zip_int64_t got = zip_source_read(buffer.get(), chunk, sizeof chunk);
+    if (got < 0) {
+      zip_source_close(buffer.get());
+      throw HostError(host::kErrCannotSaveFile, "The package could not be built: the archive cannot be read back.");
+    }
+    if (got == 0) break;
+    out.append(chunk, static_cast<size_t>(got));
+  }
+  zip_source_close(buffer.get());
+  return out;
+}
+
+void Package::Save(const std::string& path) const {
+  namespace fs = std::filesystem;
+  if (path.empty()) FailSave(host::kErrBadFileName, path, "no file name was given.");
+  if (parts_.empty()) FailSave(host::kErrCannotSaveFile, path, "the package has no parts.");
+
+  // Saving through a link replaces the file it points at, not the link.
+  std::string target = path;
+  struct stat lst {};
+  if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    std::error_code ec;
+    fs::path resolved = fs::weakly_canonical(path, ec);
+    if (ec) FailSave(host::kErrPathFileAccess, path, "the link it names cannot be followed.");
+    target = resolved.string();
+  }
+
+  fs::path target_path(target);
+  std::string folder = target_path.parent_path().string();
+  if (folder.empty()) folder = ".";
+  std::string base = target_path.filename().string();
+  if (base.empty() || base == "." || base == "..") FailSave(host::kErrBadFileName, path, "it names a folder.");
+
+  struct stat folder_st {};
+  if (::stat(folder.c_str(), &folder_st) != 0) {
+    int err = errno;
+    FailSave(NumberForWriteErrno(err), path, ProblemForWriteErrno(err));
+  }
+  if (!S_ISDIR(folder_st.st_mode)) FailSave(host::kErrPathNotFound, path, "the folder does not exist.");
+
+  mode_t mode = 0666;  // narrowed by the umask for a new file
+  bool replacing = false;
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) FailSave(host::kErrPathFileAccess, path, "it is a folder.");
+    if (!S_ISREG(st.st_mode)) FailSave(host::kErrPathFileAccess, path, "it is not a regular file.");
+    // A file without write permission is read-only to us even where the
+    // system would let this user replace it, as Word's read-only attribute.
+    if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
+      FailSave(host::kErrPermissionDenied, path, "the file is read-only.");
+    }
+    replacing = true;
+    mode = st.st_mode & 07777;
+  }
+
+  std::string bytes = Serialize();
+
+  TempFile temp(path, folder, base, mode);
+  WriteAll(temp.fd(), bytes, path);
+  if (replacing) ::fchmod(temp.fd(), mode);
+  if (::fsync(temp.fd()) != 0) {
+    int err = errno;
+    FailSave(NumberForWriteErrno(err), path, ProblemForWriteErrno(err));
+  }
+  if (!temp.Close()) {
+    int err = errno;
+    FailSave(NumberForWriteErrno(err), path, ProblemForWriteErrno(err));
+  }
+  if (::rename(temp.path().c_str(), target.c_str()) != 0) {
+    int err = errno;
+    FailSave(err == EISDIR ? host::kErrPathFileAccess : NumberForWriteErrno(err), path,
+             err == EISDIR ? "it is a folder." : ProblemForWriteErrno(err));
+  }
+  temp.Keep();
+  // Makes the rename itself durable.
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+}  // namespace tarnwell::ooxml
