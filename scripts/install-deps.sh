@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, only those missing.
+# Usage: scripts/install-deps.sh [--windows]   (--windows adds the mingw-w64 compilers)
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libcli11-dev googletest libgtest-dev)
+if [[ "${1:-}" == "--windows" ]]; then
+  packages+=(g++-mingw-w64-x86-64-posix)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "Please run as root, or install: ${missing[*]}" >&2; exit 1; }
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

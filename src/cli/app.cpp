@@ -1,0 +1,101 @@
+#include "cli/app.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+#include "cli/commands.h"
+#include "host/host_error.h"
+
+namespace tarnwell::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::map<std::string, std::string> kBuilds = {
+    {"97", "8.0.0"}, {"00", "9.0.0"}, {"XP", "10.0.0"}, {"03", "11.0.0"}, {"07", "12.0.0"}};
+
+std::string ConfigHome() {
+  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return x;
+  if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.config";
+  return ".";
+}
+
+const char* kExitCodes =
+    "Exit codes:\n"
+    "  0  done\n"
+    "  1  refused or cancelled\n"
+    "  2  usage error\n"
+    "  3  a document could not be read or written\n";
+
+}  // namespace
+
+int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::istream& in,
+        bool stdin_is_terminal) {
+  (void)in;
+  CLI::App app{
+      "tarnwell: copy styles between Word documents (.docx, .dotx, .docm, .dotm).\n"
+      "Plays the add-in's dialog over an embedded Word engine that reads and writes the files."};
+  app.footer(kExitCodes);
+  app.require_subcommand(1);
+
+  GlobalOptions g;
+  std::string version = "03";
+  app.add_option("--normal", g.normal_template,
+                 "The Normal template (default: Normal.dot in $XDG_CONFIG_HOME/tarnwell, made blank when missing)");
+  app.add_option("--word-version", version, "The Word version the engine reports: 97, 00, XP, 03 or 07")
+      ->check(CLI::IsMember({"97", "00", "XP", "03", "07"}))
+      ->capture_default_str();
+  app.add_flag("--yes,-y", g.assume_yes, "Answer OK to every question");
+  app.add_flag("--verbose,-v", g.verbose, "Print status texts as progress");
+
+  std::vector<std::string> inspect_files;
+  auto* inspect = app.add_subcommand(
+      "inspect", "List each file's styles: NameLocal, Type, BaseStyle, NextParagraphStyle (tab-separated)");
+  inspect->add_option("FILE", inspect_files, "Documents or templates to read")->required();
+
+  std::string example_dir;
+  auto* example = app.add_subcommand("example", "Write example documents (source.docx, target.docx) into DIR");
+  example->add_option("DIR", example_dir, "Folder to write into (created when missing)")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    out << app.help();
+    return kExitDone;
+  } catch (const CLI::CallForAllHelp& e) {
+    out << app.help("", CLI::AppFormatMode::All);
+    return kExitDone;
+  } catch (const CLI::ParseError& e) {
+    err << "tarnwell: " << e.what() << "\n" << "Run 'tarnwell --help' for usage.\n";
+    return kExitUsage;
+  }
+
+  g.build = kBuilds.at(version);
+  if (g.normal_template.empty()) {
+    fs::path dir = fs::path(ConfigHome()) / "tarnwell";
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    g.normal_template = (dir / "Normal.dot").string();
+  }
+  g.answering = g.assume_yes ? TerminalUi::Answering::AssumeYes
+                : stdin_is_terminal ? TerminalUi::Answering::AskTerminal
+                                    : TerminalUi::Answering::NoTerminal;
+
+  try {
+    if (*inspect) return Inspect(g, inspect_files, out, err);
+    if (*example) return WriteExamples(example_dir, out);
+    return kExitUsage;
+  } catch (const host::HostError& e) {
+    err << "tarnwell: " << e.description() << "\n";
+    return kExitDocument;
+  } catch (const fs::filesystem_error& e) {
+    err << "tarnwell: " << e.what() << "\n";
+    return kExitDocument;
+  }
+}
+
+}  // namespace tarnwell::cli
