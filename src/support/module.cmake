@@ -1,0 +1,1 @@
+tarnwell_module(support DEPS tw_host tw_platform)

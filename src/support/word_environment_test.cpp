@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "host/host_error.h"
+#include "platform/fakes.h"
+#include "support/globals.h"
+#include "support/word_environment.h"
+
+namespace tarnwell::support {
+namespace {
+
+class WordEnvironmentTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetGlobals(); }
+  void TearDown() override { ResetGlobals(); }
+  platform::FakePlatform fake;
+};
+
+TEST_F(WordEnvironmentTest, WordVersionLabelsFollowTheMajorNumber) {
+  const std::pair<const char*, const char*> table[] = {
+      {"8", "97"}, {"9", "00"}, {"10", "XP"}, {"11", "03"}, {"12", "07"}};
+  for (const auto& [major, label] : table) {
+    fncSetWordVersion(major);
+    EXPECT_EQ(gWordVersion, label) << major;
+  }
+}
+
+TEST_F(WordEnvironmentTest, UnknownMajorNumberLeavesTheLabel) {
+  fncSetWordVersion("13");
+  EXPECT_EQ(gWordVersion, "");
+  fncSetWordVersion("11");
+  fncSetWordVersion("13");
+  fncSetWordVersion("1");
+  fncSetWordVersion("011");
+  fncSetWordVersion("");
+  EXPECT_EQ(gWordVersion, "03");
+}
+
+// A stand-in with a class name and a Build, for the reads that need only that.
+class NamedObject : public host::DispatchObject {
+ public:
+  NamedObject(std::string cls, std::string build) : DispatchObject(std::move(cls)) {
+    property("Build", [build](const host::Args&) { return host::Value(build); });
+  }
+};
+
+TEST_F(WordEnvironmentTest, ReadWordEnvironmentTakesTheTextBeforeTheFirstDot) {
+  fncReadWordEnvironment(host::Application(std::make_shared<NamedObject>("Application", "12.0.4518")));
+  EXPECT_EQ(gWordVersion, "07");
+  fncReadWordEnvironment(host::Application(std::make_shared<NamedObject>("Application", "10.1.11.0")));
+  EXPECT_EQ(gWordVersion, "XP");
+  fncReadWordEnvironment(host::Application(std::make_shared<NamedObject>("Application", "13.0.1")));
+  EXPECT_EQ(gWordVersion, "XP");
+}
+
+TEST_F(WordEnvironmentTest, ReadWordEnvironmentRaisesForNothingAndForAnUndottedBuild) {
+  try {
+    fncReadWordEnvironment(host::Application());
+    FAIL() << "no error";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrObjectNotSet);
+  }
+  try {
+    fncReadWordEnvironment(host::Application(std::make_shared<NamedObject>("Application", "11")));
+    FAIL() << "no error";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrInvalidProcedureCall);
+  }
+  EXPECT_EQ(gWordVersion, "");
+}
+
+TEST_F(WordEnvironmentTest, WordAppGetterPassesAnApplicationAndNothingSilently) {
+  EXPECT_FALSE(GetWordApp(fake.ui));
+  auto app = std::make_shared<NamedObject>("Application", "11.0.1");
+  SetWordApp(app);
+  EXPECT_EQ(GetWordApp(fake.ui).obj(), app);
+  EXPECT_TRUE(fake.ui.shown.empty());
+}
+
+TEST_F(WordEnvironmentTest, WordAppGetterRefusesAnotherObjectWithAMessage) {
+  SetWordApp(std::make_shared<NamedObject>("Document", "11.0.1"));
+  EXPECT_FALSE(GetWordApp(fake.ui));
+  ASSERT_EQ(fake.ui.shown.size(), 1u);
+  const auto& box = fake.ui.shown[0];
+  EXPECT_EQ(box.text.rfind(std::to_string(host::kErrTypeMismatch) + " ", 0), 0u) << box.text;
+  EXPECT_EQ(box.buttons, platform::Buttons::OK);
+}
+
+TEST_F(WordEnvironmentTest, ResetGlobalsForgetsEverything) {
+  SetWordApp(std::make_shared<NamedObject>("Application", "11.0"));
+  gActiveDoc = host::Document(std::make_shared<NamedObject>("Document", ""));
+  gDocsFolder = "a";
+  gScratchFolder = "b";
+  gWordVersion = "03";
+  gNormalDotOpened = true;
+  ResetGlobals();
+  EXPECT_FALSE(gWordApp);
+  EXPECT_FALSE(gActiveDoc);
+  EXPECT_EQ(gDocsFolder + gScratchFolder + gWordVersion, "");
+  EXPECT_FALSE(gNormalDotOpened);
+}
+
+}  // namespace
+}  // namespace tarnwell::support
