@@ -1,0 +1,237 @@
+#include "engine/commandbars.h"
+
+#include <gtest/gtest.h>
+
+#include "host/collection.h"
+#include "host/host_error.h"
+
+namespace tarnwell::engine {
+namespace {
+
+using host::Args;
+using host::ObjectPtr;
+using host::Value;
+
+const Value kMissing = Value::missing();
+
+int32_t ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const host::HostError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+class CommandBarsTest : public ::testing::Test {
+ protected:
+  void Make(ComAddInsEntry entry = ComAddInsEntry::Absent, bool menu_bar = true) {
+    CommandBarOptions options;
+    options.com_addins = entry;
+    options.menu_bar = menu_bar;
+    bars_ = CreateCommandBars(options, faults_);
+  }
+  host::Object& Bar(const std::string& name) { return host::deref(host::item(*bars_, name)); }
+  host::Object& Controls(const std::string& bar) { return host::deref(Bar(bar).get("Controls").as_object()); }
+  std::vector<std::string> Captions(const std::string& bar) {
+    std::vector<std::string> out;
+    for (const auto& c : host::items(Controls(bar))) out.push_back(c->get("Caption").as_string());
+    return out;
+  }
+
+  std::shared_ptr<host::FaultPlan> faults_ = std::make_shared<host::FaultPlan>();
+  ObjectPtr bars_;
+};
+
+TEST_F(CommandBarsTest, BarsAreFoundByNameWithoutRegardToCaseAndByIndex) {
+  Make();
+  EXPECT_EQ(host::count(*bars_), 3);
+  EXPECT_EQ(Bar("Format").get("Name").as_string(), "Format");
+  EXPECT_EQ(Bar("tools").get("Name").as_string(), "Tools");
+  EXPECT_EQ(host::deref(host::item(*bars_, 1)).get("Name").as_string(), "Menu Bar");
+  // The same bar object each time, so its Controls are one collection.
+  EXPECT_EQ(host::item(*bars_, "Format"), host::item(*bars_, 2));
+
+  EXPECT_EQ(ErrorOf([&] { host::item(*bars_, "Formats"); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(ErrorOf([&] { host::item(*bars_, 0); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(ErrorOf([&] { host::item(*bars_, 4); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(ErrorOf([&] { bars_->call("Item"); }), host::kErrArgumentNotOptional);
+}
+
+TEST_F(CommandBarsTest, MenuBarCanBeLeftOut) {
+  Make(ComAddInsEntry::Absent, false);
+  EXPECT_EQ(host::count(*bars_), 2);
+  EXPECT_EQ(ErrorOf([&] { host::item(*bars_, "Menu Bar"); }), host::kErrInvalidProcedureCall);
+}
+
+TEST_F(CommandBarsTest, ToolsMenuCarriesTheComAddInsEntryAsConfigured) {
+  Make(ComAddInsEntry::Absent);
+  for (const auto& caption : Captions("Tools")) EXPECT_EQ(caption.find("COM Add-Ins"), std::string::npos);
+  EXPECT_TRUE(Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object() == nullptr);
+
+  Make(ComAddInsEntry::Accelerated);
+  auto found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->get("Caption").as_string(), "&COM Add-Ins...");
+  // Not last: a walk down the menu passes entries on both sides of it.
+  const auto captions = Captions("Tools");
+  EXPECT_NE(captions.back(), "&COM Add-Ins...");
+  EXPECT_NE(captions.front(), "&COM Add-Ins...");
+
+  Make(ComAddInsEntry::Plain);
+  found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->get("Caption").as_string(), "COM Add-Ins...");
+  EXPECT_EQ(found->get("Id").as_int(), kComAddInsControlId);
+  EXPECT_EQ(found->get("BuiltIn").as_int(), host::kTrue);
+}
+
+TEST_F(CommandBarsTest, AddWithTypeOnlyPutsACustomButtonAtTheEnd) {
+  Make();
+  auto& controls = Controls("Format");
+  const int32_t before = host::count(controls);
+  auto button = controls.call("Add", {kMsoControlButton}).as_object();
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(host::count(controls), before + 1);
+  EXPECT_EQ(host::item(controls, before + 1), button);
+  EXPECT_EQ(button->get("Caption").as_string(), "");
+  EXPECT_EQ(button->get("Id").as_int(), kCustomControlId);
+  EXPECT_EQ(button->get("Type").as_int(), kMsoControlButton);
+  EXPECT_EQ(button->get("BuiltIn").as_int(), host::kFalse);
+  EXPECT_EQ(button->get("Index").as_int(), before + 1);
+  EXPECT_FALSE(std::dynamic_pointer_cast<CommandBarControl>(button)->temporary());
+
+  button->put("Caption", "&Tarnwell");
+  button->put("Tag", "VellTag");
+  button->put("Style", kMsoButtonCaption);
+  auto again = host::item(controls, "&Tarnwell");
+  EXPECT_EQ(again, button);
+  EXPECT_EQ(again->get("Tag").as_string(), "VellTag");
+  EXPECT_EQ(again->get("Style").as_int(), kMsoButtonCaption);
+}
+
+TEST_F(CommandBarsTest, AddTakesPositionalArgumentsWithMissingOnes) {
+  Make();
+  auto& controls = Controls("Tools");
+  // All omitted: a custom button at the end.
+  auto plain = controls.call("Add").as_object();
+  EXPECT_EQ(plain->get("Id").as_int(), kCustomControlId);
+  EXPECT_EQ(host::item(controls, host::count(controls)), plain);
+
+  // A built-in by id, with position and Temporary given.
+  auto first = controls.call("Add", {kMissing, kComAddInsControlId, kMissing, 1, true}).as_object();
+  EXPECT_EQ(host::item(controls, 1), first);
+  EXPECT_EQ(first->get("Caption").as_string(), "&COM Add-Ins...");
+  EXPECT_TRUE(std::dynamic_pointer_cast<CommandBarControl>(first)->temporary());
+
+  const int32_t count = host::count(controls);
+  EXPECT_EQ(ErrorOf([&] { controls.call("Add", {kMissing, kMissing, kMissing, count + 2}); }),
+            host::kErrInvalidProcedureCall);
+  EXPECT_EQ(ErrorOf([&] { controls.call("Add", {kMissing, 99999}); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(ErrorOf([&] { controls.call("Add", {7}); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(host::count(controls), count);
+}
+
+TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBar) {
+  Make(ComAddInsEntry::Absent);
+  // A COM Add-Ins control on the Format menu is not found from Tools.
+  Controls("Format").call("Add", {kMsoControlButton, kComAddInsControlId});
+  EXPECT_EQ(Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
+  EXPECT_NE(Bar("Format").call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
+  // The collection-wide search does find it.
+  EXPECT_NE(bars_->call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
+
+  // Criteria combine: type, id and tag must all match when given.
+  auto custom = Controls("Tools").call("Add", {kMsoControlButton}).as_object();
+  custom->put("Tag", "T");
+  auto& tools = Bar("Tools");
+  EXPECT_EQ(tools.call("FindControl", {kMissing, kMissing, "T"}).as_object(), custom);
+  EXPECT_EQ(tools.call("FindControl", {kMsoControlPopup, kMissing, "T"}).as_object(), nullptr);
+  custom->put("Visible", false);
+  EXPECT_EQ(tools.call("FindControl", {kMissing, kMissing, "T", true}).as_object(), nullptr);
+  EXPECT_EQ(tools.call("FindControl", {kMissing, kMissing, "T", false}).as_object(), custom);
+}
+
+TEST_F(CommandBarsTest, DeleteRemovesOnlyThatControlAndRetiresIt) {
+  Make();
+  auto& controls = Controls("Format");
+  auto a = controls.call("Add").as_object();
+  auto b = controls.call("Add").as_object();
+  a->put("Caption", "&Tarnwell");
+  b->put("Caption", "&Tarnwell");
+  const int32_t count = host::count(controls);
+
+  a->call("Delete");
+  EXPECT_EQ(host::count(controls), count - 1);
+  EXPECT_EQ(host::item(controls, "&Tarnwell"), b);
+  EXPECT_EQ(b->get("Index").as_int(), count - 1);
+  EXPECT_EQ(ErrorOf([&] { a->get("Caption"); }), host::kErrUnspecified);
+  EXPECT_EQ(ErrorOf([&] { a->call("Delete"); }), host::kErrUnspecified);
+}
+
+TEST_F(CommandBarsTest, ClickAndExecuteReachBoundHandlersUntilUnbound) {
+  Make();
+  auto button = Controls("Format").call("Add").as_object();
+  auto source = std::dynamic_pointer_cast<host::ClickSource>(button);
+  ASSERT_NE(source, nullptr);
+  std::vector<std::string> calls;
+  const auto first = source->OnClick([&] { calls.push_back("first"); });
+  source->OnClick([&] { calls.push_back("second"); });
+
+  source->Click();
+  button->call("Execute");
+  EXPECT_EQ(calls, (std::vector<std::string>{"first", "second", "first", "second"}));
+
+  calls.clear();
+  source->RemoveClick(first);
+  source->RemoveClick(first);  // twice is harmless
+  host::item(Controls("Format"), host::count(Controls("Format")))->call("Execute");
+  EXPECT_EQ(calls, std::vector<std::string>{"second"});
+
+  // A deleted button raises no more clicks and lets go of its handlers.
+  calls.clear();
+  button->call("Delete");
+  source->Click();
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(std::dynamic_pointer_cast<CommandBarControl>(button)->handler_count(), 0u);
+}
+
+TEST_F(CommandBarsTest, HandlerMayUnbindAnotherDuringAClick) {
+  Make();
+  auto source = std::dynamic_pointer_cast<host::ClickSource>(Controls("Format").call("Add").as_object());
+  int second_calls = 0;
+  host::ClickSource::Token second = 0;
+  source->OnClick([&] { source->RemoveClick(second); });
+  second = source->OnClick([&] { ++second_calls; });
+  source->Click();
+  EXPECT_EQ(second_calls, 0);
+}
+
+TEST_F(CommandBarsTest, FaultPlanReachesCommandBarMembers) {
+  Make();
+  faults_->fail("CommandBarControls.Add", 1, host::kErrCommandFailed);
+  EXPECT_EQ(ErrorOf([&] { Controls("Format").call("Add"); }), host::kErrCommandFailed);
+  EXPECT_NE(Controls("Format").call("Add").as_object(), nullptr);
+}
+
+TEST(CustomizationContextTest, SaveIsCountedAndSavedCanBeSet) {
+  auto faults = std::make_shared<host::FaultPlan>();
+  auto context = CreateCustomizationContext(faults);
+  auto& typed = dynamic_cast<CustomizationContext&>(*context);
+  context->put("Saved", false);
+  EXPECT_EQ(context->get("Saved").as_int(), host::kFalse);
+  context->call("Save");
+  EXPECT_EQ(typed.save_count(), 1);
+  EXPECT_EQ(context->get("Saved").as_int(), host::kTrue);
+
+  faults->fail("CustomizationContext.Save", 1, host::kErrCustomizationSave);
+  context->put("Saved", false);
+  EXPECT_EQ(ErrorOf([&] { context->call("Save"); }), host::kErrCustomizationSave);
+  EXPECT_EQ(typed.save_count(), 1);
+  EXPECT_FALSE(typed.saved());
+  context->call("Save");
+  EXPECT_EQ(typed.save_count(), 2);
+}
+
+}  // namespace
+}  // namespace tarnwell::engine
