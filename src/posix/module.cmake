@@ -1,0 +1,1 @@
+tarnwell_module(posix DEPS tw_platform)
