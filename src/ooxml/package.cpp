@@ -202,7 +202,14 @@ std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const
                "part " + Quoted(name) + " is damaged (" + ZipMessage(code) + ").");
     }
     if (got == 0) break;
-    too_big(bytes.size() + static_cast<uint64_t>(got));
+    uint64_t need = bytes.size() + static_cast<uint64_t>(got);
+    too_big(need);
+    // Grown by hand so that the buffer never outgrows the part limit, as
+    // the string's own doubling would.
+    if (need > bytes.capacity()) {
+      bytes.reserve(static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(need, 2 * bytes.capacity()),
+                                                           limits.max_part_bytes)));
+    }
     bytes.append(chunk, static_cast<size_t>(got));
   }
   total += bytes.size();

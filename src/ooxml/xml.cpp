@@ -69,13 +69,27 @@ void KeepDeclarationAsWritten(pugi::xml_document& doc, std::string_view bytes) {
   doc.remove_child(decl);
 }
 
-// An element written <a></a> has no children, and pugixml would print it as
-// <a/>; an empty text child makes it print with its end tag again.
-void KeepExplicitEndTags(pugi::xml_node root, std::string_view bytes) {
+bool SameName(const char* a, const char* b) { return std::string_view(a) == b; }
+
+// One pass over the elements: refuses a repeated attribute, which pugixml
+// lets through but no XML document may hold; and, when bytes is the text
+// the tree was parsed from, gives an element written <a></a> an empty text
+// child, so that it prints with its end tag again rather than as <a/>.
+void CheckAndKeepEndTags(pugi::xml_node root, std::string_view bytes, const std::string& file,
+                         const std::string& part) {
   std::vector<pugi::xml_node> stack{root};
   while (!stack.empty()) {
     pugi::xml_node node = stack.back();
     stack.pop_back();
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+      for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
+        if (SameName(a.name(), b.name())) {
+          FailPart(file, part,
+                   "is not well-formed XML (attribute " + std::string(a.name()) + " repeated on element " +
+                       node.name() + " at byte " + std::to_string(node.offset_debug()) + ").");
+        }
+      }
+    }
     if (node.first_child()) {
       for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         if (child.type() == pugi::node_element) stack.push_back(child);
@@ -83,7 +97,7 @@ void KeepExplicitEndTags(pugi::xml_node root, std::string_view bytes) {
       continue;
     }
     ptrdiff_t at = node.offset_debug();
-    if (at < 0 || static_cast<size_t>(at) >= bytes.size()) continue;
+    if (bytes.empty() || at < 0 || static_cast<size_t>(at) >= bytes.size()) continue;
     char quote = 0;
     char last = 0;
     for (size_t i = static_cast<size_t>(at); i < bytes.size(); ++i) {
@@ -122,9 +136,10 @@ void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::strin
   }
   CheckOneRoot(doc, file, part);
   bool plain_utf8 = result.encoding == pugi::encoding_utf8 && bytes.compare(0, 3, "\xEF\xBB\xBF") != 0;
+  CheckAndKeepEndTags(doc.document_element(), plain_utf8 ? std::string_view(bytes) : std::string_view(), file,
+                      part);
   if (plain_utf8) {
     KeepDeclarationAsWritten(doc, bytes);
-    KeepExplicitEndTags(doc.document_element(), bytes);
   } else if (pugi::xml_node decl = doc.first_child(); decl.type() == pugi::node_declaration) {
     // SaveXml writes UTF-8 whatever the part was read as.
     if (decl.attribute("encoding")) decl.attribute("encoding").set_value("UTF-8");

@@ -16,7 +16,9 @@ inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordpr
 // and part, with the parse error's description and byte offset, when it is
 // malformed. Blanks, comments, processing instructions, line ends and the
 // declaration as written are kept, so SaveXml of an untouched part gives
-// back its bytes (a UTF-8 byte order mark aside).
+// back its bytes (a UTF-8 byte order mark aside). To that end an element
+// written <a></a> holds an empty text child, and a declaration written with
+// single quotes is held as a processing instruction named "xml".
 void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file,
              const std::string& part);
 // The document as UTF-8, unindented, with no declaration added.
