@@ -283,7 +283,8 @@ class TempFile {
  public:
   TempFile(const std::string& target, const std::string& folder, const std::string& base, mode_t mode) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string candidate = folder + "/.~" + base + "." + RandomSuffix() + ".tmp";
+      // Cut so that a long file name still leaves room for the suffix.
+      std::string candidate = folder + "/.~" + base.substr(0, 120) + "." + RandomSuffix() + ".tmp";
       int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
       if (fd >= 0) {
         fd_ = fd;
@@ -635,7 +636,12 @@ void Package::Save(const std::string& path) const {
 
   TempFile temp(path, folder, base, mode);
   WriteAll(temp.fd(), bytes, path);
-  if (replacing) ::fchmod(temp.fd(), mode);
+  if (replacing) {
+    // Keeps owner and group where the system allows it (as root, or for a
+    // group we are in); elsewhere the file is ours, as any new file is.
+    if (::fchown(temp.fd(), st.st_uid, st.st_gid) != 0) errno = 0;
+    ::fchmod(temp.fd(), mode);
+  }
   if (::fsync(temp.fd()) != 0) {
     int err = errno;
     FailSave(NumberForWriteErrno(err), path, ProblemForWriteErrno(err));

@@ -616,6 +616,13 @@ TEST_F(PackageTest, SaveReplacesAnExistingFileKeepingItsPermissions) {
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"a.docx"}) << "no temporary file is left";
 }
 
+TEST_F(PackageTest, ALongFileNameLeavesRoomForTheTemporaryName) {
+  const std::string name = std::string(250, 'n') + ".docx";
+  SamplePackage().Save(Path(name));
+  SamplePackage().Save(Path(name));
+  EXPECT_EQ(Listing(dir_), std::vector<std::string>{name});
+}
+
 TEST_F(PackageTest, SaveThroughALinkReplacesTheFileItNames) {
   fs::create_directory(Path("real"));
   SamplePackage().Save(Path("real/a.docx"));

@@ -135,11 +135,14 @@ void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::strin
                  std::to_string(result.offset) + ").");
   }
   CheckOneRoot(doc, file, part);
-  bool plain_utf8 = result.encoding == pugi::encoding_utf8 && bytes.compare(0, 3, "\xEF\xBB\xBF") != 0;
-  CheckAndKeepEndTags(doc.document_element(), plain_utf8 ? std::string_view(bytes) : std::string_view(), file,
-                      part);
-  if (plain_utf8) {
-    KeepDeclarationAsWritten(doc, bytes);
+  // Offsets into the tree count from the first byte, byte order mark and
+  // all, as long as pugixml did not have to convert the text.
+  const bool utf8 = result.encoding == pugi::encoding_utf8;
+  CheckAndKeepEndTags(doc.document_element(), utf8 ? std::string_view(bytes) : std::string_view(), file, part);
+  if (utf8) {
+    std::string_view text = bytes;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    KeepDeclarationAsWritten(doc, text);
   } else if (pugi::xml_node decl = doc.first_child(); decl.type() == pugi::node_declaration) {
     // SaveXml writes UTF-8 whatever the part was read as.
     if (decl.attribute("encoding")) decl.attribute("encoding").set_value("UTF-8");

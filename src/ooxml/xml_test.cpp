@@ -62,6 +62,10 @@ TEST(LoadSaveXml, UntouchedMarkupComesBackByteForByte) {
   for (const auto& bytes : parts) EXPECT_EQ(RoundTrip(bytes), bytes);
 }
 
+TEST(LoadSaveXml, AByteOrderMarkIsDroppedAndNothingElse) {
+  EXPECT_EQ(RoundTrip("\xEF\xBB\xBF<?xml version='1.0'?>\r\n<a><b></b></a>"), "<?xml version='1.0'?>\r\n<a><b></b></a>");
+}
+
 TEST(LoadSaveXml, BlankTextIsKeptAsAChild) {
   pugi::xml_document doc;
   LoadXml(doc, "<w:t xmlns:w=\"u\"> </w:t>", "a.docx", "word/document.xml");
