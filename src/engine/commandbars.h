@@ -5,6 +5,10 @@
 // The bars belong to one Application and live as long as it does, so a
 // button added by one connection is still there for the next connection in
 // the same session, as in Word, where buttons are not temporary.
+//
+// Class names for fault plans: "CommandBars", "CommandBar",
+// "CommandBarControls", "CommandBarButton" (other control types
+// "CommandBarPopup" or "CommandBarControl") and "CustomizationContext".
 
 #include <cstdint>
 #include <memory>
