@@ -82,6 +82,11 @@ ReadResult ReadWholeFile(const std::string& path, size_t max_bytes) {
   return r;
 }
 
+std::string TemporaryNameBeside(const std::string& path) {
+  const auto cut = path.find_last_of('/');
+  return (cut == std::string::npos ? std::string() : path.substr(0, cut + 1)) + ".tarnwell-XXXXXX";
+}
+
 int MakeFolders(const std::string& path) {
   if (path.empty()) return ENOENT;
   struct stat st {};
@@ -100,7 +105,7 @@ int WriteFileAtomically(const std::string& path, const std::string& content) {
   if (cut > 0) {
     if (const int e = MakeFolders(path.substr(0, cut)); e != 0) return e;
   }
-  std::string temp = path + ".XXXXXX";
+  std::string temp = TemporaryNameBeside(path);
   Fd fd(mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return errno;
   int e = WriteAll(fd.get(), content.data(), content.size());

@@ -18,6 +18,10 @@ ReadResult ReadWholeFile(const std::string& path, size_t max_bytes);
 // folders. Returns 0 or an errno value; on failure path is untouched.
 int WriteFileAtomically(const std::string& path, const std::string& content);
 
+// A name for a temporary file in path's folder, as mkstemp wants it. Short,
+// so a target name near the file system's limit still leaves room.
+std::string TemporaryNameBeside(const std::string& path);
+
 // Creates a folder and its parents; 0 or an errno value.
 int MakeFolders(const std::string& path);
 

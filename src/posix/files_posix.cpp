@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <memory>
 
+#include "posix/file_io.h"
+
 namespace tarnwell::posix {
 
 namespace {
@@ -88,7 +90,7 @@ bool PosixFiles::Copy(const std::string& from, const std::string& to) {
     close(in);
     return false;
   }
-  std::string temp = to + ".XXXXXX";
+  std::string temp = TemporaryNameBeside(to);
   const int out = mkostemp(temp.data(), O_CLOEXEC);
   if (out < 0) {
     close(in);

@@ -113,6 +113,16 @@ TEST(PosixFiles, CopyReplacesTheTargetWholeAndKeepsTheMode) {
   EXPECT_EQ(std::distance(fs::directory_iterator(home / "Documents"), fs::directory_iterator()), 1);
 }
 
+TEST(PosixFiles, CopyToANameAtTheLengthLimit) {
+  TestHome home;
+  ASSERT_TRUE(home.ok());
+  std::ofstream(home / "src.doc") << "x";
+  const std::string longest = home / (std::string(251, 'n') + ".doc");
+  PosixFiles files;
+  ASSERT_TRUE(files.Copy(home / "src.doc", longest));
+  EXPECT_EQ(Slurp(longest), "x");
+}
+
 TEST(PosixFiles, FailedCopyLeavesNothingBehind) {
   TestHome home;
   ASSERT_TRUE(home.ok());
