@@ -92,7 +92,8 @@ std::string ZipMessage(int code) {
 void CheckSignature(int fd, const std::string& path) {
   unsigned char head[8] = {};
   ssize_t got = ::pread(fd, head, sizeof head, 0);
-  if (got < 0) FailOpen(host::kErrPathFileAccess, path, std::string("the file cannot be read (") + std::strerror(errno) + ").");
+  if (got < 0)
+    FailOpen(host::kErrPathFileAccess, path, std::string("the file cannot be read (") + std::strerror(errno) + ").");
   static constexpr unsigned char kOle[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
   if (got == 8 && std::memcmp(head, kOle, 8) == 0) {
     FailOpen(host::kErrWordCannotOpenFile, path,
@@ -198,8 +199,7 @@ std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const
     zip_int64_t got = zip_fread(file.get(), chunk, sizeof chunk);
     if (got < 0) {
       int code = zip_error_code_zip(zip_file_get_error(file.get()));
-      FailOpen(host::kErrWordCannotOpenFile, path,
-               "part " + Quoted(name) + " is damaged (" + ZipMessage(code) + ").");
+      FailOpen(host::kErrWordCannotOpenFile, path, "part " + Quoted(name) + " is damaged (" + ZipMessage(code) + ").");
     }
     if (got == 0) break;
     uint64_t need = bytes.size() + static_cast<uint64_t>(got);
@@ -207,8 +207,8 @@ std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const
     // Grown by hand so that the buffer never outgrows the part limit, as
     // the string's own doubling would.
     if (need > bytes.capacity()) {
-      bytes.reserve(static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(need, 2 * bytes.capacity()),
-                                                           limits.max_part_bytes)));
+      bytes.reserve(static_cast<size_t>(
+          std::min<uint64_t>(std::max<uint64_t>(need, 2 * bytes.capacity()), limits.max_part_bytes)));
     }
     bytes.append(chunk, static_cast<size_t>(got));
   }
@@ -218,9 +218,7 @@ std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const
 
 // The target of the package's officeDocument relationship, "" when there is
 // none or _rels/.rels cannot be read.
-std::string OfficeDocumentTarget(const Package& pkg) {
-  return pkg.Related("", "officeDocument");
-}
+std::string OfficeDocumentTarget(const Package& pkg) { return pkg.Related("", "officeDocument"); }
 
 time_t FixedEntryTime() {
   // libzip stores local time, so midnight 1 January 1980 is asked for in
@@ -333,8 +331,7 @@ void WriteAll(int fd, const std::string& bytes, const std::string& target) {
 }
 
 [[noreturn]] void BuildFailed(zip_t* za, const std::string& what) {
-  throw HostError(host::kErrCannotSaveFile,
-                  "The package could not be built: " + what + " (" + zip_strerror(za) + ").");
+  throw HostError(host::kErrCannotSaveFile, "The package could not be built: " + what + " (" + zip_strerror(za) + ").");
 }
 
 }  // namespace
@@ -542,8 +539,8 @@ std::string Package::Serialize() const {
   ZipPtr za(zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error));
   if (!za) {
     zip_source_free(buffer.get());  // undo the keep
-    throw HostError(host::kErrCannotSaveFile, std::string("The package could not be built (") +
-                                                  zip_error_strerror(&error) + ").");
+    throw HostError(host::kErrCannotSaveFile,
+                    std::string("The package could not be built (") + zip_error_strerror(&error) + ").");
   }
   auto fail = [&za](const std::string& what) { BuildFailed(za.get(), what); };
 

@@ -133,8 +133,7 @@ struct Entry {
   bool store = false;
 };
 
-std::string MakeZip(const std::vector<Entry>& entries,
-                    const std::function<void(zip_t*)>& add_more = nullptr) {
+std::string MakeZip(const std::vector<Entry>& entries, const std::function<void(zip_t*)>& add_more = nullptr) {
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -152,14 +151,16 @@ std::string MakeZip(const std::vector<Entry>& entries,
   zip_source_open(buffer);
   std::string out;
   char chunk[65536];
-  for (zip_int64_t n; (n = zip_source_read(buffer, chunk, sizeof chunk)) > 0;) out.append(chunk, static_cast<size_t>(n));
+  for (zip_int64_t n; (n = zip_source_read(buffer, chunk, sizeof chunk)) > 0;)
+    out.append(chunk, static_cast<size_t>(n));
   zip_source_close(buffer);
   zip_source_free(buffer);
   return out;
 }
 
 std::vector<Entry> MinimalEntries() {
-  return {{"[Content_Types].xml", kContentTypes}, {"_rels/.rels", RootRels("word/document.xml")},
+  return {{"[Content_Types].xml", kContentTypes},
+          {"_rels/.rels", RootRels("word/document.xml")},
           {"word/document.xml", kDocument}};
 }
 
@@ -247,7 +248,7 @@ TEST_F(PackageTest, EveryPartSurvivesSaveAndOpenByteForByte) {
   Package pkg = SamplePackage();
   pkg.Save(Path("a.docx"));
   Package back = Package::Open(Path("a.docx"));
-  std::vector<std::string> expected = {"[Content_Types].xml", "_rels/.rels", "word/document.xml",
+  std::vector<std::string> expected = {"[Content_Types].xml",          "_rels/.rels",     "word/document.xml",
                                        "word/_rels/document.xml.rels", "word/styles.xml", "custom/unknown.bin"};
   EXPECT_EQ(back.Names(), expected) << "[Content_Types].xml is written first, the rest in order";
   for (const auto& name : pkg.Names()) EXPECT_EQ(back.Get(name), pkg.Get(name)) << name;
@@ -295,9 +296,9 @@ TEST_F(PackageTest, ArchiveOrderIsKeptAndNewPartsGoLast) {
   pkg.Remove("alpha.xml");
   pkg.Remove("not/there.xml");
   pkg.Save(Path("out.docx"));
-  EXPECT_EQ(Package::Open(Path("out.docx")).Names(),
-            (std::vector<std::string>{"[Content_Types].xml", "word/document.xml", "zeta.xml", "_rels/.rels",
-                                      "new/b.xml"}));
+  EXPECT_EQ(
+      Package::Open(Path("out.docx")).Names(),
+      (std::vector<std::string>{"[Content_Types].xml", "word/document.xml", "zeta.xml", "_rels/.rels", "new/b.xml"}));
 }
 
 TEST_F(PackageTest, StoredPartsStayStoredUntilChanged) {
@@ -365,8 +366,7 @@ TEST_F(PackageTest, MainPartFallsBackToWordDocument) {
 }
 
 TEST_F(PackageTest, APackageWithoutAMainDocumentIsRefused) {
-  EXPECT_EQ(OpenError(MakeZip({{"[Content_Types].xml", kContentTypes}, {"xl/workbook.xml", "<workbook/>"}}))
-                .number(),
+  EXPECT_EQ(OpenError(MakeZip({{"[Content_Types].xml", kContentTypes}, {"xl/workbook.xml", "<workbook/>"}})).number(),
             host::kErrWordCannotOpenFile);
   EXPECT_EQ(OpenError(MakeZip({{"_rels/.rels", RootRels("word/gone.xml")}, {"word/other.xml", "<x/>"}})).number(),
             host::kErrWordCannotOpenFile);
@@ -400,7 +400,8 @@ TEST(PackageRelationships, TargetsResolveAgainstTheirSource) {
       {"word/document.xml", "../../escape.xml", ""},
       {"", "../escape.xml", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(Package::ResolveTarget(c.source, c.target), c.part) << c.source << " -> " << c.target;
+  for (const Case& c : cases)
+    EXPECT_EQ(Package::ResolveTarget(c.source, c.target), c.part) << c.source << " -> " << c.target;
   EXPECT_EQ(Package::RelsPartFor("word/document.xml"), "word/_rels/document.xml.rels");
   EXPECT_EQ(Package::RelsPartFor(""), "_rels/.rels");
   EXPECT_EQ(Package::RelsPartFor("a.xml"), "_rels/a.xml.rels");
@@ -422,8 +423,8 @@ TEST(PackageParts, GetOfAMissingPartRaises) {
 }
 
 TEST(PackageParts, NamesThatCannotStandInAPackageAreRefused) {
-  for (const char* bad : {"", "/abs.xml", "../up.xml", "word/../../up.xml", "word/./a.xml", "word\\a.xml",
-                          "C:a.xml", "c:/a.xml", "word//a.xml", "word/", "a\nb.xml"}) {
+  for (const char* bad : {"", "/abs.xml", "../up.xml", "word/../../up.xml", "word/./a.xml", "word\\a.xml", "C:a.xml",
+                          "c:/a.xml", "word//a.xml", "word/", "a\nb.xml"}) {
     Package pkg = Package::Empty();
     try {
       pkg.Set(bad, "x");
@@ -488,8 +489,8 @@ TEST_F(PackageTest, BinaryWord97DocumentsAreRefusedWithAdvice) {
 }
 
 TEST_F(PackageTest, EntryNamesThatLeaveThePackageAreRefused) {
-  for (const char* bad : {"../evil.xml", "word/../../evil.xml", "/etc/evil.xml", "word\\evil.xml", "C:evil.xml",
-                          "c:/evil.xml"}) {
+  for (const char* bad :
+       {"../evil.xml", "word/../../evil.xml", "/etc/evil.xml", "word\\evil.xml", "C:evil.xml", "c:/evil.xml"}) {
     std::vector<Entry> entries = MinimalEntries();
     entries.push_back({bad, "<x/>"});
     HostError e = OpenError(MakeZip(entries));
@@ -501,8 +502,7 @@ TEST_F(PackageTest, EntryNamesThatLeaveThePackageAreRefused) {
 TEST_F(PackageTest, DuplicateEntriesAreRefused) {
   std::vector<Entry> entries = MinimalEntries();
   entries.push_back({"word/document.xmX", "<other/>"});
-  EXPECT_EQ(OpenError(Patch(MakeZip(entries), "document.xmX", "document.xml")).number(),
-            host::kErrWordCannotOpenFile);
+  EXPECT_EQ(OpenError(Patch(MakeZip(entries), "document.xmX", "document.xml")).number(), host::kErrWordCannotOpenFile);
   entries.back().name = "word/Document.xml";  // part names ignore case
   EXPECT_EQ(OpenError(MakeZip(entries)).number(), host::kErrWordCannotOpenFile);
 }

@@ -11,8 +11,7 @@ namespace {
 using host::HostError;
 
 [[noreturn]] void FailPart(const std::string& file, const std::string& part, const std::string& problem) {
-  throw HostError(host::kErrWordCannotOpenFile,
-                  "Cannot open \"" + file + "\": part \"" + part + "\" " + problem);
+  throw HostError(host::kErrWordCannotOpenFile, "Cannot open \"" + file + "\": part \"" + part + "\" " + problem);
 }
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -122,12 +121,10 @@ struct StringWriter : pugi::xml_writer {
 
 }  // namespace
 
-void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file,
-             const std::string& part) {
+void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file, const std::string& part) {
   // Line ends stay as written: normalising them would change every part
   // that carries a CR, and Word reads either.
-  constexpr unsigned kOptions =
-      (pugi::parse_full | pugi::parse_ws_pcdata | pugi::parse_fragment) & ~pugi::parse_eol;
+  constexpr unsigned kOptions = (pugi::parse_full | pugi::parse_ws_pcdata | pugi::parse_fragment) & ~pugi::parse_eol;
   pugi::xml_parse_result result = doc.load_buffer(bytes.data(), bytes.size(), kOptions, pugi::encoding_auto);
   if (!result) {
     FailPart(file, part,
@@ -157,9 +154,8 @@ std::string SaveXml(const pugi::xml_document& doc) {
 
 std::string PrefixFor(const pugi::xml_node& root, std::string_view uri, std::string_view fallback) {
   pugi::xml_node element = root;
-  if (root.type() == pugi::node_document) element = root.find_child([](pugi::xml_node n) {
-    return n.type() == pugi::node_element;
-  });
+  if (root.type() == pugi::node_document)
+    element = root.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
   for (pugi::xml_attribute a : element.attributes()) {
     if (std::string_view(a.value()) != uri) continue;
     std::string_view name = a.name();

@@ -19,8 +19,7 @@ inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordpr
 // back its bytes (a UTF-8 byte order mark aside). To that end an element
 // written <a></a> holds an empty text child, and a declaration written with
 // single quotes is held as a processing instruction named "xml".
-void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file,
-             const std::string& part);
+void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file, const std::string& part);
 // The document as UTF-8, unindented, with no declaration added.
 std::string SaveXml(const pugi::xml_document& doc);
 

@@ -63,7 +63,8 @@ TEST(LoadSaveXml, UntouchedMarkupComesBackByteForByte) {
 }
 
 TEST(LoadSaveXml, AByteOrderMarkIsDroppedAndNothingElse) {
-  EXPECT_EQ(RoundTrip("\xEF\xBB\xBF<?xml version='1.0'?>\r\n<a><b></b></a>"), "<?xml version='1.0'?>\r\n<a><b></b></a>");
+  EXPECT_EQ(RoundTrip("\xEF\xBB\xBF<?xml version='1.0'?>\r\n<a><b></b></a>"),
+            "<?xml version='1.0'?>\r\n<a><b></b></a>");
 }
 
 TEST(LoadSaveXml, BlankTextIsKeptAsAChild) {
@@ -156,10 +157,17 @@ TEST(Names, PrefixQualifiedAndLocal) {
 }
 
 // A style's children in the schema's order.
-const std::initializer_list<std::string_view> kStyleOrder = {
-    "name",  "aliases", "basedOn", "next",  "link",  "autoRedefine", "hidden", "uiPriority",
-    "semiHidden", "unhideWhenUsed", "qFormat", "locked", "personal", "personalCompose",
-    "personalReply", "rsid", "pPr", "rPr", "tblPr", "trPr", "tcPr", "tblStylePr"};
+const std::initializer_list<std::string_view> kStyleOrder = {"name",          "aliases",
+                                                             "basedOn",       "next",
+                                                             "link",          "autoRedefine",
+                                                             "hidden",        "uiPriority",
+                                                             "semiHidden",    "unhideWhenUsed",
+                                                             "qFormat",       "locked",
+                                                             "personal",      "personalCompose",
+                                                             "personalReply", "rsid",
+                                                             "pPr",           "rPr",
+                                                             "tblPr",         "trPr",
+                                                             "tcPr",          "tblStylePr"};
 
 std::string Children(pugi::xml_node parent) {
   std::string out;
