@@ -82,6 +82,19 @@ ReadResult ReadWholeFile(const std::string& path, size_t max_bytes) {
   return r;
 }
 
+std::string ReadLink(const std::string& path) {
+  std::string buf(256, '\0');
+  for (;;) {
+    const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < buf.size()) {
+      buf.resize(static_cast<size_t>(n));
+      return buf;
+    }
+    buf.resize(buf.size() * 2);  // possibly cut short: again with more room
+  }
+}
+
 std::string TemporaryNameBeside(const std::string& path) {
   const auto cut = path.find_last_of('/');
   return (cut == std::string::npos ? std::string() : path.substr(0, cut + 1)) + ".tarnwell-XXXXXX";

@@ -22,6 +22,9 @@ int WriteFileAtomically(const std::string& path, const std::string& content);
 // so a target name near the file system's limit still leaves room.
 std::string TemporaryNameBeside(const std::string& path);
 
+// The target of a symbolic link, however long; "" when it cannot be read.
+std::string ReadLink(const std::string& path);
+
 // Creates a folder and its parents; 0 or an errno value.
 int MakeFolders(const std::string& path);
 

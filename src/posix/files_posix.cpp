@@ -19,19 +19,6 @@ std::chrono::system_clock::time_point FromTimespec(const timespec& ts) {
   return system_clock::time_point(duration_cast<system_clock::duration>(seconds(ts.tv_sec) + nanoseconds(ts.tv_nsec)));
 }
 
-std::string ReadLink(const std::string& path) {
-  std::string buf(256, '\0');
-  for (;;) {
-    const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
-    if (n < 0) return {};
-    if (static_cast<size_t>(n) < buf.size()) {
-      buf.resize(static_cast<size_t>(n));
-      return buf;
-    }
-    buf.resize(buf.size() * 2);  // possibly truncated: try again with room
-  }
-}
-
 bool CopyContent(int in, int out) {
   char buf[65536];
   for (;;) {

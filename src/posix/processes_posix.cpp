@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "posix/file_io.h"
 #include "posix/xdg.h"
 
 namespace tarnwell::posix {
@@ -38,17 +39,15 @@ std::vector<uint32_t> PosixProcesses::Ids() {
 }
 
 std::optional<std::string> PosixProcesses::ExecutablePath(uint32_t id) {
-  const std::string link = "/proc/" + std::to_string(id) + "/exe";
-  std::string buf(256, '\0');
-  for (;;) {
-    const ssize_t n = readlink(link.c_str(), buf.data(), buf.size());
-    if (n < 0) return std::nullopt;
-    if (static_cast<size_t>(n) < buf.size()) {
-      buf.resize(static_cast<size_t>(n));
-      return buf;
-    }
-    buf.resize(buf.size() * 2);
+  std::string path = ReadLink("/proc/" + std::to_string(id) + "/exe");
+  if (path.empty()) return std::nullopt;
+  // A program replaced on disk while running reads back with this mark.
+  static const std::string kDeleted = " (deleted)";
+  if (path.size() > kDeleted.size() && path.compare(path.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0 &&
+      access(path.c_str(), F_OK) != 0) {
+    path.resize(path.size() - kDeleted.size());
   }
+  return path;
 }
 
 std::string PosixProcesses::MutexPath(const std::string& name) {

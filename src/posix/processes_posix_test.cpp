@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #include "posix/test_home.h"
@@ -25,6 +27,31 @@ TEST(PosixProcesses, ListsThisProcessWithItsExecutable) {
   // Some process of the list is this program: what a process count relies on.
   const auto same = std::count_if(ids.begin(), ids.end(), [&](uint32_t id) { return procs.ExecutablePath(id) == path; });
   EXPECT_GE(same, 1);
+}
+
+TEST(PosixProcesses, ProgramDeletedWhileRunningKeepsItsPath) {
+  TestHome home;
+  ASSERT_TRUE(home.ok());
+  const std::string copy = home / "sleeper";
+  std::filesystem::copy_file("/bin/sleep", copy);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    execl(copy.c_str(), "sleeper", "30", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Wait until the child runs the copy rather than this test program.
+  PosixProcesses procs;
+  std::optional<std::string> path;
+  for (int i = 0; i < 200 && path != copy; ++i) {
+    usleep(10'000);
+    path = procs.ExecutablePath(static_cast<uint32_t>(child));
+  }
+  EXPECT_EQ(path, copy);
+  std::filesystem::remove(copy);
+  EXPECT_EQ(procs.ExecutablePath(static_cast<uint32_t>(child)), copy);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
 }
 
 TEST(PosixProcesses, UnreadableProcessGivesNothing) {
