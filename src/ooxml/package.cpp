@@ -25,6 +25,8 @@ using host::HostError;
 
 constexpr const char* kContentTypes = "[Content_Types].xml";
 constexpr const char* kDefaultMain = "word/document.xml";
+// How much of an entry's declared size is reserved up front.
+constexpr uint64_t kTrustedHint = 16u << 20;
 
 [[noreturn]] void FailOpen(int32_t number, const std::string& path, const std::string& problem) {
   throw HostError(number, "Cannot open \"" + path + "\": " + problem);
@@ -192,8 +194,10 @@ std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const
              "part " + Quoted(name) + " cannot be read (" + ZipMessage(code) + ").");
   }
 
+  // The declared size is a hint only: a header overstating it must not
+  // make us hold memory the part never fills.
   std::string bytes;
-  if (st.valid & ZIP_STAT_SIZE) bytes.reserve(static_cast<size_t>(st.size));
+  if (st.valid & ZIP_STAT_SIZE) bytes.reserve(static_cast<size_t>(std::min<uint64_t>(st.size, kTrustedHint)));
   char chunk[64 * 1024];
   for (;;) {
     zip_int64_t got = zip_fread(file.get(), chunk, sizeof chunk);
@@ -212,6 +216,7 @@ std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const
     }
     bytes.append(chunk, static_cast<size_t>(got));
   }
+  if (bytes.capacity() - bytes.size() > sizeof chunk) bytes.shrink_to_fit();
   total += bytes.size();
   return bytes;
 }

@@ -574,6 +574,18 @@ TEST_F(PackageTest, ABombThatUnderstatesItsSizeIsStoppedAtTheLimit) {
       << "nothing was allocated past the part limit";
 }
 
+TEST_F(PackageTest, AnOverstatedSizeReservesNoMemory) {
+  std::vector<Entry> entries = MinimalEntries();
+  for (int i = 0; i < 40; ++i) entries.push_back({"p" + std::to_string(i) + ".xml", "<p/>"});
+  std::string zip = LieAboutSizes(MakeZip(entries), 200u << 20);
+  WriteFile(Path("big.docx"), zip);
+  g_largest_allocation = 0;
+  Package pkg = Package::Open(Path("big.docx"));
+  EXPECT_EQ(pkg.Get("p7.xml"), "<p/>");
+  for (const auto& name : pkg.Names()) EXPECT_LT(pkg.Get(name).capacity(), 64u << 10) << name;
+  EXPECT_LE(g_largest_allocation.load(), (16u << 20) + 1) << "at most the reserve the reader allows itself";
+}
+
 TEST_F(PackageTest, PartTotalAndCountLimits) {
   std::vector<Entry> entries = MinimalEntries();
   entries.push_back({"a.bin", std::string(40000, 'a')});
