@@ -1,1 +1,1 @@
-tarnwell_module(engine DEPS tw_host TEST_DEPS tw_platform)
+tarnwell_module(engine DEPS tw_ooxml tw_host TEST_DEPS tw_platform)

@@ -1,0 +1,387 @@
+#include "engine/application.h"
+
+#include <filesystem>
+
+#include "engine/styles.h"
+#include "host/host_error.h"
+
+namespace tarnwell::engine {
+
+namespace fs = std::filesystem;
+using host::Args;
+using host::HostError;
+using host::Value;
+
+namespace {
+
+std::string AbsolutePath(const std::string& path) {
+  return fs::absolute(fs::path(path)).lexically_normal().string();
+}
+
+// Two names for the same file, even through links or "..".
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return fs::equivalent(a, b, ec);
+}
+
+// Word's Version: "11.0" for build "11.0.0".
+std::string VersionOf(const std::string& build) {
+  size_t first = build.find('.');
+  if (first == std::string::npos) return build + ".0";
+  size_t second = build.find('.', first + 1);
+  return build.substr(0, second);
+}
+
+[[noreturn]] void NoSuchDocument() {
+  throw HostError(host::kErrNoSuchCollectionMember, "The requested member of the collection does not exist.");
+}
+
+class Window : public host::DispatchObject {
+ public:
+  Window(std::weak_ptr<Document> doc, std::weak_ptr<Application> app, std::shared_ptr<host::FaultPlan> faults)
+      : DispatchObject("Window", std::move(faults)), doc_(std::move(doc)), app_(std::move(app)) {
+    method("Activate", [this](const Args&) {
+      auto [doc, app] = Both();
+      app->Activate(*doc);
+      return Value();
+    });
+    property("Document", [this](const Args&) { return Value(host::ObjectPtr(Both().first)); });
+    property("Caption", [this](const Args&) { return Value(Both().first->model().name()); });
+  }
+
+ private:
+  std::pair<std::shared_ptr<Document>, std::shared_ptr<Application>> Both() {
+    auto doc = doc_.lock();
+    auto app = app_.lock();
+    if (!doc || !app || doc->model().closed()) {
+      throw HostError(kErrObjectDeleted, "Object has been deleted (the window's document is closed).");
+    }
+    return {doc, app};
+  }
+  std::weak_ptr<Document> doc_;
+  std::weak_ptr<Application> app_;
+};
+
+class Documents : public host::DispatchObject {
+ public:
+  Documents(std::weak_ptr<Application> app, std::shared_ptr<host::FaultPlan> faults)
+      : DispatchObject("Documents", std::move(faults)), app_(std::move(app)) {
+    property("Count", [this](const Args&) { return Value(static_cast<int32_t>(App().documents().size())); });
+    method("Item", [this](const Args& a) { return Value(host::ObjectPtr(Item(host::arg(a, 0)))); });
+    method("Open", [this](const Args& a) {
+      if (!host::has_arg(a, 0)) throw HostError(host::kErrArgumentNotOptional, "Argument not optional");
+      // Open(FileName, ConfirmConversions, ReadOnly, ...)
+      bool read_only = host::has_arg(a, 2) && host::arg(a, 2).as_bool();
+      return Value(host::ObjectPtr(App().Open(host::arg(a, 0).as_string(), read_only)));
+    });
+    method("Add", [this](const Args& a) {
+      std::string template_path = host::has_arg(a, 0) ? host::arg(a, 0).as_string() : std::string();
+      return Value(host::ObjectPtr(App().Add(template_path)));
+    });
+  }
+
+ private:
+  Application& App() {
+    auto app = app_.lock();
+    if (!app) throw HostError(host::kErrObjectNotSet, "The application has gone.");
+    return *app;
+  }
+  std::shared_ptr<Document> Item(const Value& index) {
+    const auto& docs = App().documents();
+    if (index.is_string()) {
+      std::string name = index.as_string();
+      for (const auto& d : docs) {
+        if (d->model().name() == name || d->model().full_name() == name) return d;
+      }
+      NoSuchDocument();
+    }
+    int32_t n = index.as_int();
+    if (n < 1 || static_cast<size_t>(n) > docs.size()) NoSuchDocument();
+    return docs[static_cast<size_t>(n - 1)];
+  }
+  std::weak_ptr<Application> app_;
+};
+
+class Template : public host::DispatchObject {
+ public:
+  Template(std::weak_ptr<Application> app, std::shared_ptr<host::FaultPlan> faults)
+      : DispatchObject("Template", std::move(faults)), app_(std::move(app)) {
+    property("Name", [this](const Args&) {
+      std::string path = App().options().normal_template;
+      return Value(path.empty() ? std::string("Normal.dotm") : fs::path(path).filename().string());
+    });
+    property("FullName", [this](const Args&) {
+      std::string path = App().options().normal_template;
+      return Value(path.empty() ? std::string("Normal.dotm") : AbsolutePath(path));
+    });
+    property("Path", [this](const Args&) {
+      std::string path = App().options().normal_template;
+      return Value(path.empty() ? std::string() : fs::path(AbsolutePath(path)).parent_path().string());
+    });
+    method("OpenAsDocument", [this](const Args&) {
+      std::string path = App().NormalTemplatePath();
+      if (path.empty()) throw HostError(host::kErrFileNotFound, "No Normal template is set for this session.");
+      return Value(host::ObjectPtr(App().Open(path, false)));
+    });
+  }
+
+ private:
+  Application& App() {
+    auto app = app_.lock();
+    if (!app) throw HostError(host::kErrObjectNotSet, "The application has gone.");
+    return *app;
+  }
+  std::weak_ptr<Application> app_;
+};
+
+class WordOptions : public host::DispatchObject {
+ public:
+  WordOptions(bool& pagination, std::shared_ptr<host::FaultPlan> faults)
+      : DispatchObject("Options", std::move(faults)) {
+    property(
+        "Pagination", [&pagination](const Args&) { return host::word_bool(pagination); },
+        [&pagination](const Value& v, const Args&) { pagination = v.as_bool(); });
+  }
+};
+
+// Word's Selection; it stands in the active document.
+class Selection : public host::DispatchObject {
+ public:
+  Selection(std::weak_ptr<Application> app, std::shared_ptr<host::FaultPlan> faults)
+      : DispatchObject("Selection", std::move(faults)), app_(std::move(app)) {
+    property("Document", [this](const Args&) {
+      auto app = app_.lock();
+      auto doc = app ? app->active() : nullptr;
+      if (!doc) throw HostError(kErrNoDocumentOpen, "This command is not available because no document is open.");
+      return Value(host::ObjectPtr(doc));
+    });
+  }
+
+ private:
+  std::weak_ptr<Application> app_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+Document::Document(std::shared_ptr<DocumentModel> model, std::weak_ptr<Application> application,
+                   std::shared_ptr<host::FaultPlan> faults)
+    : DispatchObject("Document", faults),
+      faults_(std::move(faults)),
+      model_(std::move(model)),
+      app_(std::move(application)) {
+  property("Name", [this](const Args&) {
+    model_->require_open();
+    return Value(model_->name());
+  });
+  property("FullName", [this](const Args&) {
+    model_->require_open();
+    return Value(model_->full_name());
+  });
+  property("Path", [this](const Args&) {
+    model_->require_open();
+    return Value(model_->folder());
+  });
+  property(
+      "Saved",
+      [this](const Args&) {
+        model_->require_open();
+        return host::word_bool(model_->saved());
+      },
+      [this](const Value& v, const Args&) {
+        model_->require_open();
+        model_->set_saved(v.as_bool());
+      });
+  property("ReadOnly", [this](const Args&) {
+    model_->require_open();
+    return host::word_bool(model_->read_only());
+  });
+  method("Save", [this](const Args&) {
+    Save();
+    return Value();
+  });
+  method("SaveAs", [this](const Args& a) {
+    model_->require_open();
+    if (!host::has_arg(a, 0)) {
+      Save();
+      return Value();
+    }
+    std::string path = host::arg(a, 0).as_string();
+    if (path.empty()) throw HostError(host::kErrBadFileName, "Bad file name");
+    model_->write(path);
+    return Value();
+  });
+  method("Close", [this](const Args& a) {
+    auto keep = shared_from_this();  // the collection may hold the last reference
+    Close(a);
+    return Value();
+  });
+  method("UndoClear", [this](const Args&) {
+    model_->require_open();
+    ++undo_clears_;
+    return Value();
+  });
+  method("Activate", [this](const Args&) {
+    model_->require_open();
+    app()->Activate(*this);
+    return Value();
+  });
+  property("Styles", [this](const Args&) {
+    model_->require_open();
+    if (!styles_) styles_ = std::make_shared<Styles>(model_, faults_);
+    return Value(styles_);
+  });
+  property("ActiveWindow", [this](const Args&) {
+    model_->require_open();
+    if (!window_) {
+      auto me = std::static_pointer_cast<Document>(shared_from_this());
+      window_ = std::make_shared<Window>(me, app_, faults_);
+    }
+    return Value(window_);
+  });
+  property("Application", [this](const Args&) { return Value(host::ObjectPtr(app())); });
+}
+
+std::shared_ptr<Application> Document::app() {
+  auto app = app_.lock();
+  if (!app) throw HostError(host::kErrObjectNotSet, "The application has gone.");
+  return app;
+}
+
+void Document::Save() {
+  model_->require_open();
+  // Word asks for a file name with its Save As dialog here; with no one to
+  // ask, the command fails as it does when that dialog is cancelled: 4198,
+  // "Command failed".
+  if (model_->path().empty()) {
+    throw HostError(host::kErrWordBuffersFull, "Command failed (" + model_->name() + " has never been saved).");
+  }
+  if (model_->read_only()) {
+    throw HostError(host::kErrWordBuffersFull, "Command failed (" + model_->name() + " is read-only).");
+  }
+  if (model_->saved()) return;  // as Word: nothing changed, nothing written
+  model_->write(model_->path());
+}
+
+void Document::Close(const Args& args) {
+  model_->require_open();
+  // wdSaveChanges (-1) saves; wdDoNotSaveChanges (0), wdPromptToSaveChanges
+  // (-2) and a missing argument do not: there is no one to prompt.
+  int32_t save_changes = host::has_arg(args, 0) ? host::arg(args, 0).as_int() : 0;
+  if (save_changes == -1 && !model_->saved()) Save();
+  app()->Close(*this);
+}
+
+// ---------------------------------------------------------------------------
+
+Application::Application(Options options) : DispatchObject("Application", options.faults), options_(std::move(options)) {
+  if (!options_.faults) options_.faults = std::make_shared<host::FaultPlan>();
+  property("Build", [this](const Args&) { return Value(options_.build); });
+  property("Version", [this](const Args&) { return Value(VersionOf(options_.build)); });
+  property("Documents", [this](const Args&) { return Value(documents_obj()); });
+  property("ActiveDocument", [this](const Args&) {
+    auto doc = active();
+    if (!doc) throw HostError(kErrNoDocumentOpen, "This command is not available because no document is open.");
+    return Value(host::ObjectPtr(doc));
+  });
+  property("Selection", [this](const Args&) {
+    if (!selection_) selection_ = std::make_shared<Selection>(self(), faults());
+    return Value(selection_);
+  });
+  property("NormalTemplate", [this](const Args&) {
+    NormalTemplatePath();
+    if (!normal_template_) normal_template_ = std::make_shared<Template>(self(), faults());
+    return Value(normal_template_);
+  });
+  property("Options", [this](const Args&) {
+    if (!options_obj_) options_obj_ = std::make_shared<WordOptions>(pagination_, faults());
+    return Value(options_obj_);
+  });
+  property(
+      "ScreenUpdating", [this](const Args&) { return host::word_bool(screen_updating_); },
+      [this](const Value& v, const Args&) { screen_updating_ = v.as_bool(); });
+  method("ScreenRefresh", [this](const Args&) {
+    ++screen_refreshes_;
+    return Value();
+  });
+}
+
+std::shared_ptr<Application> Application::Create(Options options) {
+  return std::make_shared<Application>(std::move(options));
+}
+
+std::shared_ptr<Application> Application::self() {
+  return std::static_pointer_cast<Application>(shared_from_this());
+}
+
+host::ObjectPtr Application::documents_obj() {
+  if (!documents_) documents_ = std::make_shared<Documents>(self(), faults());
+  return documents_;
+}
+
+std::shared_ptr<Document> Application::Open(const std::string& path, bool read_only) {
+  if (path.empty()) throw HostError(host::kErrBadFileName, "Bad file name");
+  std::string full = AbsolutePath(path);
+  for (const auto& d : docs_) {
+    if (!d->model().path().empty() && SameFile(d->model().path(), full)) {
+      Activate(*d);
+      return d;
+    }
+  }
+  auto package = ooxml::Package::Open(full);
+  auto model = std::make_shared<DocumentModel>(std::move(package), full, "", read_only || FileIsReadOnly(full));
+  auto doc = std::make_shared<Document>(std::move(model), self(), faults());
+  docs_.push_back(doc);
+  Activate(*doc);
+  return doc;
+}
+
+std::string Application::NormalTemplatePath() {
+  if (options_.normal_template.empty()) return "";
+  std::string path = AbsolutePath(options_.normal_template);
+  if (!fs::exists(path)) WriteBlankDocument(path);
+  return path;
+}
+
+std::shared_ptr<Document> Application::Add(const std::string& template_path) {
+  std::string source = template_path.empty() ? NormalTemplatePath() : AbsolutePath(template_path);
+  std::string name = "Document" + std::to_string(next_document_number_);
+  auto package = BlankPackage(name + ".docx");
+  std::string numbering;
+  if (!source.empty()) {
+    // The new document carries its template's styles and list definitions.
+    auto tpl = ooxml::Package::Open(source);
+    std::string styles = tpl.Related(tpl.MainPart(), "styles");
+    if (!styles.empty() && tpl.Has(styles)) package.Set("word/styles.xml", tpl.Get(styles));
+    std::string list_part = tpl.Related(tpl.MainPart(), "numbering");
+    if (!list_part.empty() && tpl.Has(list_part)) numbering = tpl.Get(list_part);
+  }
+  ++next_document_number_;
+  auto model = std::make_shared<DocumentModel>(std::move(package), "", name, false);
+  if (!numbering.empty()) {
+    model->add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering, std::move(numbering));
+  }
+  auto doc = std::make_shared<Document>(std::move(model), self(), faults());
+  docs_.push_back(doc);
+  Activate(*doc);
+  return doc;
+}
+
+void Application::Close(Document& doc) {
+  doc.model().close();
+  std::erase_if(docs_, [&](const std::shared_ptr<Document>& d) { return d.get() == &doc; });
+}
+
+std::shared_ptr<Document> Application::active() const {
+  std::shared_ptr<Document> best;
+  for (const auto& d : docs_) {
+    if (!best || d->activated > best->activated) best = d;
+  }
+  return best;
+}
+
+host::ObjectPtr CreateApplication(const Options& options) { return Application::Create(options); }
+
+}  // namespace tarnwell::engine

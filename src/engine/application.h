@@ -1,0 +1,85 @@
+#pragma once
+// The embedded Word's Application and the objects it hands out for
+// documents: Documents, Document, Window, the Normal template, Options and
+// Selection. Members are added in the constructors' tables.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/document_model.h"
+#include "engine/engine.h"
+#include "host/object.h"
+
+namespace tarnwell::engine {
+
+// Word's "This command is not available because no document is open."
+inline constexpr int32_t kErrNoDocumentOpen = 4248;
+
+class Application;
+
+class Document : public host::DispatchObject {
+ public:
+  Document(std::shared_ptr<DocumentModel> model, std::weak_ptr<Application> app,
+           std::shared_ptr<host::FaultPlan> faults);
+
+  DocumentModel& model() { return *model_; }
+  const std::shared_ptr<DocumentModel>& model_ptr() const { return model_; }
+  int undo_clears() const { return undo_clears_; }
+  uint64_t activated = 0;  // the application's clock at the last activation
+
+ private:
+  std::shared_ptr<Application> app();
+  void Save();
+  void Close(const host::Args& args);
+  std::shared_ptr<host::FaultPlan> faults_;
+  std::shared_ptr<DocumentModel> model_;
+  std::weak_ptr<Application> app_;
+  host::ObjectPtr styles_, window_;
+  int undo_clears_ = 0;
+};
+
+class Application : public host::DispatchObject {
+ public:
+  // Use Create: the objects it hands out need a weak reference to it.
+  explicit Application(Options options);
+  static std::shared_ptr<Application> Create(Options options);
+
+  const Options& options() const { return options_; }
+  const std::shared_ptr<host::FaultPlan>& faults() const { return options_.faults; }
+
+  // Open documents in opening order.
+  const std::vector<std::shared_ptr<Document>>& documents() const { return docs_; }
+  // The open document with this file, else opens it. read_only forces it.
+  std::shared_ptr<Document> Open(const std::string& path, bool read_only);
+  // A new document from a template file ("" for the Normal template).
+  std::shared_ptr<Document> Add(const std::string& template_path);
+  void Activate(Document& doc) { doc.activated = ++clock_; }
+  void Close(Document& doc);
+  // The last opened, added or activated document; nullptr when none.
+  std::shared_ptr<Document> active() const;
+
+  // The Normal template's file, written blank when missing; "" when the
+  // options name none.
+  std::string NormalTemplatePath();
+
+  int screen_refreshes() const { return screen_refreshes_; }
+  bool screen_updating() const { return screen_updating_; }
+  bool pagination() const { return pagination_; }
+
+ private:
+  std::shared_ptr<Application> self();
+  host::ObjectPtr documents_obj();
+
+  Options options_;
+  std::vector<std::shared_ptr<Document>> docs_;
+  uint64_t clock_ = 0;
+  int next_document_number_ = 1;
+  int screen_refreshes_ = 0;
+  bool screen_updating_ = true;
+  bool pagination_ = true;
+  host::ObjectPtr documents_, options_obj_, selection_, normal_template_;
+};
+
+}  // namespace tarnwell::engine

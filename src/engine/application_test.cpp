@@ -1,0 +1,181 @@
+#include "engine/application.h"
+
+#include "engine/test_support.h"
+
+namespace tarnwell::engine::testing {
+namespace {
+
+using host::Value;
+
+class ApplicationTest : public EngineTest {};
+
+TEST_F(ApplicationTest, ReportsBuildVersionAndKeepsItsSwitches) {
+  options_.build = "12.0.4518";
+  auto word = Word();
+  EXPECT_EQ(word.Build(), "12.0.4518");
+  EXPECT_EQ(word.ref().get("Version").as_string(), "12.0");
+  EXPECT_TRUE(word.ScreenUpdating());
+  word.SetScreenUpdating(false);
+  EXPECT_FALSE(word.ScreenUpdating());
+  word.ScreenRefresh();
+  word.ScreenRefresh();
+  EXPECT_EQ(Engine().screen_refreshes(), 2);
+  auto opts = word.ref().get("Options").as_object();
+  EXPECT_EQ(opts->get("Pagination").as_int(), host::kTrue);
+  word.SetPagination(false);
+  EXPECT_EQ(opts->get("Pagination").as_int(), host::kFalse);
+  EXPECT_EQ(word.ref().get("Options").as_object(), opts) << "one Options object per application";
+}
+
+TEST_F(ApplicationTest, ActiveDocumentNeedsAnOpenDocument) {
+  auto word = Word();
+  EXPECT_EQ(ErrorOf([&] { word.ActiveDocument(); }), kErrNoDocumentOpen);
+  auto a = word.GetDocuments().Add();
+  auto b = word.GetDocuments().Add();
+  EXPECT_EQ(word.ActiveDocument().Name(), b.Name());
+  a.ActiveWindow().Activate();
+  EXPECT_EQ(word.ActiveDocument().Name(), a.Name());
+  a.Close();
+  EXPECT_EQ(word.ActiveDocument().Name(), b.Name()) << "closing hands activity to the one left";
+  b.Close();
+  EXPECT_EQ(ErrorOf([&] { word.ActiveDocument(); }), kErrNoDocumentOpen);
+}
+
+TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrder) {
+  auto word = Word();
+  auto docs = word.GetDocuments();
+  WriteBlankDocument(Path("report.docx"));
+  auto d1 = docs.Add();
+  auto opened = docs.Open(Path("report.docx"));
+  auto d2 = docs.Add();
+  EXPECT_EQ(d1.Name(), "Document1");
+  EXPECT_EQ(d2.Name(), "Document2");
+  EXPECT_EQ(d1.Path(), "");
+  EXPECT_EQ(d1.FullName(), "Document1");
+  EXPECT_EQ(opened.Name(), "report.docx");
+  EXPECT_EQ(opened.FullName(), Path("report.docx"));
+  EXPECT_EQ(opened.Path(), dir_.string());
+  ASSERT_EQ(docs.Count(), 3);
+  std::vector<std::string> names;
+  for (auto& d : docs.all()) names.push_back(d.Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"Document1", "report.docx", "Document2"}));
+  EXPECT_EQ(docs.Item("report.docx").obj(), opened.obj());
+  EXPECT_EQ(docs.Item(Path("report.docx")).obj(), opened.obj());
+  EXPECT_EQ(docs.Item(3).obj(), d2.obj());
+  EXPECT_EQ(ErrorOf([&] { docs.Item("REPORT.DOCX"); }), host::kErrNoSuchCollectionMember);
+  EXPECT_EQ(ErrorOf([&] { docs.Item(4); }), host::kErrNoSuchCollectionMember);
+  EXPECT_EQ(ErrorOf([&] { docs.Item(0); }), host::kErrNoSuchCollectionMember);
+  EXPECT_EQ(ErrorOf([&] { docs.Item("nothing.docx"); }), host::kErrNoSuchCollectionMember);
+
+  d1.Close();
+  EXPECT_EQ(docs.Count(), 2);
+  EXPECT_EQ(docs.Item(1).obj(), opened.obj());
+  EXPECT_EQ(docs.Add().Name(), "Document3") << "numbers are not reused in a session";
+  EXPECT_EQ(ErrorOf([&] { d1.Name(); }), kErrObjectDeleted);
+}
+
+TEST_F(ApplicationTest, OpeningAnOpenFileReturnsTheOpenDocument) {
+  auto word = Word();
+  WriteBlankDocument(Path("a.docx"));
+  auto first = word.GetDocuments().Open(Path("a.docx"));
+  word.GetDocuments().Add();
+  auto again = word.GetDocuments().Open((dir_ / "." / "a.docx").string());
+  EXPECT_EQ(first.obj(), again.obj());
+  EXPECT_EQ(word.GetDocuments().Count(), 2);
+  EXPECT_EQ(word.ActiveDocument().obj(), first.obj()) << "opening it again activates it";
+}
+
+TEST_F(ApplicationTest, OpenFailuresNameTheFile) {
+  auto word = Word();
+  auto docs = word.GetDocuments();
+  int32_t missing = ErrorOf([&] { docs.Open(Path("absent.docx")); });
+  EXPECT_NE(missing, 0);
+  try {
+    docs.Open(Path("absent.docx"));
+  } catch (const host::HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("absent.docx"), std::string::npos);
+  }
+  {
+    std::ofstream(Path("old.doc"), std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
+                                                     << std::string(1024, '\0');
+  }
+  EXPECT_NE(ErrorOf([&] { docs.Open(Path("old.doc")); }), 0);
+  EXPECT_EQ(docs.Count(), 0) << "a refused file leaves nothing open";
+}
+
+TEST_F(ApplicationTest, NormalTemplateIsWrittenWhenMissingAndOpensAsADocument) {
+  auto word = Word();
+  ASSERT_FALSE(fs::exists(Path("Normal.dotm")));
+  auto normal = word.NormalTemplate();
+  EXPECT_TRUE(fs::exists(Path("Normal.dotm")));
+  EXPECT_EQ(normal.Name(), "Normal.dotm");
+  EXPECT_EQ(normal.FullName(), Path("Normal.dotm"));
+  EXPECT_EQ(normal.ref().get("Path").as_string(), dir_.string());
+  auto doc = normal.OpenAsDocument();
+  EXPECT_EQ(doc.FullName(), Path("Normal.dotm"));
+  EXPECT_EQ(word.GetDocuments().Count(), 1);
+  EXPECT_EQ(normal.OpenAsDocument().obj(), doc.obj());
+}
+
+TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndLists) {
+  {
+    // A Normal template with a house style and a list part.
+    auto pkg = BlankPackage("Normal.dotm");
+    pkg.Set("word/styles.xml", std::string(kStylesOpen) +
+                                   "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
+                                   "<w:name w:val=\"Normal\"/></w:style>"
+                                   "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"House\">"
+                                   "<w:name w:val=\"House\"/><w:basedOn w:val=\"Normal\"/></w:style></w:styles>");
+    pkg.Save(Path("Normal.dotm"));
+    WriteBlankDocument(Path("scratch.docx"));
+  }
+  // Add the list part through the engine, the way a document gains one.
+  {
+    auto tpl = ooxml::Package::Open(Path("Normal.dotm"));
+    DocumentModel model(std::move(tpl), Path("Normal.dotm"), "", false);
+    model.add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering,
+                           "<w:numbering xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                           "<w:abstractNum w:abstractNumId=\"7\"/></w:numbering>");
+    model.changed("[Content_Types].xml");
+    model.set_saved(false);
+    model.write(Path("Normal.dotm"));
+  }
+  auto word = Word();
+  auto doc = word.GetDocuments().Add();
+  auto styles = doc.GetStyles();
+  EXPECT_EQ(styles.Count(), 2);
+  EXPECT_EQ(styles.Item("House").BaseStyle(), "Normal");
+  EXPECT_TRUE(doc.Saved()) << "an untouched new document has nothing to save";
+  doc.SaveAs(Path("new.docx"));
+  auto saved = ooxml::Package::Open(Path("new.docx"));
+  std::string numbering = saved.Related(saved.MainPart(), "numbering");
+  ASSERT_FALSE(numbering.empty());
+  EXPECT_NE(saved.Get(numbering).find("w:abstractNumId=\"7\""), std::string::npos);
+}
+
+TEST_F(ApplicationTest, StateOutlivesTheCallersReferencesToChildren) {
+  auto word = Word();
+  {
+    auto docs = word.GetDocuments();
+    docs.Add();
+  }
+  EXPECT_EQ(word.GetDocuments().Count(), 1);
+  auto selection = word.Selection();
+  EXPECT_EQ(selection->get("Document").as_object(), word.ActiveDocument().obj());
+}
+
+TEST_F(ApplicationTest, FaultPlanIsSharedByEveryObject) {
+  auto word = Word();
+  auto doc = word.GetDocuments().Add();
+  options_.faults->fail("Style.NameLocal", 2, host::kErrWordBuffersFull);
+  options_.faults->fail("Documents.Count", 1, host::kErrServerFault);
+  auto normal = doc.GetStyles().Item("Normal");
+  EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), 0);
+  EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), host::kErrWordBuffersFull);
+  EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), 0);
+  EXPECT_EQ(ErrorOf([&] { word.GetDocuments().Count(); }), host::kErrServerFault);
+  EXPECT_EQ(word.GetDocuments().Count(), 1);
+}
+
+}  // namespace
+}  // namespace tarnwell::engine::testing

@@ -1,0 +1,366 @@
+#include "engine/styles.h"
+
+#include "engine/document_model.h"
+#include "host/host_error.h"
+#include "ooxml/xml.h"
+
+namespace tarnwell::engine {
+
+using host::Args;
+using host::HostError;
+using host::Value;
+
+const std::initializer_list<std::string_view> kStyleChildOrder = {
+    "name",    "aliases",     "basedOn",   "next",         "link",   "autoRedefine",   "hidden",
+    "uiPriority", "semiHidden", "unhideWhenUsed", "qFormat", "locked", "personal", "personalCompose",
+    "personalReply", "rsid", "pPr", "rPr", "tblPr", "trPr", "tcPr", "tblStylePr"};
+
+namespace {
+
+constexpr const char* kEmptyStylesPart =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"/>";
+
+bool OnOff(const pugi::xml_attribute& a) {
+  std::string_view v = a.value();
+  return v == "1" || v == "true" || v == "on";
+}
+
+// Built-in fragments are written with "w"; a part that binds the Word
+// namespace to another prefix gets its own.
+void Reprefix(pugi::xml_node node, const std::string& prefix) {
+  auto rename = [&](std::string_view name) {
+    return name.substr(0, 2) == "w:" ? ooxml::Q(prefix, name.substr(2)) : std::string(name);
+  };
+  node.set_name(rename(node.name()).c_str());
+  for (pugi::xml_attribute a : node.attributes()) a.set_name(rename(a.name()).c_str());
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element) Reprefix(c, prefix);
+  }
+}
+
+[[noreturn]] void NoSuchMember() {
+  throw HostError(host::kErrNoSuchCollectionMember, "The requested member of the collection does not exist.");
+}
+
+}  // namespace
+
+std::string StyleSheet::q(std::string_view local) const { return ooxml::Q(prefix_, local); }
+
+std::string StyleSheet::prefix() {
+  if (!built_) build();
+  return prefix_;
+}
+
+void StyleSheet::invalidate() {
+  built_ = false;
+  ++epoch_;
+}
+
+void StyleSheet::build() {
+  order_.clear();
+  by_id_.clear();
+  by_name_.clear();
+  by_builtin_.clear();
+  ids_lower_.clear();
+  root_ = {};
+  prefix_ = "w";
+  part_ = doc_.related_part("styles");
+  if (!part_.empty() && doc_.package().Has(part_)) {
+    root_ = doc_.xml(part_).document_element();
+    prefix_ = ooxml::PrefixFor(root_, ooxml::kWordNs, "w");
+    std::string style = q("style");
+    for (pugi::xml_node c = root_.first_child(); c; c = c.next_sibling()) {
+      if (c.type() != pugi::node_element || style != c.name()) continue;
+      order_.push_back(c);
+      index(order_.size() - 1);
+    }
+  } else {
+    part_.clear();
+  }
+  built_ = true;
+}
+
+void StyleSheet::index(size_t i) {
+  pugi::xml_node node = order_[i];
+  std::string style_id = id(node);
+  by_id_.emplace(style_id, i);
+  ids_lower_.insert(Lower(style_id));
+  by_name_.emplace(stored_name(node), i);
+  by_name_.emplace(display_name(node), i);
+  const BuiltinStyle* b = nullptr;
+  if (builtin_entry(node, &b)) by_builtin_.emplace(b, i);
+}
+
+size_t StyleSheet::count() {
+  if (!built_) build();
+  return order_.size();
+}
+
+pugi::xml_node StyleSheet::at(size_t index) {
+  if (!built_) build();
+  return index < order_.size() ? order_[index] : pugi::xml_node();
+}
+
+pugi::xml_node StyleSheet::by_id(std::string_view style_id) {
+  if (!built_) build();
+  auto it = by_id_.find(std::string(style_id));
+  return it == by_id_.end() ? pugi::xml_node() : order_[it->second];
+}
+
+pugi::xml_node StyleSheet::find(std::string_view name) {
+  if (!built_) build();
+  auto it = by_name_.find(std::string(name));
+  if (it != by_name_.end()) return order_[it->second];
+  if (const BuiltinStyle* b = FindBuiltin(name)) return builtin(*b);
+  return {};
+}
+
+pugi::xml_node StyleSheet::root(bool create) {
+  if (!built_) build();
+  if (root_ || !create) return root_;
+  part_ = doc_.add_related_part("word/styles.xml", kRelStyles, kCtStyles, kEmptyStylesPart);
+  root_ = doc_.xml(part_).document_element();
+  prefix_ = "w";
+  return root_;
+}
+
+std::string StyleSheet::fresh_id(std::string_view wanted) {
+  std::string base(wanted);
+  // Ids are kept unique without regard to case, so that no reader can
+  // confuse two of them.
+  if (!ids_lower_.count(Lower(base))) return base;
+  for (int n = 1;; ++n) {
+    std::string candidate = base + std::to_string(n);
+    if (!ids_lower_.count(Lower(candidate))) return candidate;
+  }
+}
+
+pugi::xml_node StyleSheet::append_style(StyleKind kind, const std::string& style_id, const std::string& name) {
+  static const char* kTypes[] = {"", "paragraph", "character", "table", "numbering"};
+  pugi::xml_node node;
+  if (!order_.empty()) {
+    node = root_.insert_child_after(pugi::node_element, order_.back());
+    node.set_name(q("style").c_str());
+  } else {
+    node = ooxml::InsertOrdered(root_, q("style"), {"docDefaults", "latentStyles", "style"});
+  }
+  node.append_attribute(q("type").c_str()).set_value(kTypes[static_cast<int>(kind)]);
+  node.append_attribute(q("customStyle").c_str()).set_value("1");
+  node.append_attribute(q("styleId").c_str()).set_value(style_id.c_str());
+  node.append_child(q("name").c_str()).append_attribute(q("val").c_str()).set_value(name.c_str());
+  order_.push_back(node);
+  index(order_.size() - 1);
+  return node;
+}
+
+pugi::xml_node StyleSheet::builtin(const BuiltinStyle& b) {
+  if (!built_) build();
+  auto it = by_builtin_.find(&b);
+  if (it != by_builtin_.end()) return order_[it->second];
+  root(true);
+  std::string based = b.based_on.empty() ? "" : id(builtin(*FindBuiltin(b.based_on)));
+  std::string next = b.next.empty() ? "" : id(builtin(*FindBuiltin(b.next)));
+  std::string style_id = fresh_id(b.id);
+  std::string text = BuiltinStyleXml(b, style_id, based, next);
+  pugi::xml_document fragment;
+  fragment.load_buffer(text.data(), text.size(), pugi::parse_default);
+  // A placeholder finds the place; the copy takes it.
+  pugi::xml_node place = order_.empty()
+                             ? ooxml::InsertOrdered(root_, q("style"), {"docDefaults", "latentStyles", "style"})
+                             : root_.insert_child_after(pugi::node_element, order_.back());
+  pugi::xml_node node = root_.insert_copy_before(fragment.document_element(), place);
+  root_.remove_child(place);
+  if (prefix_ != "w") Reprefix(node, prefix_);
+  order_.push_back(node);
+  index(order_.size() - 1);
+  doc_.touched(part_);
+  return node;
+}
+
+pugi::xml_node StyleSheet::add(std::string_view name, StyleKind kind) {
+  if (!built_) build();
+  if (name.empty()) throw HostError(host::kErrInvalidProcedureCall, "A style needs a name.");
+  if (by_name_.count(std::string(name)) || FindBuiltin(name)) {
+    throw HostError(host::kErrStyleNameInUse,
+                    "That style name already exists or is reserved for a built-in style (" + std::string(name) +
+                        ").");
+  }
+  root(true);
+  // As Word does: new paragraph styles rest on Normal, character styles on
+  // Default Paragraph Font, table styles on Table Normal.
+  std::string based;
+  if (kind == StyleKind::Paragraph) based = id(builtin(*FindBuiltin("Normal")));
+  if (kind == StyleKind::Character) based = id(builtin(*FindBuiltin("Default Paragraph Font")));
+  if (kind == StyleKind::Table) based = id(builtin(*FindBuiltin("Normal Table")));
+  pugi::xml_node node = append_style(kind, fresh_id(IdFromName(name)), std::string(name));
+  if (!based.empty()) set_reference(node, "basedOn", based);
+  doc_.changed(part_);
+  return node;
+}
+
+std::string StyleSheet::stored_name(pugi::xml_node style) const {
+  return style.child(q("name").c_str()).attribute(q("val").c_str()).value();
+}
+
+std::string StyleSheet::display_name(pugi::xml_node style) const {
+  return DisplayName(stored_name(style), OnOff(style.attribute(q("customStyle").c_str())));
+}
+
+std::string StyleSheet::id(pugi::xml_node style) const { return style.attribute(q("styleId").c_str()).value(); }
+
+StyleKind StyleSheet::kind(pugi::xml_node style) const {
+  std::string_view type = style.attribute(q("type").c_str()).value();
+  if (type == "character") return StyleKind::Character;
+  if (type == "table") return StyleKind::Table;
+  if (type == "numbering") return StyleKind::List;
+  return StyleKind::Paragraph;
+}
+
+bool StyleSheet::builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const {
+  if (OnOff(style.attribute(q("customStyle").c_str()))) return false;
+  *out = FindBuiltin(stored_name(style));
+  return *out != nullptr;
+}
+
+bool StyleSheet::is_builtin(pugi::xml_node style) const {
+  const BuiltinStyle* b = nullptr;
+  return builtin_entry(style, &b);
+}
+
+std::string StyleSheet::reference(pugi::xml_node style, std::string_view child) const {
+  return style.child(q(child).c_str()).attribute(q("val").c_str()).value();
+}
+
+void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, const std::string& ref_id) {
+  std::string name = q(child);
+  pugi::xml_node node = style.child(name.c_str());
+  if (ref_id.empty()) {
+    if (node) style.remove_child(node);
+    return;
+  }
+  if (!node) node = ooxml::InsertOrdered(style, name, kStyleChildOrder);
+  std::string val = q("val");
+  pugi::xml_attribute a = node.attribute(val.c_str());
+  if (!a) a = node.append_attribute(val.c_str());
+  a.set_value(ref_id.c_str());
+}
+
+// ---------------------------------------------------------------------------
+
+Styles::Styles(std::shared_ptr<DocumentModel> doc, std::shared_ptr<host::FaultPlan> faults)
+    : DispatchObject("Styles", faults), doc_(std::move(doc)), faults_(std::move(faults)) {
+  property("Count", [this](const Args&) {
+    doc_->require_open();
+    return Value(static_cast<int32_t>(doc_->styles().count()));
+  });
+  method("Item", [this](const Args& a) { return Value(Item(host::arg(a, 0))); });
+  method("Add", [this](const Args& a) {
+    doc_->require_open();
+    int32_t type = host::has_arg(a, 1) ? host::arg(a, 1).as_int() : 1;
+    if (type < 1 || type > 4) throw HostError(host::kErrInvalidProcedureCall, "Unknown style type.");
+    pugi::xml_node node = doc_->styles().add(host::arg(a, 0).as_string(), static_cast<StyleKind>(type));
+    return Value(host::ObjectPtr(std::make_shared<Style>(doc_, node, faults_)));
+  });
+}
+
+host::ObjectPtr Styles::Item(const Value& index) {
+  doc_->require_open();
+  StyleSheet& sheet = doc_->styles();
+  pugi::xml_node node;
+  switch (index.kind()) {
+    case Value::Kind::String:
+      node = sheet.find(index.as_string());
+      break;
+    case Value::Kind::Int:
+    case Value::Kind::Double:
+    case Value::Kind::Bool: {
+      int32_t n = index.as_int();
+      if (n >= 1) {
+        node = sheet.at(static_cast<size_t>(n - 1));
+      } else if (const BuiltinStyle* b = BuiltinByNumber(n)) {
+        node = sheet.builtin(*b);
+      }
+      break;
+    }
+    default:
+      throw HostError(host::kErrTypeMismatch, "Type mismatch");
+  }
+  if (!node) NoSuchMember();
+  return std::make_shared<Style>(doc_, node, faults_);
+}
+
+// ---------------------------------------------------------------------------
+
+Style::Style(std::shared_ptr<DocumentModel> doc, pugi::xml_node node, std::shared_ptr<host::FaultPlan> faults)
+    : DispatchObject("Style", std::move(faults)), doc_(std::move(doc)), node_(node) {
+  id_ = doc_->styles().id(node_);
+  epoch_ = doc_->styles().epoch();
+  property("NameLocal", [this](const Args&) { return Value(sheet().display_name(this->node())); });
+  property("Type", [this](const Args&) { return Value(static_cast<int32_t>(sheet().kind(this->node()))); });
+  property("BuiltIn", [this](const Args&) { return host::word_bool(sheet().is_builtin(this->node())); });
+  property(
+      "BaseStyle", [this](const Args&) { return Value(ReferenceName("basedOn")); },
+      [this](const Value& v, const Args&) { SetReference("basedOn", v); });
+  property(
+      "NextParagraphStyle", [this](const Args&) { return Value(ReferenceName("next")); },
+      [this](const Value& v, const Args&) { SetReference("next", v); });
+}
+
+StyleSheet& Style::sheet() {
+  doc_->require_open();
+  return doc_->styles();
+}
+
+pugi::xml_node Style::node() {
+  StyleSheet& s = sheet();
+  if (s.epoch() != epoch_) {
+    node_ = s.by_id(id_);
+    if (!node_) throw HostError(kErrObjectDeleted, "Object has been deleted (style " + id_ + ").");
+    epoch_ = s.epoch();
+  }
+  return node_;
+}
+
+std::string Style::ReferenceName(std::string_view child) {
+  pugi::xml_node me = node();
+  StyleSheet& s = sheet();
+  std::string ref = s.reference(me, child);
+  // Word reports a style without a next style as followed by itself.
+  if (ref.empty()) return child == "next" ? s.display_name(me) : std::string();
+  pugi::xml_node target = s.by_id(ref);
+  return target ? s.display_name(target) : std::string();
+}
+
+void Style::SetReference(std::string_view child, const Value& value) {
+  pugi::xml_node me = node();
+  StyleSheet& s = sheet();
+  std::string name = value.as_string();
+  if (name.empty()) {
+    s.set_reference(me, child, "");
+    doc_->changed(s.part());
+    return;
+  }
+  pugi::xml_node target = s.find(name);
+  auto refuse = [&](const std::string& why) {
+    throw HostError(host::kErrNoSuchStyle, "Cannot use \"" + name + "\" here: " + why);
+  };
+  if (!target) refuse("there is no style of that name.");
+  // A reference to a style of another type, or one that would make the
+  // based-on chain a loop, is refused with the number callers already skip.
+  if (s.kind(target) != s.kind(me)) refuse("it is a style of another type.");
+  if (child == "basedOn") {
+    pugi::xml_node walk = target;
+    for (int depth = 0; walk && depth < 1000; ++depth) {
+      if (walk == me) refuse("the based-on chain would loop.");
+      std::string up = s.reference(walk, "basedOn");
+      walk = up.empty() ? pugi::xml_node() : s.by_id(up);
+    }
+  }
+  // Only paragraph styles have a style for the following paragraph.
+  if (child == "next" && s.kind(me) != StyleKind::Paragraph) return;
+  s.set_reference(me, child, s.id(target));
+  doc_->changed(s.part());
+}
+
+}  // namespace tarnwell::engine

@@ -1,0 +1,116 @@
+#pragma once
+// Styles of the embedded Word: the w:style elements of a document's styles
+// part, indexed by id and name, and the Styles and Style objects over them.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "engine/builtin_styles.h"
+#include "host/object.h"
+
+namespace tarnwell::engine {
+
+class DocumentModel;
+
+// The order of CT_Style's children, for inserting new ones.
+extern const std::initializer_list<std::string_view> kStyleChildOrder;
+
+class StyleSheet {
+ public:
+  explicit StyleSheet(DocumentModel& doc) : doc_(doc) {}
+
+  // The defined styles in the order of the styles part.
+  size_t count();
+  pugi::xml_node at(size_t index);  // 0-based
+  pugi::xml_node by_id(std::string_view id);
+  // Styles.Item by name: the name as shown or as stored, built-in names
+  // without regard to case; a built-in that is only latent is made real.
+  // A null node when there is no such style.
+  pugi::xml_node find(std::string_view name);
+  // The defined style standing for a built-in, made real when absent.
+  pugi::xml_node builtin(const BuiltinStyle& b);
+  // Styles.Add: raises 5173 for a name in use or reserved for a built-in.
+  pugi::xml_node add(std::string_view name, StyleKind kind);
+
+  // Facts about one style element.
+  std::string stored_name(pugi::xml_node style) const;
+  std::string display_name(pugi::xml_node style) const;
+  std::string id(pugi::xml_node style) const;
+  StyleKind kind(pugi::xml_node style) const;
+  bool is_builtin(pugi::xml_node style) const;
+  // The id a reference child (basedOn, next, link) holds, "" when absent.
+  std::string reference(pugi::xml_node style, std::string_view child) const;
+  // Sets (or with "" removes) a reference child, in schema order.
+  void set_reference(pugi::xml_node style, std::string_view child, const std::string& id);
+
+  // The styles part, "" while the document has none.
+  const std::string& part() const { return part_; }
+  // The Word namespace prefix of the styles part, "w" when there is none yet.
+  std::string prefix();
+  std::string q(std::string_view local) const;
+
+  // Bumped whenever styles may have moved or gone, so handles re-find
+  // their element by id.
+  uint64_t epoch() const { return epoch_; }
+  // Drops the indexes after an outside change to the styles part.
+  void invalidate();
+
+ private:
+  void build();
+  void index(size_t i);
+  pugi::xml_node root(bool create);
+  std::string fresh_id(std::string_view name);
+  pugi::xml_node append_style(StyleKind kind, const std::string& id, const std::string& name);
+  bool builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const;
+
+  DocumentModel& doc_;
+  bool built_ = false;
+  std::string part_;
+  std::string prefix_ = "w";
+  pugi::xml_node root_;
+  std::vector<pugi::xml_node> order_;
+  std::unordered_map<std::string, size_t> by_id_;
+  std::unordered_map<std::string, size_t> by_name_;  // shown and stored names, exact
+  std::unordered_map<const BuiltinStyle*, size_t> by_builtin_;
+  std::unordered_set<std::string> ids_lower_;
+  uint64_t epoch_ = 0;
+};
+
+// Word's Styles collection of one document.
+class Styles : public host::DispatchObject {
+ public:
+  Styles(std::shared_ptr<DocumentModel> doc, std::shared_ptr<host::FaultPlan> faults);
+  host::ObjectPtr Item(const host::Value& index);
+
+ private:
+  std::shared_ptr<DocumentModel> doc_;
+  std::shared_ptr<host::FaultPlan> faults_;
+};
+
+// One style: a handle on its w:style element.
+class Style : public host::DispatchObject {
+ public:
+  Style(std::shared_ptr<DocumentModel> doc, pugi::xml_node node, std::shared_ptr<host::FaultPlan> faults);
+  // The element, found again by id when the styles part changed under it.
+  pugi::xml_node node();
+  DocumentModel& document() { return *doc_; }
+  StyleSheet& sheet();
+
+ private:
+  std::string ReferenceName(std::string_view child);
+  void SetReference(std::string_view child, const host::Value& value);
+
+  std::shared_ptr<DocumentModel> doc_;
+  pugi::xml_node node_;
+  std::string id_;
+  uint64_t epoch_;
+};
+
+}  // namespace tarnwell::engine
