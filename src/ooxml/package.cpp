@@ -89,18 +89,53 @@ std::string ZipMessage(int code) {
   return text;
 }
 
-// The first bytes tell a Word 97-2003 file or an RTF file saved under a
-// Word extension from a package, so the user learns what to do about it.
+// Whether the file holds needle anywhere; read in chunks with an overlap so
+// that a match across two chunks is found.
+bool FileContains(int fd, std::string_view needle) {
+  std::string window;
+  char chunk[64 * 1024];
+  off_t at = 0;
+  for (;;) {
+    ssize_t got = ::pread(fd, chunk, sizeof chunk, at);
+    if (got <= 0) return false;
+    at += got;
+    window.append(chunk, static_cast<size_t>(got));
+    if (window.find(needle) != std::string::npos) return true;
+    window.erase(0, window.size() - std::min(window.size(), needle.size() - 1));
+  }
+}
+
+std::string Utf16Le(std::string_view ascii) {
+  std::string out;
+  for (char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+// The first bytes tell an older Word file, a password-protected document
+// (a compound file holding the encrypted package) or an RTF file saved
+// under a Word extension from a package, so the user learns what to do.
 void CheckSignature(int fd, const std::string& path) {
   unsigned char head[8] = {};
   ssize_t got = ::pread(fd, head, sizeof head, 0);
-  if (got < 0)
+  if (got < 0) {
     FailOpen(host::kErrPathFileAccess, path, std::string("the file cannot be read (") + std::strerror(errno) + ").");
-  static constexpr unsigned char kOle[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  if (got == 8 && std::memcmp(head, kOle, 8) == 0) {
+  }
+  static constexpr unsigned char kCompoundFile[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+  if (got == 8 && std::memcmp(head, kCompoundFile, 8) == 0) {
+    if (FileContains(fd, Utf16Le("EncryptedPackage"))) {
+      FailOpen(host::kErrWordCannotOpenFile, path,
+               "it is protected by a password. Open it in Word, remove the password and save it again first.");
+    }
+    if (FileContains(fd, Utf16Le("WordDocument"))) {
+      FailOpen(host::kErrWordCannotOpenFile, path,
+               "it is a binary Word 97-2003 document, which is not supported. Open it in Word and save "
+               "it as a .docx (or .dotx) document first.");
+    }
     FailOpen(host::kErrWordCannotOpenFile, path,
-             "it is a binary Word 97-2003 document, which is not supported. Open it in Word and save "
-             "it as a .docx (or .dotx) document first.");
+             "it is an older binary Office file, not a Word document (.docx package).");
   }
   if (got >= 5 && std::memcmp(head, "{\\rtf", 5) == 0) {
     FailOpen(host::kErrWordCannotOpenFile, path,
@@ -172,7 +207,7 @@ std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const
                "part " + Quoted(name) + " inflates to more than " + std::to_string(limits.max_part_bytes) +
                    " bytes; the package is refused as a possible zip bomb.");
     }
-    if (total + size > limits.max_total_bytes) {
+    if (size > limits.max_total_bytes || total > limits.max_total_bytes - size) {
       FailOpen(host::kErrWordCannotOpenFile, path,
                "the parts inflate to more than " + std::to_string(limits.max_total_bytes) +
                    " bytes in all; the package is refused as a possible zip bomb.");
@@ -406,7 +441,7 @@ Package Package::Open(const std::string& path, const Limits& limits) {
     }
     if (!IsSafePartName(name)) {
       FailOpen(host::kErrWordCannotOpenFile, path,
-               "entry " + Quoted(name) + " has a name that would lead out of the package.");
+               "entry " + Quoted(name) + " has a name no part may have (it could lead out of the package).");
     }
     // Part names are compared without regard to case.
     if (!folded.insert(Lower(name)).second) {

@@ -476,16 +476,31 @@ TEST_F(PackageTest, FilesThatAreNotPackagesAreRefused) {
   EXPECT_EQ(OpenError(zip.substr(0, zip.size() / 2)).number(), host::kErrWordCannotOpenFile);
 }
 
-TEST_F(PackageTest, BinaryWord97DocumentsAreRefusedWithAdvice) {
-  std::string ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-  ole += std::string(4096, '\0');
+// A compound file's header and, far beyond the first sector, the name of
+// one of its streams in UTF-16, as its directory holds it.
+std::string CompoundFile(const std::string& stream) {
+  std::string bytes("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+  bytes += std::string(100000, '\0');
+  for (char c : stream) bytes += std::string{c, '\0'};
+  bytes += std::string(512, '\0');
+  return bytes;
+}
+
+TEST_F(PackageTest, CompoundFilesAreRefusedWithAdvice) {
+  // The advice is the behaviour here, so its words are checked.
   for (const char* name : {"old.doc", "old.dot", "renamed.docx"}) {
-    HostError e = OpenError(ole, name);
+    HostError e = OpenError(CompoundFile("WordDocument"), name);
     EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
-    // The advice is the behaviour here, so its words are checked.
     EXPECT_NE(e.description().find("Word 97-2003"), std::string::npos) << e.description();
     EXPECT_NE(e.description().find(".docx"), std::string::npos) << e.description();
   }
+  HostError locked = OpenError(CompoundFile("EncryptedPackage"), "secret.docx");
+  EXPECT_EQ(locked.number(), host::kErrWordCannotOpenFile);
+  EXPECT_NE(locked.description().find("password"), std::string::npos) << locked.description();
+
+  HostError sheet = OpenError(CompoundFile("Workbook"), "sheet.doc");
+  EXPECT_EQ(sheet.number(), host::kErrWordCannotOpenFile);
+  EXPECT_EQ(sheet.description().find("Word 97-2003"), std::string::npos) << sheet.description();
 }
 
 TEST_F(PackageTest, EntryNamesThatLeaveThePackageAreRefused) {
