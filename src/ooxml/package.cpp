@@ -256,10 +256,6 @@ std::string ReadEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const
   return bytes;
 }
 
-// The target of the package's officeDocument relationship, "" when there is
-// none or _rels/.rels cannot be read.
-std::string OfficeDocumentTarget(const Package& pkg) { return pkg.Related("", "officeDocument"); }
-
 time_t FixedEntryTime() {
   // libzip stores local time, so midnight 1 January 1980 is asked for in
   // local time: the earliest date a zip entry can hold, the same everywhere.
@@ -504,7 +500,7 @@ void Package::Remove(const std::string& part) {
 std::vector<std::string> Package::Names() const { return order_; }
 
 std::string Package::MainPart() const {
-  std::string target = OfficeDocumentTarget(*this);
+  std::string target = Related("", "officeDocument");
   if (!target.empty() && Has(target)) return target;
   return kDefaultMain;
 }

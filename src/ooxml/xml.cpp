@@ -42,13 +42,15 @@ void CheckOneRoot(const pugi::xml_document& doc, const std::string& file, const 
   if (roots > 1) FailPart(file, part, "is not well-formed XML (more than one root element).");
 }
 
+struct StringWriter : pugi::xml_writer {
+  std::string out;
+  void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
 std::string Render(const pugi::xml_node& node) {
-  struct Writer : pugi::xml_writer {
-    std::string out;
-    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
-  } writer;
+  StringWriter writer;
   node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
-  return writer.out;
+  return std::move(writer.out);
 }
 
 // pugixml writes a declaration with double quotes; one written otherwise
@@ -113,11 +115,6 @@ void CheckAndKeepEndTags(pugi::xml_node root, std::string_view bytes, const std:
     }
   }
 }
-
-struct StringWriter : pugi::xml_writer {
-  std::string out;
-  void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
-};
 
 }  // namespace
 
