@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/collection.h"
+#include "host/host_error.h"
 #include "host/object.h"
 
 namespace tarnwell::host {
