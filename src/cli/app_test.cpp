@@ -35,7 +35,7 @@ class CliTest : public ::testing::Test {
     for (auto& a : all) argv.push_back(a.c_str());
     std::ostringstream out, err;
     std::istringstream in(input);
-    int code = Run(static_cast<int>(argv.size()), argv.data(), out, err, in, terminal);
+    int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err, in, terminal);
     return {code, out.str(), err.str()};
   }
 
