@@ -13,8 +13,9 @@ namespace tarnwell::ooxml {
 
 // Guards against hostile archives. Exceeding any of them fails the open.
 // They are checked against the bytes actually inflated, not the sizes the
-// archive declares. The largest real documents we have seen hold a few
-// hundred MiB of pictures in total; no single XML part comes near 256 MiB.
+// archive declares. XML parts rarely pass a few MiB; pictures and embedded
+// files make the bulk of a large document. These leave room for picture-heavy
+// documents while bounding what a hostile archive can make us hold.
 struct Limits {
   uint64_t max_part_bytes = 256ull << 20;    // one part, inflated
   uint64_t max_total_bytes = 1024ull << 20;  // all parts, inflated
