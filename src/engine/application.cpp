@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "engine/commandbars.h"
 #include "engine/styles.h"
 #include "host/host_error.h"
 
@@ -298,6 +299,15 @@ Application::Application(Options options) : DispatchObject("Application", option
   property("Options", [this](const Args&) {
     if (!options_obj_) options_obj_ = std::make_shared<WordOptions>(pagination_, faults());
     return Value(options_obj_);
+  });
+  // Made once: buttons added to the menus stay for the session.
+  property("CommandBars", [this](const Args&) {
+    if (!command_bars_) command_bars_ = CreateCommandBars(options_.command_bars, faults());
+    return Value(command_bars_);
+  });
+  property("CustomizationContext", [this](const Args&) {
+    if (!customization_context_) customization_context_ = CreateCustomizationContext(faults());
+    return Value(customization_context_);
   });
   property(
       "ScreenUpdating", [this](const Args&) { return host::word_bool(screen_updating_); },

@@ -80,6 +80,7 @@ class Application : public host::DispatchObject {
   bool screen_updating_ = true;
   bool pagination_ = true;
   host::ObjectPtr documents_, options_obj_, selection_, normal_template_;
+  host::ObjectPtr command_bars_, customization_context_;
 };
 
 }  // namespace tarnwell::engine

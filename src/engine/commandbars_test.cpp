@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/engine.h"
 #include "host/collection.h"
 #include "host/host_error.h"
 
@@ -231,6 +232,56 @@ TEST(CustomizationContextTest, SaveIsCountedAndSavedCanBeSet) {
   EXPECT_FALSE(typed.saved());
   context->call("Save");
   EXPECT_EQ(typed.save_count(), 2);
+}
+
+}  // namespace
+}  // namespace tarnwell::engine
+
+namespace tarnwell::engine {
+namespace {
+
+int32_t CaptionCount(host::Object& bar, const std::string& caption) {
+  int32_t n = 0;
+  for (const auto& c : host::items(host::deref(bar.get("Controls").as_object()))) {
+    n += c->get("Caption").as_string() == caption;
+  }
+  return n;
+}
+
+TEST(ApplicationCommandBarsTest, MenusAndContextBelongToTheApplicationForTheSession) {
+  Options options;
+  options.command_bars.com_addins = ComAddInsEntry::Accelerated;
+  auto app = CreateApplication(options);
+
+  // One connection adds a button and binds to it...
+  auto& format = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Format"));
+  auto button = host::deref(format.get("Controls").as_object()).call("Add", {kMsoControlButton}).as_object();
+  button->put("Caption", "&Tarnwell");
+  int clicks = 0;
+  std::dynamic_pointer_cast<host::ClickSource>(button)->OnClick([&] { ++clicks; });
+
+  // ...and the next one, asking the same Application again, finds it.
+  auto& format_again = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Format"));
+  EXPECT_EQ(CaptionCount(format_again, "&Tarnwell"), 1);
+  host::item(host::deref(format_again.get("Controls").as_object()), "&Tarnwell")->call("Execute");
+  EXPECT_EQ(clicks, 1);
+
+  // The options reach the menus.
+  auto& tools = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Tools"));
+  EXPECT_EQ(CaptionCount(tools, "&COM Add-Ins..."), 1);
+
+  // One customization context, under the application's fault plan.
+  auto context = app->get("CustomizationContext").as_object();
+  EXPECT_EQ(app->get("CustomizationContext").as_object(), context);
+  options.faults->fail("CustomizationContext.Save", 1, host::kErrCustomizationSave);
+  EXPECT_EQ(ErrorOf([&] { context->call("Save"); }), host::kErrCustomizationSave);
+  context->call("Save");
+  EXPECT_EQ(dynamic_cast<CustomizationContext&>(*context).save_count(), 1);
+
+  // Another Word session starts with its own, untouched menus.
+  auto other = CreateApplication(Options{});
+  auto& other_format = host::deref(host::item(host::deref(other->get("CommandBars").as_object()), "Format"));
+  EXPECT_EQ(CaptionCount(other_format, "&Tarnwell"), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/commandbars.h"
 #include "host/object.h"
 
 namespace tarnwell::engine {
@@ -15,6 +16,8 @@ struct Options {
   std::string normal_template;
   // Shared by every object the application hands out.
   std::shared_ptr<host::FaultPlan> faults = std::make_shared<host::FaultPlan>();
+  // The menus at start: whether Tools offers the COM Add-Ins command, and how.
+  CommandBarOptions command_bars;
 };
 
 host::ObjectPtr CreateApplication(const Options& options);
