@@ -1,1 +1,1 @@
-tarnwell_module(support DEPS tw_host tw_platform)
+tarnwell_module(support DEPS tw_host tw_platform TEST_DEPS tw_engine)

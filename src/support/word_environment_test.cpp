@@ -1,5 +1,10 @@
+#include <stdlib.h>
+
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
+#include "engine/engine.h"
 #include "host/host_error.h"
 #include "platform/fakes.h"
 #include "support/globals.h"
@@ -10,8 +15,31 @@ namespace {
 
 class WordEnvironmentTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetGlobals(); }
-  void TearDown() override { ResetGlobals(); }
+  void SetUp() override {
+    ResetGlobals();
+    char pattern[] = "/tmp/tw_wordenv_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    ResetGlobals();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  // The embedded Word reporting the given build.
+  host::ObjectPtr Word(const std::string& build) {
+    engine::Options options;
+    options.build = build;
+    options.normal_template = (dir_ / "Normal.dotx").string();
+    return engine::CreateApplication(options);
+  }
+  host::Document BlankDocument(const host::ObjectPtr& word) {
+    const std::string path = (dir_ / "Blank.docx").string();
+    engine::WriteBlankDocument(path);
+    return host::Application(word).GetDocuments().Open(path);
+  }
+
+  std::filesystem::path dir_;
   platform::FakePlatform fake;
 };
 
@@ -35,20 +63,14 @@ TEST_F(WordEnvironmentTest, UnknownMajorNumberLeavesTheLabel) {
   EXPECT_EQ(gWordVersion, "03");
 }
 
-// A stand-in with a class name and a Build, for the reads that need only that.
-class NamedObject : public host::DispatchObject {
- public:
-  NamedObject(std::string cls, std::string build) : DispatchObject(std::move(cls)) {
-    property("Build", [build](const host::Args&) { return host::Value(build); });
-  }
-};
-
 TEST_F(WordEnvironmentTest, ReadWordEnvironmentTakesTheTextBeforeTheFirstDot) {
-  fncReadWordEnvironment(host::Application(std::make_shared<NamedObject>("Application", "12.0.4518")));
+  fncReadWordEnvironment(host::Application(Word("11.0.8169")));
+  EXPECT_EQ(gWordVersion, "03");
+  fncReadWordEnvironment(host::Application(Word("12.0.4518")));
   EXPECT_EQ(gWordVersion, "07");
-  fncReadWordEnvironment(host::Application(std::make_shared<NamedObject>("Application", "10.1.11.0")));
+  fncReadWordEnvironment(host::Application(Word("10.1.11.0")));
   EXPECT_EQ(gWordVersion, "XP");
-  fncReadWordEnvironment(host::Application(std::make_shared<NamedObject>("Application", "13.0.1")));
+  fncReadWordEnvironment(host::Application(Word("13.0.1")));
   EXPECT_EQ(gWordVersion, "XP");
 }
 
@@ -60,7 +82,7 @@ TEST_F(WordEnvironmentTest, ReadWordEnvironmentRaisesForNothingAndForAnUndottedB
     EXPECT_EQ(e.number(), host::kErrObjectNotSet);
   }
   try {
-    fncReadWordEnvironment(host::Application(std::make_shared<NamedObject>("Application", "11")));
+    fncReadWordEnvironment(host::Application(Word("11")));
     FAIL() << "no error";
   } catch (const host::HostError& e) {
     EXPECT_EQ(e.number(), host::kErrInvalidProcedureCall);
@@ -70,14 +92,14 @@ TEST_F(WordEnvironmentTest, ReadWordEnvironmentRaisesForNothingAndForAnUndottedB
 
 TEST_F(WordEnvironmentTest, WordAppGetterPassesAnApplicationAndNothingSilently) {
   EXPECT_FALSE(GetWordApp(fake.ui));
-  auto app = std::make_shared<NamedObject>("Application", "11.0.1");
+  auto app = Word("11.0.1");
   SetWordApp(app);
   EXPECT_EQ(GetWordApp(fake.ui).obj(), app);
   EXPECT_TRUE(fake.ui.shown.empty());
 }
 
 TEST_F(WordEnvironmentTest, WordAppGetterRefusesAnotherObjectWithAMessage) {
-  SetWordApp(std::make_shared<NamedObject>("Document", "11.0.1"));
+  SetWordApp(BlankDocument(Word("11.0.1")).obj());
   EXPECT_FALSE(GetWordApp(fake.ui));
   ASSERT_EQ(fake.ui.shown.size(), 1u);
   const auto& box = fake.ui.shown[0];
@@ -86,8 +108,9 @@ TEST_F(WordEnvironmentTest, WordAppGetterRefusesAnotherObjectWithAMessage) {
 }
 
 TEST_F(WordEnvironmentTest, ResetGlobalsForgetsEverything) {
-  SetWordApp(std::make_shared<NamedObject>("Application", "11.0"));
-  gActiveDoc = host::Document(std::make_shared<NamedObject>("Document", ""));
+  auto word = Word("11.0");
+  SetWordApp(word);
+  gActiveDoc = BlankDocument(word);
   gDocsFolder = "a";
   gScratchFolder = "b";
   gWordVersion = "03";
