@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <set>
 #include <utility>
 
 #include <pugixml.hpp>
@@ -366,6 +367,69 @@ void WriteAll(int fd, const std::string& bytes, const std::string& target) {
   }
 }
 
+// An entry's data as the archive holds it, still deflated. Its size is
+// bounded by the file's, so no limit beyond that applies.
+std::string ReadCompressed(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const std::string& path) {
+  ZipFilePtr file(zip_fopen_index(za, index, ZIP_FL_COMPRESSED));
+  if (!file) {
+    FailOpen(host::kErrWordCannotOpenFile, path,
+             "part " + Quoted(st.name) + " cannot be read (" + zip_strerror(za) + ").");
+  }
+  std::string bytes;
+  if (st.valid & ZIP_STAT_COMP_SIZE) bytes.reserve(static_cast<size_t>(std::min<uint64_t>(st.comp_size, kTrustedHint)));
+  char chunk[64 * 1024];
+  for (zip_int64_t got; (got = zip_fread(file.get(), chunk, sizeof chunk)) != 0;) {
+    if (got < 0) FailOpen(host::kErrWordCannotOpenFile, path, "part " + Quoted(st.name) + " is damaged.");
+    bytes.append(chunk, static_cast<size_t>(got));
+  }
+  return bytes;
+}
+
+// A libzip source handing over data that is deflated already, with the
+// checksum and size of what it inflates to, so that libzip copies it as is.
+struct DeflatedData {
+  const std::string* compressed;
+  uint64_t size;
+  uint32_t crc;
+  uint64_t at = 0;
+};
+
+zip_int64_t DeflatedSource(void* state, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+  auto* d = static_cast<DeflatedData*>(state);
+  switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+      d->at = 0;
+      return 0;
+    case ZIP_SOURCE_READ: {
+      uint64_t n = std::min<uint64_t>(len, d->compressed->size() - d->at);
+      std::memcpy(data, d->compressed->data() + d->at, static_cast<size_t>(n));
+      d->at += n;
+      return static_cast<zip_int64_t>(n);
+    }
+    case ZIP_SOURCE_STAT: {
+      auto* st = static_cast<zip_stat_t*>(data);
+      zip_stat_init(st);
+      st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC | ZIP_STAT_ENCRYPTION_METHOD;
+      st->size = d->size;
+      st->comp_size = d->compressed->size();
+      st->comp_method = ZIP_CM_DEFLATE;
+      st->crc = d->crc;
+      st->encryption_method = ZIP_EM_NONE;
+      return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+      return 2 * sizeof(int);  // reading from memory does not fail
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+      return 0;
+    case ZIP_SOURCE_SUPPORTS:
+      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                            ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+      return -1;
+  }
+}
+
 [[noreturn]] void BuildFailed(zip_t* za, const std::string& what) {
   throw HostError(host::kErrCannotSaveFile, "The package could not be built: " + what + " (" + zip_strerror(za) + ").");
 }
@@ -447,7 +511,13 @@ Package Package::Open(const std::string& path, const Limits& limits) {
       FailOpen(host::kErrWordCannotOpenFile, path, "part " + Quoted(name) + " is encrypted.");
     }
     std::string bytes = ReadEntry(za.get(), i, st, path, limits, total);
-    if ((st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_STORE) pkg.stored_.insert(name);
+    if ((st.valid & ZIP_STAT_COMP_METHOD) && (st.valid & ZIP_STAT_CRC)) {
+      if (st.comp_method == ZIP_CM_STORE) {
+        pkg.originals_[name] = Original{ZIP_CM_STORE, st.crc, {}};
+      } else if (st.comp_method == ZIP_CM_DEFLATE) {
+        pkg.originals_[name] = Original{ZIP_CM_DEFLATE, st.crc, ReadCompressed(za.get(), i, st, path)};
+      }
+    }
     pkg.order_.push_back(name);
     pkg.parts_.emplace(std::move(name), std::move(bytes));
   }
@@ -488,13 +558,13 @@ void Package::Set(const std::string& part, std::string bytes) {
   } else {
     it->second = std::move(bytes);
   }
-  stored_.erase(part);
+  originals_.erase(part);
 }
 
 void Package::Remove(const std::string& part) {
   if (parts_.erase(part) == 0) return;
   order_.erase(std::find(order_.begin(), order_.end(), part));
-  stored_.erase(part);
+  originals_.erase(part);
 }
 
 std::vector<std::string> Package::Names() const { return order_; }
@@ -586,20 +656,34 @@ std::string Package::Serialize() const {
     if (name != kContentTypes) names.push_back(&name);
   }
   const time_t when = FixedEntryTime();
+  std::vector<std::unique_ptr<DeflatedData>> deflated;  // read by libzip until the archive is closed
   for (const std::string* name : names) {
     const std::string& bytes = parts_.at(*name);
-    zip_source_t* src = zip_source_buffer(za.get(), bytes.data(), bytes.size(), 0);
+    auto original = originals_.find(*name);
+    bool copy_deflated = original != originals_.end() && original->second.method == ZIP_CM_DEFLATE;
+    zip_source_t* src = nullptr;
+    if (copy_deflated) {
+      deflated.push_back(std::make_unique<DeflatedData>(
+          DeflatedData{&original->second.compressed, bytes.size(), original->second.crc}));
+      src = zip_source_function(za.get(), DeflatedSource, deflated.back().get());
+    } else {
+      src = zip_source_buffer(za.get(), bytes.data(), bytes.size(), 0);
+    }
     if (!src) BuildFailed(za.get(), "part " + Quoted(*name));
     zip_int64_t index = zip_file_add(za.get(), name->c_str(), src, ZIP_FL_ENC_UTF_8);
     if (index < 0) {
       zip_source_free(src);
       fail("part " + Quoted(*name));
     }
-    zip_int32_t method = stored_.count(*name) ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-    if (zip_set_file_compression(za.get(), static_cast<zip_uint64_t>(index), method, 0) != 0 ||
-        zip_file_set_mtime(za.get(), static_cast<zip_uint64_t>(index), when, 0) != 0) {
+    const auto at = static_cast<zip_uint64_t>(index);
+    bool stored = original != originals_.end() && original->second.method == ZIP_CM_STORE;
+    // Normal deflate, not libzip's default of the best: faster, and with no
+    // level in the entry's flags it matches the copied entries' headers.
+    if (!copy_deflated &&
+        zip_set_file_compression(za.get(), at, stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, stored ? 0 : 6) != 0) {
       fail("part " + Quoted(*name));
     }
+    if (zip_file_set_mtime(za.get(), at, when, 0) != 0) fail("part " + Quoted(*name));
   }
   if (zip_close(za.get()) != 0) fail("writing the archive");
   za.release();

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,9 +59,9 @@ class Package {
 
   // Writes the package to a temporary file beside path, then renames it over
   // path. On failure raises host::HostError and leaves path as it was.
-  // [Content_Types].xml goes first; parts that were stored uncompressed
-  // and are untouched stay so, the rest are deflated; entry times are fixed,
-  // so equal packages give equal files.
+  // [Content_Types].xml goes first; untouched parts keep their compressed
+  // data, new and changed ones are deflated; entry times are fixed, so equal
+  // packages give equal files.
   void Save(const std::string& path) const;
   // The archive Save would write, in memory.
   std::string Serialize() const;
@@ -70,7 +69,15 @@ class Package {
  private:
   std::vector<std::string> order_;
   std::map<std::string, std::string> parts_;
-  std::set<std::string> stored_;  // untouched parts the archive held uncompressed
+  // How the archive held an untouched part, so that Save writes it back as
+  // it was: stored stays stored, deflated data is copied without inflating
+  // and deflating it again.
+  struct Original {
+    int32_t method = 0;      // the zip compression method
+    uint32_t crc = 0;        // of the inflated bytes
+    std::string compressed;  // the deflated data; empty when stored
+  };
+  std::map<std::string, Original> originals_;
 };
 
 // True when name can stand as a part name: relative, no "." or ".." segment,

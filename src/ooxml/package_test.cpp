@@ -131,6 +131,7 @@ struct Entry {
   std::string name;
   std::string bytes;
   bool store = false;
+  zip_uint32_t level = 0;  // libzip's default, the best
 };
 
 std::string MakeZip(const std::vector<Entry>& entries, const std::function<void(zip_t*)>& add_more = nullptr) {
@@ -144,7 +145,7 @@ std::string MakeZip(const std::vector<Entry>& entries, const std::function<void(
     zip_source_t* s = zip_source_buffer(za, e.bytes.data(), e.bytes.size(), 0);
     zip_int64_t i = zip_file_add(za, e.name.c_str(), s, ZIP_FL_ENC_UTF_8);
     EXPECT_GE(i, 0) << e.name << ": " << zip_strerror(za);
-    zip_set_file_compression(za, static_cast<zip_uint64_t>(i), e.store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
+    zip_set_file_compression(za, static_cast<zip_uint64_t>(i), e.store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, e.level);
   }
   if (add_more) add_more(za);
   EXPECT_EQ(zip_close(za), 0);
@@ -301,27 +302,44 @@ TEST_F(PackageTest, ArchiveOrderIsKeptAndNewPartsGoLast) {
       (std::vector<std::string>{"[Content_Types].xml", "word/document.xml", "zeta.xml", "_rels/.rels", "new/b.xml"}));
 }
 
-TEST_F(PackageTest, StoredPartsStayStoredUntilChanged) {
+// Entry data as the archive holds it, compressed or not, and its method.
+std::pair<std::string, int32_t> RawEntry(const std::string& zip_path, const char* name) {
+  int error = 0;
+  zip_t* za = zip_open(zip_path.c_str(), ZIP_RDONLY, &error);
+  EXPECT_NE(za, nullptr);
+  zip_stat_t st;
+  EXPECT_EQ(zip_stat(za, name, 0, &st), 0) << name;
+  zip_file_t* f = zip_fopen(za, name, ZIP_FL_COMPRESSED);
+  std::string data(st.comp_size, '\0');
+  EXPECT_EQ(zip_fread(f, data.data(), data.size()), static_cast<zip_int64_t>(data.size()));
+  zip_fclose(f);
+  zip_discard(za);
+  return {data, st.comp_method};
+}
+
+TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedData) {
+  std::string text;
+  for (int i = 0; i < 4000; ++i) text += "<w:p w:rsidR=\"" + std::to_string(i * 7919 % 10007) + "\"/>";
   std::vector<Entry> entries = MinimalEntries();
   entries.push_back({"word/media/a.png", std::string(5000, 'x'), true});
   entries.push_back({"word/media/b.png", std::string(5000, 'y'), true});
+  entries.push_back({"word/fast.xml", text, false, 1});
+  entries.push_back({"word/changed.xml", text, false, 1});
   WriteFile(Path("in.docx"), MakeZip(entries));
   Package pkg = Package::Open(Path("in.docx"));
   pkg.Set("word/media/b.png", std::string(5000, 'z'));
+  pkg.Set("word/changed.xml", text);  // the same bytes, but set
   pkg.Save(Path("out.docx"));
 
-  int error = 0;
-  zip_t* za = zip_open(Path("out.docx").c_str(), ZIP_RDONLY, &error);
-  ASSERT_NE(za, nullptr);
-  auto method = [&](const char* name) {
-    zip_stat_t st;
-    EXPECT_EQ(zip_stat(za, name, 0, &st), 0) << name;
-    return st.comp_method;
-  };
-  EXPECT_EQ(method("word/media/a.png"), ZIP_CM_STORE);
-  EXPECT_EQ(method("word/media/b.png"), ZIP_CM_DEFLATE);
-  EXPECT_EQ(method("word/document.xml"), ZIP_CM_DEFLATE);
-  zip_discard(za);
+  EXPECT_EQ(RawEntry(Path("out.docx"), "word/media/a.png").second, ZIP_CM_STORE);
+  EXPECT_EQ(RawEntry(Path("out.docx"), "word/media/b.png").second, ZIP_CM_DEFLATE);
+  EXPECT_EQ(RawEntry(Path("out.docx"), "word/fast.xml"), RawEntry(Path("in.docx"), "word/fast.xml"))
+      << "copied as deflated, not deflated again";
+  EXPECT_NE(RawEntry(Path("out.docx"), "word/changed.xml").first, RawEntry(Path("in.docx"), "word/changed.xml").first)
+      << "a part that was set is deflated anew";
+  Package back = Package::Open(Path("out.docx"));
+  EXPECT_EQ(back.Get("word/fast.xml"), text);
+  EXPECT_EQ(back.Get("word/changed.xml"), text);
 }
 
 TEST_F(PackageTest, AnyExtensionOpensWhenTheContentIsAPackage) {
