@@ -23,12 +23,6 @@ class FolderTest : public ::testing::Test {
 const std::string kDocs = std::string("/home/ann/Documents");
 const std::string kLocal = std::string("/home/ann/.local/share");
 
-TEST_F(FolderTest, SpecialFolderComesFromTheShellAndFailsAsEmpty) {
-  fake.folders.folders[platform::kCsidlPersonal] = kDocs;
-  EXPECT_EQ(fncGetSpecialFolder(platform, 0, platform::kCsidlPersonal), kDocs);
-  EXPECT_EQ(fncGetSpecialFolder(platform, 0, platform::kCsidlLocalAppData), "");
-}
-
 TEST_F(FolderTest, DocsFolderWithAFileKeepsItsPathAndSeparator) {
   fake.folders.folders[platform::kCsidlPersonal] = kDocs;
   fake.files.AddFile(kDocs + kPathSeparator, FileEntry{"letter.docx"});

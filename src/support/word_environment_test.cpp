@@ -107,20 +107,5 @@ TEST_F(WordEnvironmentTest, WordAppGetterRefusesAnotherObjectWithAMessage) {
   EXPECT_EQ(box.buttons, platform::Buttons::OK);
 }
 
-TEST_F(WordEnvironmentTest, ResetGlobalsForgetsEverything) {
-  auto word = Word("11.0");
-  SetWordApp(word);
-  gActiveDoc = BlankDocument(word);
-  gDocsFolder = "a";
-  gScratchFolder = "b";
-  gWordVersion = "03";
-  gNormalDotOpened = true;
-  ResetGlobals();
-  EXPECT_FALSE(gWordApp);
-  EXPECT_FALSE(gActiveDoc);
-  EXPECT_EQ(gDocsFolder + gScratchFolder + gWordVersion, "");
-  EXPECT_FALSE(gNormalDotOpened);
-}
-
 }  // namespace
 }  // namespace tarnwell::support
