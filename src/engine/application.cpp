@@ -272,7 +272,13 @@ void Document::Close(const Args& args) {
   // (-2) and a missing argument do not: there is no one to prompt.
   int32_t save_changes = host::has_arg(args, 0) ? host::arg(args, 0).as_int() : 0;
   if (save_changes == -1 && !model_->saved()) Save();
-  app()->Close(*this);
+  // The application lives as long as its caller's reference; once that is
+  // gone its documents are closed with it.
+  if (auto application = app_.lock()) {
+    application->Close(*this);
+  } else {
+    model_->close();
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -351,7 +357,12 @@ std::shared_ptr<Document> Application::Open(const std::string& path, bool read_o
 std::string Application::NormalTemplatePath() {
   if (options_.normal_template.empty()) return "";
   std::string path = AbsolutePath(options_.normal_template);
-  if (!fs::exists(path)) WriteBlankDocument(path);
+  if (!fs::exists(path)) {
+    // Word makes its Normal template, and the folder for it, when missing.
+    std::error_code ec;
+    fs::create_directories(fs::path(path).parent_path(), ec);
+    WriteBlankDocument(path);
+  }
   return path;
 }
 

@@ -1,0 +1,130 @@
+// Real documents that we did not make: every one must open, list its styles,
+// save and reopen with the same styles, or be refused with a clear error.
+
+#include <algorithm>
+#include <iostream>
+#include <tuple>
+
+#include "engine/builtin_styles.h"
+#include "engine/test_support.h"
+
+namespace tarnwell::engine::testing {
+namespace {
+
+using StyleRow = std::tuple<std::string, int32_t, std::string, std::string, bool>;
+
+std::vector<fs::path> CorpusFiles() {
+  std::vector<fs::path> files;
+  fs::path root = TARNWELL_CORPUS_DIR;
+  if (!fs::is_directory(root)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    std::string ext = Lower(entry.path().extension().string());
+    if (entry.is_regular_file() && (ext == ".docx" || ext == ".dotx" || ext == ".docm" || ext == ".dotm")) {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::vector<StyleRow> Rows(const host::Document& doc) {
+  std::vector<StyleRow> rows;
+  for (auto& s : doc.GetStyles().all()) {
+    rows.emplace_back(s.NameLocal(), static_cast<int32_t>(s.Type()), s.BaseStyle(), s.NextParagraphStyle(),
+                      s.BuiltIn());
+  }
+  return rows;
+}
+
+class CorpusTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    files_ = CorpusFiles();
+    if (files_.empty()) GTEST_SKIP() << "no corpus at " << TARNWELL_CORPUS_DIR;
+  }
+  std::vector<fs::path> files_;
+};
+
+TEST_F(CorpusTest, EveryDocumentListsItsStylesAndSavesThemUnchanged) {
+  int opened = 0;
+  std::vector<std::string> refused;
+  for (const auto& file : files_) {
+    SCOPED_TRACE(file.string());
+    auto word = host::Application(Application::Create(options_));
+    host::Document doc;
+    try {
+      doc = word.GetDocuments().Open(file.string());
+    } catch (const host::HostError& e) {
+      EXPECT_NE(std::string(e.what()).find(file.filename().string()), std::string::npos) << e.what();
+      refused.push_back(file.filename().string() + ": " + e.what());
+      continue;
+    }
+    ++opened;
+    auto rows = Rows(doc);
+    EXPECT_TRUE(doc.Saved()) << "reading changes nothing";
+    std::string copy = Path("copy-" + std::to_string(opened) + ".docx");
+    doc.SaveAs(copy);
+    doc.Close();
+
+    auto before = ooxml::Package::Open(file.string());
+    auto after = ooxml::Package::Open(copy);
+    auto sorted = [](std::vector<std::string> v) {
+      std::sort(v.begin(), v.end());
+      return v;
+    };
+    EXPECT_EQ(sorted(after.Names()), sorted(before.Names()));
+    for (const auto& part : before.Names()) {
+      EXPECT_TRUE(after.Has(part) && after.Get(part) == before.Get(part)) << part << " changed";
+    }
+    auto again = host::Application(Application::Create(options_)).GetDocuments().Open(copy);
+    EXPECT_EQ(Rows(again), rows);
+  }
+  for (const auto& r : refused) std::cout << "refused " << r << "\n";
+  EXPECT_GT(opened, static_cast<int>(files_.size()) * 9 / 10) << "most of the corpus must open";
+}
+
+TEST_F(CorpusTest, EveryDocumentTakesANewStyleAndKeepsTheRest) {
+  for (const auto& file : files_) {
+    SCOPED_TRACE(file.string());
+    auto word = host::Application(Application::Create(options_));
+    host::Document doc;
+    try {
+      doc = word.GetDocuments().Open(file.string());
+    } catch (const host::HostError&) {
+      continue;  // reported by the test above
+    }
+    auto rows = Rows(doc);
+    auto styles = doc.GetStyles();
+    auto added = styles.Add("Tarnwell Probe");
+    added.SetBaseStyle("Heading 2");
+    added.SetNextParagraphStyle("Normal");
+    std::string copy = Path("probe.docx");
+    doc.SaveAs(copy);
+    doc.Close();
+
+    auto before = ooxml::Package::Open(file.string());
+    auto after = ooxml::Package::Open(copy);
+    std::string styles_part = before.Related(before.MainPart(), "styles");
+    for (const auto& part : before.Names()) {
+      if (part == styles_part || part == "[Content_Types].xml" ||
+          part == ooxml::Package::RelsPartFor(before.MainPart())) {
+        continue;
+      }
+      EXPECT_TRUE(after.Has(part) && after.Get(part) == before.Get(part)) << part << " changed";
+    }
+    auto word2 = host::Application(Application::Create(options_));
+    auto again = word2.GetDocuments().Open(copy);
+    auto reread = Rows(again);
+    // The old styles keep their places; the new ones follow.
+    ASSERT_GE(reread.size(), rows.size() + 1);
+    EXPECT_TRUE(std::equal(rows.begin(), rows.end(), reread.begin()));
+    auto probe = again.GetStyles().Item("Tarnwell Probe");
+    EXPECT_EQ(probe.BaseStyle(), "Heading 2");
+    EXPECT_EQ(probe.NextParagraphStyle(), "Normal");
+    again.Close();
+  }
+}
+
+}  // namespace
+}  // namespace tarnwell::engine::testing

@@ -1,0 +1,285 @@
+#include "engine/document_model.h"
+
+#include "engine/test_support.h"
+#include "ooxml/xml.h"
+
+namespace tarnwell::engine::testing {
+namespace {
+
+using host::StyleType;
+
+// A document with markup the engine does not model, in every part it might
+// touch and in parts it never reads.
+constexpr const char* kRichStyles =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:styles xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" "
+    "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+    "xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\" "
+    "xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\" mc:Ignorable=\"w14 w15\">\r\n"
+    "  <w:docDefaults><w:rPrDefault><w:rPr><w:sz w:val=\"22\"/></w:rPr></w:rPrDefault></w:docDefaults>\r\n"
+    "  <w:latentStyles w:defLockedState=\"0\" w:defUIPriority=\"99\" w:count=\"3\">"
+    "<w:lsdException w:name=\"heading 1\" w:uiPriority=\"9\" w:qFormat=\"1\"/>"
+    "<w:lsdException w:name=\"Mention\" w:semiHidden=\"1\" w:unhideWhenUsed=\"1\"/></w:latentStyles>\r\n"
+    "  <w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
+    "<w:qFormat/><w:rsid w:val=\"00A1B2C3\"/><w:pPr><w:spacing w:after=\"120\"/></w:pPr>"
+    "<w:rPr><w14:ligatures w14:val=\"standard\"/></w:rPr></w:style>\r\n"
+    "  <w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Body\" w14:paraId=\"1A2B3C4D\">"
+    "<w:name w:val=\"Body\"/><w:basedOn w:val=\"Normal\"/><w:rsid w:val=\"00D4E5F6\"/>"
+    "<w15:foo w15:bar=\"1\"></w15:foo></w:style>\r\n"
+    "  <mc:AlternateContent><mc:Choice Requires=\"w14\"><w:style w:type=\"character\" w:styleId=\"X\">"
+    "<w:name w:val=\"Inside Choice\"/></w:style></mc:Choice><mc:Fallback/></mc:AlternateContent>\r\n"
+    "</w:styles>";
+
+constexpr const char* kRichDocument =
+    "<?xml version='1.0' encoding='UTF-8' standalone='yes'?>\n"
+    "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+    "xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\" "
+    "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" mc:Ignorable=\"w14\">"
+    "<w:body><w:p w14:paraId=\"00000001\" w:rsidR=\"00A1B2C3\"><w:pPr><w:pStyle w:val=\"Body\"/></w:pPr>"
+    "<w:r><w:t xml:space=\"preserve\"> kept </w:t></w:r></w:p>"
+    "<mc:AlternateContent><mc:Choice Requires=\"w14\"><w:p/></mc:Choice><mc:Fallback><w:p/></mc:Fallback>"
+    "</mc:AlternateContent><w:sectPr/></w:body></w:document>";
+
+class DocumentTest : public EngineTest {
+ protected:
+  std::string WriteRich(const std::string& name) {
+    auto pkg = BlankPackage(name);
+    pkg.Set("word/styles.xml", kRichStyles);
+    pkg.Set("word/document.xml", kRichDocument);
+    pkg.Set("customXml/item1.xml", "<?xml version=\"1.0\"?><data xmlns=\"urn:ours\"><a b='c'/></data>");
+    pkg.Set("word/media/blob.bin", std::string("\x00\x01\x02\xFF binary", 11));
+    pkg.Save(Path(name));
+    return Path(name);
+  }
+};
+
+TEST_F(DocumentTest, RoundTripKeepsUntouchedPartsByteForByteAndUnknownMarkupInTouchedOnes) {
+  std::string path = WriteRich("rich.docx");
+  auto before = ooxml::Package::Open(path);
+  auto doc = Word().GetDocuments().Open(path);
+  auto styles = doc.GetStyles();
+  EXPECT_EQ(styles.Count(), 2) << "only w:style children of w:styles are styles";
+  auto added = styles.Add("Added");
+  styles.Item("Body").SetBaseStyle("Added");
+  added.SetNextParagraphStyle("Body");
+  doc.Save();
+
+  auto after = ooxml::Package::Open(path);
+  ASSERT_EQ(after.Names(), before.Names());
+  for (const auto& part : before.Names()) {
+    if (part == "word/styles.xml") continue;
+    EXPECT_EQ(after.Get(part), before.Get(part)) << part << " should be untouched";
+  }
+  const std::string& xml = after.Get("word/styles.xml");
+  for (const char* kept :
+       {"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n", "mc:Ignorable=\"w14 w15\"",
+        "<w:lsdException w:name=\"Mention\" w:semiHidden=\"1\" w:unhideWhenUsed=\"1\"/>",
+        "<w:rsid w:val=\"00A1B2C3\"/>", "<w14:ligatures w14:val=\"standard\"/>", "w14:paraId=\"1A2B3C4D\"",
+        "<w15:foo w15:bar=\"1\"></w15:foo>", "<mc:Choice Requires=\"w14\"><w:style w:type=\"character\" w:styleId=\"X\">",
+        "</w:style>\r\n  <mc:AlternateContent>"}) {
+    EXPECT_NE(xml.find(kept), std::string::npos) << "lost: " << kept;
+  }
+  EXPECT_NE(xml.find("<w:name w:val=\"Body\"/><w:basedOn w:val=\"Added\"/><w:rsid w:val=\"00D4E5F6\"/>"),
+            std::string::npos)
+      << "the reference is changed in place";
+  EXPECT_NE(xml.find("<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Added\"><w:name w:val=\"Added\"/>"
+                     "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"Body\"/></w:style>"),
+            std::string::npos);
+}
+
+TEST_F(DocumentTest, ReadingOnlyChangesNothingAndSavesEveryPartAsItWas) {
+  std::string path = WriteRich("read.docx");
+  auto doc = Word().GetDocuments().Open(path);
+  for (auto& s : doc.GetStyles().all()) {
+    s.NameLocal();
+    s.BaseStyle();
+    s.NextParagraphStyle();
+  }
+  EXPECT_TRUE(doc.Saved());
+  doc.SaveAs(Path("copy.docx"));
+  auto a = ooxml::Package::Open(path);
+  auto b = ooxml::Package::Open(Path("copy.docx"));
+  for (const auto& part : a.Names()) EXPECT_EQ(a.Get(part), b.Get(part)) << part;
+}
+
+TEST_F(DocumentTest, SavedFollowsChangesAndSaves) {
+  WriteBlankDocument(Path("s.docx"));
+  auto doc = Word().GetDocuments().Open(Path("s.docx"));
+  EXPECT_TRUE(doc.Saved());
+  EXPECT_FALSE(doc.ref().get("ReadOnly").as_bool());
+  doc.GetStyles().Item("Heading 3");  // a lookup, not an edit
+  EXPECT_TRUE(doc.Saved());
+  doc.GetStyles().Add("Edited");
+  EXPECT_FALSE(doc.Saved());
+  doc.Save();
+  EXPECT_TRUE(doc.Saved());
+  doc.SetSaved(false);
+  EXPECT_FALSE(doc.Saved());
+  doc.UndoClear();
+  doc.UndoClear();
+  EXPECT_EQ(dynamic_cast<Document&>(*doc.obj()).undo_clears(), 2);
+  auto reopened = host::Application(Application::Create(options_)).GetDocuments().Open(Path("s.docx"));
+  EXPECT_EQ(reopened.GetStyles().Item("Edited").NameLocal(), "Edited");
+  EXPECT_EQ(reopened.GetStyles().Item("Heading 3").NameLocal(), "Heading 3");
+}
+
+TEST_F(DocumentTest, SaveAsMovesTheDocumentAndSaveNeedsAWritableFile) {
+  auto word = Word();
+  auto doc = word.GetDocuments().Add();
+  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), host::kErrWordBuffersFull) << "never saved: no name to save under";
+  doc.SaveAs(Path("named.docx"));
+  EXPECT_EQ(doc.Name(), "named.docx");
+  EXPECT_EQ(doc.FullName(), Path("named.docx"));
+  EXPECT_EQ(doc.Path(), dir_.string());
+  EXPECT_TRUE(doc.Saved());
+  EXPECT_EQ(word.GetDocuments().Item("named.docx").obj(), doc.obj());
+  EXPECT_EQ(ErrorOf([&] { word.GetDocuments().Item("Document1"); }), host::kErrNoSuchCollectionMember);
+
+  fs::permissions(Path("named.docx"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  auto other = host::Application(Application::Create(options_)).GetDocuments().Open(Path("named.docx"));
+  EXPECT_TRUE(other.ref().get("ReadOnly").as_bool());
+  other.GetStyles().Add("Try");
+  EXPECT_EQ(ErrorOf([&] { other.Save(); }), host::kErrWordBuffersFull);
+  other.SaveAs(Path("writable.docx"));
+  EXPECT_FALSE(other.ref().get("ReadOnly").as_bool());
+  EXPECT_EQ(other.Name(), "writable.docx");
+}
+
+TEST_F(DocumentTest, OpenWithReadOnlyArgumentForcesReadOnly) {
+  WriteBlankDocument(Path("ro.docx"));
+  auto doc = Word().GetDocuments().ref().call("Open", {Path("ro.docx"), host::Value::missing(), true});
+  EXPECT_TRUE(doc.as_object()->get("ReadOnly").as_bool());
+}
+
+TEST_F(DocumentTest, FailedSavesLeaveTheOldFileAndAnUnsavedUsableDocument) {
+  WriteBlankDocument(Path("keep.docx"));
+  std::string original = ReadFile(Path("keep.docx"));
+  auto doc = Word().GetDocuments().Open(Path("keep.docx"));
+  doc.GetStyles().Add("Pending");
+
+  EXPECT_NE(ErrorOf([&] { doc.SaveAs(Path("no-such-folder/keep.dotx")); }), 0);
+  EXPECT_FALSE(doc.Saved());
+  EXPECT_EQ(doc.FullName(), Path("keep.docx"));
+  EXPECT_FALSE(fs::exists(Path("no-such-folder")));
+
+  options_.faults->fail("Document.Save", 1, host::kErrWordBuffersFull);
+  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), host::kErrWordBuffersFull);
+  EXPECT_EQ(ReadFile(Path("keep.docx")), original) << "the file on disk is as it was";
+  EXPECT_FALSE(doc.Saved());
+
+  doc.GetStyles().Add("Later");
+  doc.Save();  // the plan failed only the first call
+  EXPECT_TRUE(doc.Saved());
+  auto pkg = ooxml::Package::Open(Path("keep.docx"));
+  EXPECT_EQ(pkg.Get("[Content_Types].xml").find("template"), std::string::npos)
+      << "the failed save as a template left the content type alone";
+  EXPECT_NE(pkg.Get("word/styles.xml").find("w:styleId=\"Later\""), std::string::npos);
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_TRUE(entry.path().filename() == "keep.docx" || entry.path().filename() == "Normal.dotm")
+        << "left behind: " << entry.path();
+  }
+}
+
+TEST_F(DocumentTest, TemplateExtensionsSwitchTheMainContentTypeAndNothingElseDoes) {
+  WriteBlankDocument(Path("a.docx"));
+  auto doc = Word().GetDocuments().Open(Path("a.docx"));
+  auto main_type = [&](const std::string& name) {
+    auto pkg = ooxml::Package::Open(Path(name));
+    pugi::xml_document types;
+    ooxml::LoadXml(types, pkg.Get("[Content_Types].xml"), name, "[Content_Types].xml");
+    for (auto o : types.document_element().children("Override")) {
+      if (std::string(o.attribute("PartName").value()) == "/word/document.xml") {
+        return std::string(o.attribute("ContentType").value());
+      }
+    }
+    return std::string();
+  };
+  doc.SaveAs(Path("b.dotx"));
+  EXPECT_EQ(main_type("b.dotx"), kCtTemplate);
+  doc.SaveAs(Path("c.doc"));
+  EXPECT_EQ(main_type("c.doc"), kCtTemplate) << "an extension other than the four decides nothing";
+  doc.SaveAs(Path("d.docm"));
+  EXPECT_EQ(main_type("d.docm"), kCtDocument) << "macros follow the content, not the name";
+  doc.SaveAs(Path("e.dotm"));
+  EXPECT_EQ(main_type("e.dotm"), kCtTemplate);
+  doc.SaveAs(Path("f.docx"));
+  EXPECT_EQ(main_type("f.docx"), kCtDocument);
+}
+
+TEST_F(DocumentTest, WordprocessingMlUnderOldExtensionsIsReadAndWrittenAsAPackage) {
+  WriteBlankDocument(Path("old.doc"));
+  WriteBlankDocument(Path("old.dot"));
+  auto word = Word();
+  auto doc = word.GetDocuments().Open(Path("old.doc"));
+  doc.GetStyles().Add("Kept");
+  doc.Save();
+  auto again = host::Application(Application::Create(options_)).GetDocuments().Open(Path("old.doc"));
+  EXPECT_EQ(again.GetStyles().Item("Kept").BaseStyle(), "Normal");
+  auto dot = ooxml::Package::Open(Path("old.dot"));
+  EXPECT_NE(dot.Get("[Content_Types].xml").find(kCtTemplate), std::string::npos);
+}
+
+TEST_F(DocumentTest, CloseSavesOnlyWhenAsked) {
+  WriteBlankDocument(Path("c.docx"));
+  std::string original = ReadFile(Path("c.docx"));
+  auto word = Word();
+  auto doc = word.GetDocuments().Open(Path("c.docx"));
+  doc.GetStyles().Add("Dropped");
+  doc.Close();
+  EXPECT_EQ(ReadFile(Path("c.docx")), original);
+  EXPECT_EQ(word.GetDocuments().Count(), 0);
+
+  doc = word.GetDocuments().Open(Path("c.docx"));
+  EXPECT_EQ(ErrorOf([&] { doc.GetStyles().Item("Dropped"); }), host::kErrNoSuchCollectionMember)
+      << "reopened from the file, not from memory";
+  doc.GetStyles().Add("Kept");
+  doc.Close(-1);
+  EXPECT_NE(ReadFile(Path("c.docx")), original);
+  doc = word.GetDocuments().Open(Path("c.docx"));
+  EXPECT_EQ(doc.GetStyles().Item("Kept").NameLocal(), "Kept");
+
+  auto fresh = word.GetDocuments().Add();
+  fresh.GetStyles().Add("Unsaved");
+  EXPECT_EQ(ErrorOf([&] { fresh.Close(-1); }), host::kErrWordBuffersFull)
+      << "nowhere to save a never-saved document";
+  EXPECT_EQ(word.GetDocuments().Count(), 2) << "a close that failed leaves it open";
+}
+
+TEST_F(DocumentTest, ObjectsOfAClosedDocumentRefuseUse) {
+  WriteBlankDocument(Path("gone.docx"));
+  auto doc = Word().GetDocuments().Open(Path("gone.docx"));
+  auto styles = doc.GetStyles();
+  auto normal = styles.Item("Normal");
+  auto window = doc.ActiveWindow();
+  doc.Close();
+  EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), kErrObjectDeleted);
+  EXPECT_EQ(ErrorOf([&] { styles.Count(); }), kErrObjectDeleted);
+  EXPECT_EQ(ErrorOf([&] { window.Activate(); }), kErrObjectDeleted);
+  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), kErrObjectDeleted);
+}
+
+TEST_F(DocumentTest, BlankDocumentsAreWhatWordStartsWith) {
+  WriteBlankDocument(Path("blank.docx"));
+  WriteBlankDocument(Path("blank.dotx"));
+  auto pkg = ooxml::Package::Open(Path("blank.docx"));
+  EXPECT_EQ(pkg.MainPart(), "word/document.xml");
+  EXPECT_EQ(pkg.Related(pkg.MainPart(), "styles"), "word/styles.xml");
+  EXPECT_EQ(pkg.Related(pkg.MainPart(), "settings"), "word/settings.xml");
+  EXPECT_NE(pkg.Get("[Content_Types].xml").find(kCtDocument), std::string::npos);
+  EXPECT_NE(pkg.Get("word/document.xml").find("<w:body><w:p/><w:sectPr>"), std::string::npos);
+  const std::string& styles = pkg.Get("word/styles.xml");
+  EXPECT_NE(styles.find("<w:docDefaults>"), std::string::npos);
+  EXPECT_NE(styles.find("<w:lsdException w:name=\"heading 9\""), std::string::npos);
+  EXPECT_NE(styles.find("<w:lsdException w:name=\"TOC Heading\""), std::string::npos);
+  EXPECT_NE(ooxml::Package::Open(Path("blank.dotx")).Get("[Content_Types].xml").find(kCtTemplate),
+            std::string::npos);
+
+  auto doc = Word().GetDocuments().Open(Path("blank.docx"));
+  std::vector<std::string> names;
+  for (auto& s : doc.GetStyles().all()) names.push_back(s.NameLocal());
+  EXPECT_EQ(names, (std::vector<std::string>{"Normal", "Default Paragraph Font", "Table Normal", "No List"}));
+  EXPECT_TRUE(doc.GetStyles().Item("Table Normal").BuiltIn());
+}
+
+}  // namespace
+}  // namespace tarnwell::engine::testing
