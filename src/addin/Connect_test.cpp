@@ -1,0 +1,295 @@
+#include "addin/Connect.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "dialog/frmVell_COM.h"
+#include "engine/commandbars.h"
+#include "engine/engine.h"
+#include "host/collection.h"
+#include "host/host_error.h"
+#include "host/word.h"
+#include "platform/fakes.h"
+#include "support/globals.h"
+
+namespace tarnwell::addin {
+namespace {
+
+namespace fs = std::filesystem;
+using host::ObjectPtr;
+using host::Value;
+
+constexpr const char* kWordExe = "C:\\Program Files\\Microsoft Office\\OFFICE11\\WINWORD.EXE";
+
+Value Custom(std::vector<Value> items, int32_t lower_bound = 0) {
+  return Value(host::Array{lower_bound, std::move(items)});
+}
+
+// A connection to the embedded Word with one Word process running.
+class ConnectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    support::ResetGlobals();
+    char pattern[] = "/tmp/tw_connect_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    engine::Options options;
+    options.build = "11.0.8169";
+    options.normal_template = (dir_ / "Normal.dotx").string();
+    options.faults = faults_;
+    app_ = engine::CreateApplication(options);
+    fake_.processes.running[100] = kWordExe;
+    fake_.processes.running[4] = std::nullopt;  // a system process nobody may open
+  }
+  void TearDown() override {
+    connect_.reset();
+    app_.reset();
+    support::ResetGlobals();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  Connect& connect() { return *connect_; }
+  void ConnectNormally(int32_t mode = ext_cm_Startup) {
+    connect().AddinInstance_OnConnection(app_, mode, nullptr, Custom({}));
+  }
+
+  ObjectPtr Bar(const char* name) {
+    return host::item(host::deref(app_->get("CommandBars").as_object()), name);
+  }
+  std::vector<ObjectPtr> ControlsOf(const char* bar) {
+    return host::items(host::deref(Bar(bar)->get("Controls").as_object()));
+  }
+  std::vector<ObjectPtr> Captioned(const char* bar, const std::string& caption) {
+    std::vector<ObjectPtr> out;
+    for (auto& c : ControlsOf(bar)) {
+      if (c->get("Caption").as_string() == caption) out.push_back(c);
+    }
+    return out;
+  }
+  std::shared_ptr<engine::CustomizationContext> Context() {
+    return std::dynamic_pointer_cast<engine::CustomizationContext>(
+        app_->get("CustomizationContext").as_object());
+  }
+  std::optional<std::string> DisplayOnConnect() {
+    return fake_.settings.Get("Quillon Tarnwell", "Settings", "DisplayOnConnect");
+  }
+
+  fs::path dir_;
+  std::shared_ptr<host::FaultPlan> faults_ = std::make_shared<host::FaultPlan>();
+  ObjectPtr app_;
+  platform::FakePlatform fake_;
+  platform::Platform platform_ = fake_.platform();
+  std::unique_ptr<Connect> connect_ = std::make_unique<Connect>(platform_);
+};
+
+// --- connection ------------------------------------------------------------------
+
+TEST_F(ConnectTest, CustomElementZeroAboveOneMakesTheConnectionInactive) {
+  for (int32_t mark : {2, 3}) {
+    Connect c(platform_);
+    c.AddinInstance_OnConnection(app_, ext_cm_Startup, nullptr, Custom({mark}));
+    EXPECT_TRUE(c.blnInactive());
+    EXPECT_EQ(c.wdAppConnect(), nullptr);
+    EXPECT_EQ(c.mcbVellButton(), nullptr);
+  }
+  EXPECT_TRUE(fake_.registry.writes.empty());
+  EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
+  EXPECT_TRUE(fake_.ui.shown.empty());
+}
+
+TEST_F(ConnectTest, CustomWithoutElementZeroOrAtMostOneConnects) {
+  const Value customs[] = {Custom({}), Custom({Value(5)}, 1), Custom({Value(1)}), Custom({Value()}), Value()};
+  for (const auto& custom : customs) {
+    Connect c(platform_);
+    c.AddinInstance_OnConnection(app_, ext_cm_Startup, nullptr, custom);
+    EXPECT_FALSE(c.blnInactive());
+    EXPECT_EQ(c.wdAppConnect(), app_);
+    ASSERT_NE(c.mcbVellButton(), nullptr);
+    EXPECT_NE(c.mcbCOMMenuButton(), nullptr);
+  }
+  // Each connection removed the previous one's button first.
+  EXPECT_EQ(Captioned("Format", "&Tarnwell").size(), 1u);
+  EXPECT_TRUE(fake_.ui.shown.empty());
+}
+
+TEST_F(ConnectTest, CacheSizeIsWrittenForThreeVersionsWithItsNul) {
+  fake_.processes.running[200] = "D:\\Office\\winword.exe";
+  ConnectNormally();
+  ASSERT_EQ(fake_.registry.writes.size(), 3u);
+  const std::vector<uint8_t> data = {'1', '0', '0', '0', '0', 0};
+  for (int v : {9, 10, 11}) {
+    const std::string key = "HKCU\\Software\\Microsoft\\Office\\" + std::to_string(v) + ".0\\Word\\Options";
+    ASSERT_TRUE(fake_.registry.keys.count(key)) << key;
+    const auto& stored = fake_.registry.keys[key].at("CacheSize");
+    EXPECT_EQ(stored.type, platform::kRegSz);
+    EXPECT_EQ(stored.data, data);
+  }
+  EXPECT_NE(fake_.registry.writes[0].find("9.0"), std::string::npos);
+  EXPECT_NE(fake_.registry.writes[2].find("11.0"), std::string::npos);
+  // A second Word process: the values, but no button.
+  EXPECT_EQ(connect().mcbVellButton(), nullptr);
+  EXPECT_EQ(connect().mcbCOMMenuButton(), nullptr);
+  EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
+  EXPECT_EQ(connect().wdAppConnect(), app_);
+}
+
+TEST_F(ConnectTest, ExternalConnectionGetsNoButton) {
+  ConnectNormally(ext_cm_External);
+  EXPECT_EQ(fake_.registry.writes.size(), 3u);
+  EXPECT_EQ(connect().mcbVellButton(), nullptr);
+  EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
+  EXPECT_TRUE(Captioned("Tools", "COM Add-Ins...").empty());
+}
+
+TEST_F(ConnectTest, StartupCompleteHoldsTheMutexAndClearsScratchFiles) {
+  fake_.ui.windows["OPUSAPP"] = 0x1234;
+  fake_.folders.folders[platform::kCsidlLocalAppData] = "/home/ann/Application Data";
+  fake_.files.AddFile("/home/ann/Application Data/", platform::FileEntry{"settings.xml"});
+  fake_.files.AddFile("/home/ann/Temp/", platform::FileEntry{"~wrs0001.tmp"});
+  fake_.files.AddFile("/home/ann/Temp/", platform::FileEntry{"keep.txt"});
+  connect().AddinInstance_OnStartupComplete(Custom({}));
+  EXPECT_EQ(fake_.processes.mutexes, std::vector<std::string>{"Quillon Tarnwell"});
+  EXPECT_EQ(support::gScratchFolder, "/home/ann/Application Data/");
+  EXPECT_EQ(fake_.files.deleted, std::vector<std::string>{"/home/ann/Temp/~wrs0001.tmp"});
+}
+
+// --- dialog ------------------------------------------------------------------------
+
+TEST_F(ConnectTest, ButtonClickShowsTheDialogModallyOnce) {
+  const std::string letter = (dir_ / "Letter.docx").string();
+  engine::WriteBlankDocument(letter);
+  host::Application(app_).GetDocuments().Open(letter);
+  ConnectNormally();
+  auto clicks = std::dynamic_pointer_cast<host::ClickSource>(connect().mcbVellButton());
+  ASSERT_NE(clicks, nullptr);
+  const dialog::VellAddIn* seen_addin = nullptr;
+  bool seen_displayed = false;
+  std::vector<std::string> sources;
+  fake_.ui.user = [&](platform::ModalDialog& d) {
+    auto& form = dynamic_cast<dialog::frmVell_COM&>(d);
+    seen_addin = form.VellAddIn();
+    seen_displayed = connect().FormDisplayed();
+    sources = form.lstSourceDocs.items();
+    // A click while the dialog is up cannot open a second one.
+    clicks->Click();
+  };
+  clicks->Click();
+  EXPECT_EQ(fake_.ui.modal_showings, 1);
+  EXPECT_EQ(seen_addin, &connect());
+  EXPECT_TRUE(seen_displayed);
+  // The dialog reached Word through the connection: it lists the open document.
+  ASSERT_FALSE(sources.empty());
+  EXPECT_TRUE(std::any_of(sources.begin(), sources.end(),
+                          [](const std::string& e) { return e.rfind("Letter.docx\t", 0) == 0; }))
+      << ::testing::PrintToString(sources);
+  EXPECT_EQ(connect().form(), nullptr);  // unloaded after the showing
+  EXPECT_EQ(support::gWordVersion, "03");
+
+  // The COM Add-Ins entry is not the add-in's to answer.
+  auto com = std::dynamic_pointer_cast<host::ClickSource>(connect().mcbCOMMenuButton());
+  ASSERT_NE(com, nullptr);
+  com->Click();
+  EXPECT_EQ(fake_.ui.modal_showings, 1);
+}
+
+TEST_F(ConnectTest, HideResetsFormDisplayedAndHidesTheShownDialog) {
+  ConnectNormally();
+  bool visible_after_hide = true;
+  fake_.ui.user = [&](platform::ModalDialog& d) {
+    connect().Hide();
+    visible_after_hide = d.Visible();
+  };
+  connect().ShowVellForm();
+  EXPECT_EQ(fake_.ui.modal_showings, 1);
+  EXPECT_FALSE(visible_after_hide);
+  EXPECT_FALSE(connect().FormDisplayed());
+  connect().Hide();  // nothing shown: only the flag
+  EXPECT_FALSE(connect().FormDisplayed());
+}
+
+TEST_F(ConnectTest, ShowVellFormIgnoresWordErrors) {
+  ConnectNormally();
+  // Word fails the version read here and again in the dialog's load.
+  faults_->fail("Application.Build", 1, host::kErrServerFault);
+  faults_->fail("Application.Build", 1, host::kErrServerFault);
+  connect().ShowVellForm();
+  EXPECT_EQ(fake_.ui.modal_showings, 1);
+  EXPECT_TRUE(connect().FormDisplayed());
+  EXPECT_EQ(support::gWordVersion, "");
+  EXPECT_EQ(connect().form(), nullptr);
+}
+
+TEST_F(ConnectTest, ClickAfterTheConnectionIsGoneDoesNothing) {
+  ConnectNormally();
+  auto clicks = std::dynamic_pointer_cast<host::ClickSource>(connect().mcbVellButton());
+  ASSERT_NE(clicks, nullptr);
+  connect_.reset();
+  clicks->Click();
+  EXPECT_EQ(fake_.ui.modal_showings, 0);
+}
+
+// --- disconnection -------------------------------------------------------------
+
+TEST_F(ConnectTest, DisconnectionAfterAShowingStoresOneAndRemovesTheButton) {
+  ConnectNormally();
+  connect().ShowVellForm();
+  ASSERT_TRUE(connect().FormDisplayed());
+  connect().AddinInstance_OnDisconnection(0, Custom({}));
+  EXPECT_EQ(DisplayOnConnect(), "1");
+  EXPECT_FALSE(connect().FormDisplayed());
+  EXPECT_EQ(connect().wdAppConnect(), nullptr);
+  EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
+  ASSERT_NE(Context(), nullptr);
+  EXPECT_EQ(Context()->save_count(), 1);
+  EXPECT_TRUE(Context()->saved());
+  EXPECT_TRUE(fake_.ui.shown.empty());
+}
+
+TEST_F(ConnectTest, DisconnectionWithoutAShowingStoresZero) {
+  ConnectNormally();
+  connect().AddinInstance_OnDisconnection(0, Custom({}));
+  EXPECT_EQ(DisplayOnConnect(), "0");
+  EXPECT_EQ(connect().wdAppConnect(), nullptr);
+}
+
+TEST_F(ConnectTest, CustomizationSaveRefusalIsTolerated) {
+  ConnectNormally();
+  faults_->fail("CustomizationContext.Save", 1, host::kErrCustomizationSave);
+  connect().AddinInstance_OnDisconnection(0, Custom({}));
+  EXPECT_TRUE(fake_.ui.shown.empty());
+  EXPECT_EQ(DisplayOnConnect(), "0");
+  EXPECT_EQ(connect().wdAppConnect(), nullptr);
+}
+
+TEST_F(ConnectTest, OtherCustomizationErrorsAreShownAndEndTheDisconnection) {
+  ConnectNormally();
+  faults_->fail("CustomizationContext.Saved", 1, host::kErrCommandFailed);
+  connect().AddinInstance_OnDisconnection(0, Custom({}));
+  ASSERT_EQ(fake_.ui.shown.size(), 1u);
+  EXPECT_EQ(fake_.ui.shown[0].title, "Quillon Tarnwell");
+  EXPECT_EQ(fake_.ui.shown[0].text.rfind("Error: 4605 ", 0), 0u) << fake_.ui.shown[0].text;
+  EXPECT_EQ(fake_.ui.shown[0].icon, platform::Icon::None);
+  EXPECT_FALSE(DisplayOnConnect());
+  EXPECT_EQ(connect().wdAppConnect(), app_);
+  EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
+}
+
+TEST_F(ConnectTest, DisconnectionBesideAnotherWordLeavesEverything) {
+  ConnectNormally();
+  fake_.processes.running[300] = kWordExe;
+  connect().AddinInstance_OnDisconnection(0, Custom({}));
+  EXPECT_EQ(Captioned("Format", "&Tarnwell").size(), 1u);
+  EXPECT_EQ(Context()->save_count(), 0);
+  EXPECT_FALSE(DisplayOnConnect());
+  EXPECT_EQ(connect().wdAppConnect(), app_);
+}
+
+}  // namespace
+}  // namespace tarnwell::addin
