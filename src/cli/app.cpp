@@ -35,7 +35,6 @@ const char* kExitCodes =
 
 int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::istream& in,
         bool stdin_is_terminal) {
-  (void)in;
   CLI::App app{
       "tarnwell: copy styles between Word documents (.docx, .dotx, .docm, .dotm).\n"
       "Plays the add-in's dialog over an embedded Word engine that reads and writes the files."};
@@ -57,6 +56,22 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
       "inspect", "List each file's styles: NameLocal, Type, BaseStyle, NextParagraphStyle (tab-separated)");
   inspect->add_option("FILE", inspect_files, "Documents or templates to read")->required();
 
+  std::vector<std::string> docs_files;
+  auto* docs = app.add_subcommand(
+      "docs", "Open the files and print the dialog's document list: Name, a tab, FullName; the Normal "
+              "template's entry where the dialog puts it");
+  docs->add_option("FILE", docs_files, "Documents or templates to open");
+
+  StylesRequest styles_request;
+  auto* styles = app.add_subcommand("styles", "Print the style list the dialog shows for a source and a style type");
+  auto* styles_file = styles->add_option("FILE", styles_request.file, "The source document");
+  auto* from_normal =
+      styles->add_flag("--from-normal", styles_request.from_normal, "Take the Normal template as the source");
+  styles_file->excludes(from_normal);
+  styles->add_option("--type", styles_request.type, "Character, List, Paragraph or Table (List and Table: Word XP and 03)")
+      ->check(CLI::IsMember({"Character", "List", "Paragraph", "Table"}))
+      ->capture_default_str();
+
   std::string example_dir;
   auto* example = app.add_subcommand("example", "Write example documents (source.docx, target.docx) into DIR");
   example->add_option("DIR", example_dir, "Folder to write into (created when missing)")->required();
@@ -74,6 +89,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     return kExitUsage;
   }
 
+  g.version = version;
   g.build = kBuilds.at(version);
   if (g.normal_template.empty()) {
     fs::path dir = fs::path(ConfigHome()) / "tarnwell";
@@ -88,6 +104,14 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
   try {
     if (*inspect) return Inspect(g, inspect_files, out, err);
     if (*example) return WriteExamples(example_dir, out);
+    if (*docs) return Docs(g, docs_files, out, err, in);
+    if (*styles) {
+      if (styles_request.file.empty() && !styles_request.from_normal) {
+        err << "tarnwell: styles needs a FILE or --from-normal\n";
+        return kExitUsage;
+      }
+      return Styles(g, styles_request, out, err, in);
+    }
     return kExitUsage;
   } catch (const host::HostError& e) {
     err << "tarnwell: " << e.description() << "\n";

@@ -24,7 +24,12 @@ class CliTest : public ::testing::Test {
     dir_ = fs::temp_directory_path() /
            ("tw-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    fs::create_directories(dir_ / "home");
+    // The add-in writes its setting, registry values and scratch documents
+    // under the user's folders: keep them inside the test's own.
+    setenv("HOME", (dir_ / "home").c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
   }
   void TearDown() override { fs::remove_all(dir_); }
 
@@ -98,6 +103,65 @@ TEST_F(CliTest, TheBuiltCommandRunsFromAShell) {
   int status = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), kExitDocument);
+}
+
+TEST_F(CliTest, DocsPrintsTheDialogsDocumentListInItsOrder) {
+  ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
+  auto r = Tarnwell({"docs", (dir_ / "target.docx").string(), (dir_ / "source.docx").string()});
+  ASSERT_EQ(r.code, kExitDone) << r.err;
+  // Sorted by code unit: upper case before lower case.
+  EXPECT_EQ(r.out, "Normal template\tNormal template\n"
+                   "source.docx\t" + (dir_ / "source.docx").string() + "\n"
+                   "target.docx\t" + (dir_ / "target.docx").string() + "\n");
+  // The connection left what Word leaves: the setting and the cache sizes.
+  EXPECT_TRUE(fs::exists(dir_ / "home/.config/tarnwell/settings.ini"));
+  EXPECT_TRUE(fs::exists(dir_ / "home/.config/tarnwell/registry/HKCU/Software/Microsoft/Office/11.0/Word/Options"));
+}
+
+TEST_F(CliTest, DocsListsAnOpenNormalDotUnderItsOwnName) {
+  ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
+  fs::copy_file(dir_ / "target.docx", dir_ / "Normal.dot");
+  auto r = Tarnwell({"docs", (dir_ / "Normal.dot").string()});
+  ASSERT_EQ(r.code, kExitDone) << r.err;
+  EXPECT_EQ(r.out, "Normal.dot\t" + (dir_ / "Normal.dot").string() + "\n");
+}
+
+TEST_F(CliTest, StylesFollowTheChosenType) {
+  ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
+  auto source = (dir_ / "source.docx").string();
+  auto paragraph = Tarnwell({"styles", source});
+  ASSERT_EQ(paragraph.code, kExitDone) << paragraph.err;
+  EXPECT_NE(paragraph.out.find("Report Quote Source\n"), std::string::npos);
+  EXPECT_EQ(paragraph.out.find("Key Term"), std::string::npos);
+
+  auto character = Tarnwell({"styles", "--type", "Character", source});
+  EXPECT_EQ(character.out, "Default Paragraph Font\nKey Term\nKey Term Strong\n");
+
+  auto table = Tarnwell({"styles", "--type", "Table", source});
+  EXPECT_EQ(table.out, "Report Grid\n") << "Table Normal is never listed";
+  EXPECT_NE(table.err.find("A word about table styles...: "), std::string::npos);
+
+  auto list = Tarnwell({"styles", "--type", "List", source});
+  EXPECT_EQ(list.code, kExitDone);
+  EXPECT_EQ(list.out, "") << "No List is never listed";
+
+  // Word 2007 offers only character and paragraph styles.
+  EXPECT_EQ(Tarnwell({"--word-version", "07", "styles", "--type", "Table", source}).code, kExitUsage);
+  auto word07 = Tarnwell({"--word-version", "07", "styles", "--type", "List", (dir_ / "target.docx").string()});
+  EXPECT_EQ(word07.code, kExitUsage);
+}
+
+TEST_F(CliTest, StylesFromTheNormalTemplate) {
+  ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
+  auto r = Tarnwell({"docs", (dir_ / "target.docx").string()});
+  ASSERT_EQ(r.code, kExitDone);
+  auto normal = Tarnwell({"styles", "--from-normal"});
+  ASSERT_EQ(normal.code, kExitDone) << normal.err;
+  EXPECT_EQ(normal.out, "Normal\n");
+  // Word started without a file shows a blank document.
+  auto blank = Tarnwell({"docs"});
+  EXPECT_EQ(blank.out, "Document1\tDocument1\nNormal template\tNormal template\n");
+  EXPECT_EQ(Tarnwell({"styles"}).code, kExitUsage);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ namespace tarnwell::cli {
 struct GlobalOptions {
   std::string normal_template;
   std::string build = "11.0.0";
+  std::string version = "03";  // the label the build gives
   bool assume_yes = false;
   bool verbose = false;
   TerminalUi::Answering answering = TerminalUi::Answering::NoTerminal;
@@ -20,6 +21,19 @@ struct GlobalOptions {
 // One line per defined style of each file: NameLocal, Type, BaseStyle,
 // NextParagraphStyle, tab-separated. Several files get a header line each.
 int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
+
+// The document list of the main dialog, one entry per line, in its order.
+int Docs(const GlobalOptions& g, const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
+         std::istream& in);
+
+struct StylesRequest {
+  std::string file;  // the source document, unless from_normal
+  bool from_normal = false;
+  std::string type = "Paragraph";
+};
+// The style list the dialog shows for a source and a style type.
+int Styles(const GlobalOptions& g, const StylesRequest& request, std::ostream& out, std::ostream& err,
+           std::istream& in);
 
 // Writes the example documents the README's first command works on.
 int WriteExamples(const std::string& dir, std::ostream& out);

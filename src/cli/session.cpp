@@ -1,0 +1,100 @@
+#include "cli/session.h"
+
+#include <filesystem>
+#include <ostream>
+
+#include "dialog/frmVell_COM.h"
+#include "engine/engine.h"
+#include "host/click.h"
+#include "host/collection.h"
+
+namespace tarnwell::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+host::Application NewWord(const GlobalOptions& g) {
+  engine::Options o;
+  o.build = g.build;
+  o.normal_template = g.normal_template;
+  return host::Application(engine::CreateApplication(o));
+}
+
+std::string Canonical(const std::string& path) {
+  std::error_code ec;
+  auto p = fs::weakly_canonical(fs::absolute(path), ec);
+  return ec ? path : p.string();
+}
+
+}  // namespace
+
+HostSession::HostSession(const GlobalOptions& g, std::ostream& err, std::istream& in)
+    : err_(err),
+      ui_(err, in, g.answering),
+      posix_(),
+      platform_(posix_.platform(ui_)),
+      word_(NewWord(g)) {
+  ui_.show_status = g.verbose;
+}
+
+HostSession::~HostSession() {
+  if (connected_) {
+    try {
+      connect_->AddinInstance_OnDisconnection(0, host::Value(host::Array{}));
+    } catch (const host::HostError& e) {
+      err_ << "tarnwell: disconnecting: " << e.description() << "\n";
+    }
+  }
+}
+
+std::vector<host::Document> HostSession::Open(const std::vector<std::string>& files) {
+  std::vector<host::Document> docs;
+  auto all = word_.GetDocuments();
+  for (const auto& f : files) docs.push_back(all.Open(f));
+  // Word started without a file opens a blank document, and without a
+  // document open it offers no Format menu to reach the add-in.
+  if (files.empty()) docs.push_back(all.Add());
+  return docs;
+}
+
+bool HostSession::ShowDialog(const std::function<void(dialog::frmVell_COM&)>& user) {
+  if (!connect_) {
+    connect_ = std::make_unique<addin::Connect>(platform_);
+    connect_->AddinInstance_OnConnection(word_.obj(), addin::ext_cm_Startup, nullptr, host::Value(host::Array{}));
+    connect_->AddinInstance_OnStartupComplete(host::Value(host::Array{}));
+    connected_ = true;
+  }
+  // The way in is the button on the Format menu, as for a Word user.
+  auto format = host::item(host::deref(word_.ref().get("CommandBars").as_object()), "Format");
+  std::shared_ptr<host::ClickSource> button;
+  for (auto& control : host::items(host::deref(host::deref(format).get("Controls").as_object()))) {
+    if (control->get("Caption").as_string() == addin::kVellButtonCaption) {
+      button = std::dynamic_pointer_cast<host::ClickSource>(control);
+      break;
+    }
+  }
+  if (!button) {
+    err_ << "tarnwell: the \"" << addin::kVellButtonCaption << "\" button is not on Word's Format menu\n";
+    return false;
+  }
+  bool shown = false;
+  ui_.user = [&](platform::ModalDialog& d) {
+    shown = true;
+    user(dynamic_cast<dialog::frmVell_COM&>(d));
+  };
+  button->Click();
+  ui_.user = nullptr;
+  return shown;
+}
+
+int32_t FindDocumentEntry(const dialog::ListBox& list, const std::string& file) {
+  std::string wanted = Canonical(file);
+  for (int32_t i = 0; i < list.ListCount(); ++i) {
+    std::string full = dialog::DocEntryFullName(list.List(i));
+    if (full == file || Canonical(full) == wanted) return i;
+  }
+  return -1;
+}
+
+}  // namespace tarnwell::cli

@@ -1,0 +1,52 @@
+#pragma once
+// One run of the command as the add-in host: an embedded Word with the
+// given documents open, the add-in connected to it, and the dialog opened
+// by clicking the add-in's button on the Format menu, as a Word user would.
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "addin/Connect.h"
+#include "cli/commands.h"
+#include "cli/terminal_ui.h"
+#include "dialog/frmVell_COM.h"
+#include "host/word.h"
+#include "posix/posix_platform.h"
+
+namespace tarnwell::cli {
+
+class HostSession {
+ public:
+  HostSession(const GlobalOptions& g, std::ostream& err, std::istream& in);
+  ~HostSession();
+
+  // Opens the files in order (none: a blank document, as Word starts);
+  // returns them as Word holds them.
+  std::vector<host::Document> Open(const std::vector<std::string>& files);
+
+  // Connects the add-in, clicks "&Tarnwell" and lets user play the dialog
+  // while it is shown. False when the dialog never became visible (its load
+  // failed and reported why) or the button was not there.
+  bool ShowDialog(const std::function<void(dialog::frmVell_COM&)>& user);
+
+  host::Application& word() { return word_; }
+  TerminalUi& ui() { return ui_; }
+
+ private:
+  std::ostream& err_;
+  TerminalUi ui_;
+  posix::PosixPlatform posix_;
+  platform::Platform platform_;
+  host::Application word_;
+  std::unique_ptr<addin::Connect> connect_;
+  bool connected_ = false;
+};
+
+// The line of a document list that stands for file: its full name matches
+// the file's path; -1 when none does.
+int32_t FindDocumentEntry(const dialog::ListBox& list, const std::string& file);
+
+}  // namespace tarnwell::cli
