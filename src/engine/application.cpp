@@ -348,6 +348,9 @@ std::shared_ptr<Document> Application::Open(const std::string& path, bool read_o
   }
   auto package = ooxml::Package::Open(full);
   auto model = std::make_shared<DocumentModel>(std::move(package), full, "", read_only || FileIsReadOnly(full));
+  // Word refuses a document whose styles it cannot read; finding out now
+  // keeps a broken one out of Documents.
+  model->styles().count();
   auto doc = std::make_shared<Document>(std::move(model), self(), faults());
   docs_.push_back(doc);
   Activate(*doc);

@@ -103,6 +103,23 @@ TEST_F(ApplicationTest, OpenFailuresNameTheFile) {
   EXPECT_EQ(docs.Count(), 0) << "a refused file leaves nothing open";
 }
 
+TEST_F(ApplicationTest, DocumentsWithUnreadableStylesAreRefusedAtOpen) {
+  auto pkg = BlankPackage("broken.docx");
+  pkg.Set("word/styles.xml", std::string(kStylesOpen) + "<w:style w:styleId=\"A\"><w:name w:val=\"A\"></w:styles>");
+  pkg.Save(Path("broken.docx"));
+  auto docs = Word().GetDocuments();
+  try {
+    docs.Open(Path("broken.docx"));
+    ADD_FAILURE() << "opened a document with malformed styles";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
+    std::string what = e.what();
+    EXPECT_NE(what.find("broken.docx"), std::string::npos) << what;
+    EXPECT_NE(what.find("word/styles.xml"), std::string::npos) << what;
+  }
+  EXPECT_EQ(docs.Count(), 0);
+}
+
 TEST_F(ApplicationTest, NormalTemplateIsWrittenWhenMissingAndOpensAsADocument) {
   auto word = Word();
   ASSERT_FALSE(fs::exists(Path("Normal.dotm")));

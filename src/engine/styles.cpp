@@ -181,6 +181,12 @@ pugi::xml_node StyleSheet::builtin(const BuiltinStyle& b) {
 pugi::xml_node StyleSheet::add(std::string_view name, StyleKind kind) {
   if (!built_) build();
   if (name.empty()) throw HostError(host::kErrInvalidProcedureCall, "A style needs a name.");
+  for (char c : name) {
+    // XML cannot carry these, so no file could hold the name.
+    if (static_cast<unsigned char>(c) < 0x20) {
+      throw HostError(host::kErrInvalidProcedureCall, "A style name cannot hold control characters.");
+    }
+  }
   if (by_name_.count(std::string(name)) || FindBuiltin(name)) {
     throw HostError(host::kErrStyleNameInUse,
                     "That style name already exists or is reserved for a built-in style (" + std::string(name) +

@@ -132,6 +132,9 @@ TEST_F(StylesTest, AddRefusesNamesInUseOrReservedForBuiltIns) {
   EXPECT_EQ(ErrorOf([&] { styles.Add("Heading 3"); }), host::kErrStyleNameInUse) << "latent, still reserved";
   EXPECT_EQ(ErrorOf([&] { styles.Add("Table Normal", StyleType::Table); }), host::kErrStyleNameInUse);
   EXPECT_EQ(ErrorOf([&] { styles.Add("comment text"); }), host::kErrStyleNameInUse);
+  EXPECT_EQ(ErrorOf([&] { styles.Add(""); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(ErrorOf([&] { styles.Add("Tab\there"); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(ErrorOf([&] { styles.Add("Odd", static_cast<StyleType>(7)); }), host::kErrInvalidProcedureCall);
   EXPECT_EQ(styles.Count(), before) << "a refused Add adds nothing";
 }
 
