@@ -99,7 +99,13 @@ TEST_F(ApplicationTest, OpenFailuresNameTheFile) {
     std::ofstream(Path("old.doc"), std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
                                                      << std::string(1024, '\0');
   }
-  EXPECT_NE(ErrorOf([&] { docs.Open(Path("old.doc")); }), 0);
+  try {
+    docs.Open(Path("old.doc"));
+    ADD_FAILURE() << "opened a binary Word 97-2003 file";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
+    EXPECT_NE(std::string(e.what()).find("old.doc"), std::string::npos) << e.what();
+  }
   EXPECT_EQ(docs.Count(), 0) << "a refused file leaves nothing open";
 }
 
