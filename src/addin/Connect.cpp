@@ -91,7 +91,8 @@ void Connect::AddinInstance_OnConnection(const host::ObjectPtr& Application, int
     return;
   }
 
-  statement([&] { wdAppConnect(Application); });
+  // Kept as Word's Application: any other object is refused here.
+  statement([&] { wdAppConnect(support::AsWordApplication(Application).obj()); });
 
   for (int32_t version : kCacheSizeVersions) {
     statement([&] {

@@ -119,6 +119,28 @@ TEST_F(ConnectTest, CustomWithoutElementZeroOrAtMostOneConnects) {
   EXPECT_TRUE(fake_.ui.shown.empty());
 }
 
+TEST_F(ConnectTest, AfterAFailedCustomReadErrorsFailTheConnection) {
+  const std::string path = (dir_ / "Memo.docx").string();
+  engine::WriteBlankDocument(path);
+  ObjectPtr not_word = host::Application(app_).GetDocuments().Open(path).obj();
+  try {
+    connect().AddinInstance_OnConnection(not_word, ext_cm_Startup, nullptr, Custom({}));
+    FAIL() << "the connection went on";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrTypeMismatch);
+  }
+  EXPECT_TRUE(fake_.registry.writes.empty());
+
+  // With element 0 readable the same refusal is skipped and the rest runs;
+  // the menu routines report that they have no Word to work on.
+  Connect skipping(platform_);
+  skipping.AddinInstance_OnConnection(not_word, ext_cm_Startup, nullptr, Custom({Value(1)}));
+  EXPECT_EQ(skipping.wdAppConnect(), nullptr);
+  EXPECT_EQ(fake_.registry.writes.size(), 3u);
+  ASSERT_EQ(fake_.ui.shown.size(), 3u);
+  for (const auto& box : fake_.ui.shown) EXPECT_EQ(box.text.rfind("Error: 91 ", 0), 0u) << box.text;
+}
+
 TEST_F(ConnectTest, CacheSizeIsWrittenForThreeVersionsWithItsNul) {
   fake_.processes.running[200] = "D:\\Office\\winword.exe";
   ConnectNormally();

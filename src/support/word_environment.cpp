@@ -47,16 +47,19 @@ bool TakesAsApplication(const host::ObjectPtr& o) {
 }
 }  // namespace
 
+host::Application AsWordApplication(host::ObjectPtr o) {
+  if (o && !TakesAsApplication(o)) throw host::HostError(host::kErrTypeMismatch, "Type mismatch");
+  return host::Application(std::move(o));
+}
+
 host::Application GetWordApp(platform::Ui& ui) {
-  const host::ObjectPtr& stored = gWordApp.obj();
-  if (!stored) return host::Application();
-  if (!TakesAsApplication(stored)) {
-    host::HostError e(host::kErrTypeMismatch, "Type mismatch");
+  try {
+    return AsWordApplication(gWordApp.obj());
+  } catch (const host::HostError& e) {
     ui.MessageBox(kAddInTitle, std::to_string(e.number()) + " " + e.description(), platform::Icon::None,
                   platform::Buttons::OK);
     return host::Application();
   }
-  return gWordApp;
 }
 
 }  // namespace tarnwell::support

@@ -16,6 +16,10 @@ void fncSetWordVersion(const std::string& major);
 // the first dot. Raises the host's error when Build cannot be read.
 void fncReadWordEnvironment(const host::Application& app);
 
+// The object taken as Word's Application: nothing stays nothing, anything
+// that is not Word's Application raises HostError 13 (type mismatch).
+host::Application AsWordApplication(host::ObjectPtr o);
+
 // Stores any object (or nothing) in gWordApp.
 void SetWordApp(host::ObjectPtr app);
 
