@@ -281,6 +281,9 @@ TEST_F(DocumentTest, BlankDocumentsAreWhatWordStartsWith) {
   for (auto& s : doc.GetStyles().all()) names.push_back(s.NameLocal());
   EXPECT_EQ(names, (std::vector<std::string>{"Normal", "Default Paragraph Font", "Table Normal", "No List"}));
   EXPECT_TRUE(doc.GetStyles().Item("Table Normal").BuiltIn());
+  EXPECT_EQ(ErrorOf([&] { doc.GetStyles().Add("Heading 1"); }), host::kErrStyleNameInUse)
+      << "only latent here, yet reserved";
+  EXPECT_EQ(doc.GetStyles().Count(), 4);
 }
 
 }  // namespace
