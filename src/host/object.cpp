@@ -22,16 +22,20 @@ void FaultPlan::fail(std::string member, int nth, int32_t number) {
 }
 
 void FaultPlan::check(std::string_view class_name, std::string_view member) {
+  // Every rule counts every use it matches, so two rules on one member fail
+  // the uses they name whatever their order.
+  const Rule* fired = nullptr;
   for (auto& r : rules_) {
     auto dot = r.member.find('.');
     bool hit = dot == std::string::npos
                    ? same_name(r.member, member)
                    : same_name(std::string_view(r.member).substr(0, dot), class_name) &&
                          same_name(std::string_view(r.member).substr(dot + 1), member);
-    if (hit && ++r.seen == r.nth) {
-      throw HostError(r.number, "Planned failure of " + std::string(class_name) + "." +
-                                    std::string(member));
-    }
+    if (hit && ++r.seen == r.nth && !fired) fired = &r;
+  }
+  if (fired) {
+    throw HostError(fired->number,
+                    "Planned failure of " + std::string(class_name) + "." + std::string(member));
   }
 }
 

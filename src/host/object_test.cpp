@@ -59,6 +59,16 @@ TEST(FaultPlan, FailsOnlyTheNthUseOfTheNamedMember) {
   EXPECT_EQ(c.value_, 2) << "the failing call must not have run";
 }
 
+TEST(FaultPlan, RulesOnOneMemberCountEveryUse) {
+  auto plan = std::make_shared<FaultPlan>();
+  plan->fail("Bump", 1, 7);
+  plan->fail("Bump", 2, 4605);
+  Counter c(plan);
+  EXPECT_EQ(error_of([&] { c.call("Bump"); }), 7);
+  EXPECT_EQ(error_of([&] { c.call("Bump"); }), 4605);
+  EXPECT_EQ(error_of([&] { c.call("Bump"); }), 0);
+}
+
 TEST(Value, CoercesAsVbDoes) {
   EXPECT_EQ(Value(true).as_int(), -1);
   EXPECT_EQ(Value(2.5).as_int(), 2) << "halves round to even";
