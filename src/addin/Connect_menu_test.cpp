@@ -158,10 +158,8 @@ TEST_F(MenuTest, AFailingAddShowsTheErrorAndLeavesTheButtonUnset) {
 }
 
 TEST_F(MenuTest, AMissingMenuIsReportedByEachRoutine) {
-  // Each rule counts the uses that reach it, so two first-use rules fail the
-  // first two look-ups.
   faults_->fail("CommandBars.Item", 1, host::kErrInvalidProcedureCall);
-  faults_->fail("CommandBars.Item", 1, host::kErrInvalidProcedureCall);
+  faults_->fail("CommandBars.Item", 2, host::kErrInvalidProcedureCall);
   ConnectNow();
   // Removal and creation both looked up "Format" and failed; Tools worked.
   ASSERT_EQ(fake_.ui.shown.size(), 2u);
