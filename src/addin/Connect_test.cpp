@@ -240,7 +240,7 @@ TEST_F(ConnectTest, ShowVellFormIgnoresWordErrors) {
   ConnectNormally();
   // Word fails the version read here and again in the dialog's load.
   faults_->fail("Application.Build", 1, host::kErrServerFault);
-  faults_->fail("Application.Build", 1, host::kErrServerFault);
+  faults_->fail("Application.Build", 2, host::kErrServerFault);
   connect().ShowVellForm();
   EXPECT_EQ(fake_.ui.modal_showings, 1);
   EXPECT_TRUE(connect().FormDisplayed());
