@@ -164,5 +164,25 @@ TEST_F(CliTest, StylesFromTheNormalTemplate) {
   EXPECT_EQ(Tarnwell({"styles"}).code, kExitUsage);
 }
 
+TEST_F(CliTest, DialogCommandsReadEveryCorpusDocument) {
+  fs::path corpus = TARNWELL_CORPUS_DIR;
+  if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus << "; skipped";
+  int documents = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+    if (entry.path().extension() != ".docx") continue;
+    ++documents;
+    auto file = entry.path().string();
+    for (const char* type : {"Paragraph", "Table"}) {
+      auto r = Tarnwell({"styles", "--type", type, file});
+      EXPECT_EQ(r.code, kExitDone) << file << " " << type << ": " << r.err;
+      EXPECT_EQ(r.err.find("Error: "), std::string::npos) << file << ": " << r.err;
+    }
+    auto d = Tarnwell({"docs", file});
+    auto full = fs::weakly_canonical(entry.path()).string();
+    EXPECT_NE(d.out.find("\t" + full + "\n"), std::string::npos) << full << ": " << d.out << d.err;
+  }
+  EXPECT_GT(documents, 0);
+}
+
 }  // namespace
 }  // namespace tarnwell::cli
