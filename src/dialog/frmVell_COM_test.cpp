@@ -1,0 +1,628 @@
+#include "dialog/frmVell_COM.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+#include "host/host_error.h"
+#include "host/word.h"
+#include "numbering/normal_docs.h"
+#include "platform/fakes.h"
+#include "support/globals.h"
+
+namespace tarnwell::dialog {
+namespace {
+
+namespace fs = std::filesystem;
+using host::StyleType;
+using platform::kLbSetHorizontalExtent;
+using platform::kLbSetTabStops;
+using Strings = std::vector<std::string>;
+
+class TestAddIn : public dialog::VellAddIn {
+ public:
+  host::ObjectPtr app;
+  host::ObjectPtr wdAppConnect() const override { return app; }
+};
+
+class VellDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    support::ResetGlobals();
+    std::string pattern = (fs::temp_directory_path() / "tw_dialog_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    const fs::path docs = dir_ / "docs";
+    const fs::path appdata = dir_ / "appdata";
+    fs::create_directories(docs);
+    fs::create_directories(appdata);
+    fake_.folders.folders[platform::kCsidlPersonal] = docs.string();
+    fake_.folders.folders[platform::kCsidlLocalAppData] = appdata.string();
+    docs_folder_ = docs.string() + "/";
+    fake_.files.AddFile(docs_folder_, {"letter.txt"});
+    fake_.files.AddFile(appdata.string() + "/", {"cache.bin"});
+  }
+
+  void TearDown() override {
+    support::ResetGlobals();
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  // Word of the given build with a Normal template of its own.
+  void StartWord(const std::string& build = "11.0.8169") {
+    engine::Options options;
+    options.build = build;
+    options.normal_template = (dir_ / "Normal.dotm").string();
+    addin_.app = engine::CreateApplication(options);
+    app_ = host::Application(addin_.app);
+  }
+
+  host::Document OpenNew(const std::string& relative) {
+    const fs::path path = dir_ / relative;
+    fs::create_directories(path.parent_path());
+    engine::WriteBlankDocument(path.string());
+    return app_.GetDocuments().Open(path.string());
+  }
+
+  void LoadDialog() {
+    form_.SetVellAddIn(&addin_);
+    form_.Load();
+  }
+
+  static int32_t IndexOf(const ListBox& list, const std::string& text) {
+    for (int32_t i = 0; i < list.ListCount(); ++i) {
+      if (list.List(i) == text || DocEntryName(list.List(i)) == text) return i;
+    }
+    ADD_FAILURE() << text << " not in " << list.name();
+    return -1;
+  }
+
+  static bool Has(const ListBox& list, const std::string& text) {
+    return std::find(list.items().begin(), list.items().end(), text) != list.items().end();
+  }
+
+  void ClickSource(const std::string& name) {
+    form_.lstSourceDocs.SetListIndex(IndexOf(form_.lstSourceDocs, name));
+    form_.lstSourceDocs_Click();
+  }
+
+  void ChooseType(int32_t index) {
+    form_.cmbStyleTypes.SetListIndex(index);
+    form_.cmbStyleTypes_Click();
+  }
+
+  Strings DocNames() {
+    Strings names;
+    for (const auto& doc : app_.GetDocuments().all()) names.push_back(doc.Name());
+    return names;
+  }
+
+  std::vector<platform::FakeUi::ListMsg> Messages(uint32_t message) const {
+    std::vector<platform::FakeUi::ListMsg> out;
+    for (const auto& m : fake_.ui.list_messages) {
+      if (m.message == message) out.push_back(m);
+    }
+    return out;
+  }
+
+  fs::path dir_;
+  std::string docs_folder_;
+  platform::FakePlatform fake_;
+  platform::Platform platform_ = fake_.platform();
+  TestAddIn addin_;
+  host::Application app_;
+  frmVell_COM form_{platform_};
+};
+
+// ---- start-up and document lists
+
+TEST_F(VellDialogTest, LoadListsOpenDocumentsSortedWithTheNormalTemplate) {
+  StartWord();
+  const auto b = OpenNew("b.docx");
+  const auto a = OpenNew("a.docx");
+  LoadDialog();
+
+  EXPECT_TRUE(form_.Visible());
+  const Strings want{"Normal template\tNormal template", "a.docx\t" + a.FullName(), "b.docx\t" + b.FullName()};
+  EXPECT_EQ(form_.lstSourceDocs.items(), want);
+  EXPECT_EQ(form_.lstTargetDocs.items(), want);
+  EXPECT_EQ(form_.lstSourceDocs.ListIndex(), -1);
+  EXPECT_EQ(support::gWordApp.obj(), addin_.app);
+  EXPECT_EQ(support::gWordVersion, "03");
+  EXPECT_EQ(support::gDocsFolder, docs_folder_);
+  EXPECT_EQ(DocEntryFullName(form_.lstSourceDocs.List(1)), a.FullName());
+}
+
+TEST_F(VellDialogTest, LoadSetsCaptionsTabStopsHelpFileAndInstruction) {
+  StartWord();
+  OpenNew("a.docx");
+  LoadDialog();
+
+  EXPECT_EQ(form_.Caption, "Quillon Tarnwell");
+  EXPECT_EQ(form_.FontName, "Tahoma");
+  EXPECT_EQ(form_.cmdCopy.caption, "C&opy styles ");
+  EXPECT_EQ(form_.cmdUpdate.caption, "&Update all from Normal.dot");
+  EXPECT_EQ(form_.cmdCancel.caption, "&Cancel");
+  EXPECT_EQ(form_.lblSource.caption, "&Source document:");
+  EXPECT_EQ(form_.lblTarget.caption, "&Target document:");
+  EXPECT_EQ(form_.lblStyleTypes.caption, "Sty&le type:");
+  EXPECT_EQ(form_.lblStyles.caption, "S&elect style(s) to copy:");
+  EXPECT_EQ(form_.imgHB.tooltip, "About");
+  EXPECT_EQ(form_.btnGetStarted.caption, "Getting started");
+  EXPECT_EQ(form_.btnUsing.caption, "Using Tarnwell");
+  EXPECT_EQ(form_.btnAbout.caption, "About");
+  EXPECT_EQ(form_.HelpFile, fake_.files.own_folder + "TarnwellHelp.chm");
+
+  const std::string first =
+      "Select the document you want to copy styles  from (source) the document you want to copy to (target) "
+      "and which styles you want to copy then click the \"Copy styles\" button.";
+  const std::string second =
+      "If you want to copy all the styles and numbering in Normal.dot to a document, choose a target "
+      "document and click \"Update all from Normal.dot\"";
+  const std::string third =
+      "If you want to styles to Normal.dot, open Normal.dot for editing then run Tarnwell.  That will help  "
+      "prevent overwriting important styles by mistake.";
+  EXPECT_EQ(form_.lblDesc.caption, first + "\r\n\r\n" + second + "\r\n\r\n" + third);
+
+  const auto stops = Messages(kLbSetTabStops);
+  ASSERT_EQ(stops.size(), 3u);
+  EXPECT_EQ(stops[0].list, "lstSourceDocs");
+  EXPECT_EQ(stops[1].list, "lstTargetDocs");
+  EXPECT_EQ(stops[2].list, "lstStyles");
+  for (const auto& m : stops) EXPECT_EQ(m.args, (std::vector<int32_t>{2, 2008, 2036}));
+  EXPECT_EQ(form_.lstStyles.tab_stops, (std::vector<int32_t>{2008, 2036}));
+}
+
+TEST_F(VellDialogTest, NormalDotOpenAsADocumentStandsForTheNormalTemplate) {
+  StartWord();
+  const auto normal = OpenNew("templates/Normal.dot");
+  OpenNew("a.docx");
+  LoadDialog();
+
+  EXPECT_EQ(form_.lstSourceDocs.ListCount(), 2);
+  for (const auto& entry : form_.lstSourceDocs.items()) EXPECT_NE(DocEntryName(entry), kNormalTemplateEntryName);
+  EXPECT_EQ(form_.lstSourceDocs.List(0), "Normal.dot\t" + normal.FullName());
+}
+
+TEST_F(VellDialogTest, WordWithoutListAndTableStylesOffersTwoTypesAndNoUpdate) {
+  for (const std::string build : {"12.0.6425", "9.0.2720", "8.0"}) {
+    SCOPED_TRACE(build);
+    support::ResetGlobals();
+    StartWord(build);
+    OpenNew("a.docx");
+    LoadDialog();
+    EXPECT_EQ(form_.cmbStyleTypes.items(), (Strings{"Character", "Paragraph"}));
+    EXPECT_EQ(form_.cmbStyleTypes.ListIndex(), 1);
+    EXPECT_EQ(form_.WordStyleType(), static_cast<int32_t>(StyleType::Paragraph));
+    EXPECT_FALSE(form_.cmdUpdate.visible);
+    EXPECT_FALSE(form_.cmdUpdate.enabled);
+  }
+}
+
+TEST_F(VellDialogTest, WordXpAnd2003OfferFourTypesAndUpdate) {
+  for (const std::string build : {"10.0.2627", "11.0.8169"}) {
+    SCOPED_TRACE(build);
+    support::ResetGlobals();
+    StartWord(build);
+    OpenNew("a.docx");
+    LoadDialog();
+    EXPECT_EQ(form_.cmbStyleTypes.items(), (Strings{"Character", "List", "Paragraph", "Table"}));
+    EXPECT_EQ(form_.cmbStyleTypes.ListIndex(), 2);
+    EXPECT_EQ(form_.cmbStyleTypes.Text(), "Paragraph");
+    EXPECT_TRUE(form_.cmdUpdate.visible);
+    EXPECT_TRUE(form_.cmdUpdate.enabled);
+  }
+}
+
+TEST_F(VellDialogTest, ASecondLoadStartsFromFreshControls) {
+  StartWord();
+  OpenNew("a.docx");
+  LoadDialog();
+  form_.Tag = "OK";
+  form_.cmdCancel.enabled = false;
+  form_.Hide();
+  LoadDialog();
+  EXPECT_EQ(form_.lstSourceDocs.ListCount(), 2);
+  EXPECT_EQ(form_.Tag, "");
+  EXPECT_TRUE(form_.cmdCancel.enabled);
+  EXPECT_TRUE(form_.Visible());
+}
+
+TEST_F(VellDialogTest, NamesDifferingOnlyInCaseSortUpperCaseFirst) {
+  StartWord();
+  OpenNew("one/report.docx");
+  OpenNew("two/Report.docx");
+  LoadDialog();
+  const auto& items = form_.lstSourceDocs.items();
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(DocEntryName(items[0]), "Normal template");
+  EXPECT_EQ(DocEntryName(items[1]), "Report.docx");
+  EXPECT_EQ(DocEntryName(items[2]), "report.docx");
+}
+
+TEST_F(VellDialogTest, ALongDocumentNameWidensBothListsButTheNormalEntryDoesNot) {
+  StartWord();
+  OpenNew("a.docx");
+  LoadDialog();
+  auto extents = Messages(kLbSetHorizontalExtent);
+  ASSERT_EQ(extents.size(), 2u);
+  // Three blanks and "a.docx": the longer "Normal template" is not measured.
+  EXPECT_EQ(extents[0].list, "lstSourceDocs");
+  EXPECT_EQ(extents[0].args, std::vector<int32_t>{9});
+  EXPECT_EQ(extents[1].list, "lstTargetDocs");
+  EXPECT_EQ(extents[1].args, std::vector<int32_t>{9});
+
+  const std::string long_name = "Quarterly report for the regional board, final revision 7.docx";
+  OpenNew(long_name);
+  fake_.ui.list_messages.clear();
+  LoadDialog();
+  extents = Messages(kLbSetHorizontalExtent);
+  ASSERT_EQ(extents.size(), 2u);
+  const int32_t want = 3 + static_cast<int32_t>(long_name.size());
+  EXPECT_EQ(extents[0].args, std::vector<int32_t>{want});
+  EXPECT_EQ(extents[1].args, std::vector<int32_t>{want});
+  EXPECT_EQ(form_.lstSourceDocs.horizontal_extent, want);
+  EXPECT_EQ(form_.lstTargetDocs.horizontal_extent, want);
+}
+
+TEST_F(VellDialogTest, LoadWithoutTheAddInFailsAndStaysHidden) {
+  StartWord();
+  try {
+    form_.Load();
+    FAIL() << "loaded without a connection";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrObjectNotSet);
+  }
+  EXPECT_FALSE(form_.Visible());
+}
+
+TEST_F(VellDialogTest, StatusTextReachesTheStatusBarAndThePlatform) {
+  StartWord();
+  OpenNew("a.docx");
+  LoadDialog();
+  form_.SetStatusText("Copying style:  Body");
+  EXPECT_EQ(form_.StatusBar1.simple_text, "Copying style:  Body");
+  form_.lstTargetDocs_Click();
+  EXPECT_EQ(form_.StatusBar1.simple_text, "");
+  form_.SetStatusText("x");
+  form_.lstStyles_Click();
+  EXPECT_EQ(form_.StatusBar1.simple_text, "");
+  EXPECT_EQ(fake_.ui.statuses, (Strings{"Copying style:  Body", "", "x", ""}));
+}
+
+// ---- cancel and closing
+
+TEST_F(VellDialogTest, TheCloseBoxBehavesAsCancel) {
+  StartWord();
+  OpenNew("a.docx");
+  form_.SetVellAddIn(&addin_);
+  app_.SetScreenUpdating(false);
+  fake_.ui.user = [](platform::ModalDialog& shown) { static_cast<frmVell_COM&>(shown).Close(); };
+  fake_.ui.ShowModal(form_);
+
+  EXPECT_EQ(fake_.ui.modal_showings, 1);
+  EXPECT_EQ(form_.Tag, "Cancel");
+  EXPECT_FALSE(form_.Visible());
+  EXPECT_FALSE(support::gWordApp);
+  EXPECT_TRUE(app_.ScreenUpdating());
+  EXPECT_TRUE(fake_.ui.shown.empty());
+}
+
+TEST_F(VellDialogTest, ClosingByCodeSkipsCancel) {
+  StartWord();
+  OpenNew("a.docx");
+  LoadDialog();
+  bool cancel = false;
+  form_.QueryUnload(kUnloadFormCode, cancel);
+  EXPECT_FALSE(cancel);
+  EXPECT_EQ(form_.Tag, "");
+  EXPECT_TRUE(form_.Visible());
+  EXPECT_TRUE(support::gWordApp);
+}
+
+// A document whose bookmarks record what is done to them.
+class MarkedDocument : public host::DispatchObject {
+ public:
+  explicit MarkedDocument(bool marked) : DispatchObject("Document") {
+    property("Bookmarks", [this](const host::Args&) { return host::Value(bookmarks_); });
+    bookmarks_ = std::make_shared<Bookmarks>(log, marked);
+  }
+  std::shared_ptr<Strings> log = std::make_shared<Strings>();
+  bool fail_exists = false;
+
+ private:
+  class Bookmark : public host::DispatchObject {
+   public:
+    explicit Bookmark(std::shared_ptr<Strings> log) : DispatchObject("Bookmark") {
+      method("Select", [log](const host::Args&) { log->push_back("Select"); return host::Value(); });
+      method("Delete", [log](const host::Args&) { log->push_back("Delete"); return host::Value(); });
+    }
+  };
+  class Bookmarks : public host::DispatchObject {
+   public:
+    Bookmarks(std::shared_ptr<Strings> log, bool marked) : DispatchObject("Bookmarks") {
+      auto mark = std::make_shared<Bookmark>(log);
+      method("Exists", [log, marked](const host::Args& a) {
+        log->push_back("Exists " + host::arg(a, 0).as_string());
+        return host::Value(marked);
+      });
+      method("Item", [mark, marked](const host::Args& a) -> host::Value {
+        if (!marked || host::arg(a, 0).as_string() != "ReturnHereQQQ") {
+          throw host::HostError(host::kErrNoSuchCollectionMember, "The requested member does not exist.");
+        }
+        return host::Value(host::ObjectPtr(mark));
+      });
+    }
+  };
+  host::ObjectPtr bookmarks_;
+};
+
+TEST_F(VellDialogTest, CancelReturnsToTheBookmarkAndReleasesTheActiveDocument) {
+  StartWord();
+  OpenNew("a.docx");
+  LoadDialog();
+  auto marked = std::make_shared<MarkedDocument>(true);
+  support::gActiveDoc = host::Document(marked);
+  form_.cmdCancel_Click();
+  EXPECT_EQ(*marked->log, (Strings{"Exists ReturnHereQQQ", "Select", "Delete"}));
+  EXPECT_FALSE(support::gActiveDoc);
+
+  auto unmarked = std::make_shared<MarkedDocument>(false);
+  support::gActiveDoc = host::Document(unmarked);
+  form_.cmdCancel_Click();
+  EXPECT_EQ(*unmarked->log, Strings{"Exists ReturnHereQQQ"});
+}
+
+TEST_F(VellDialogTest, CancelGoesOnWhateverWordRefuses) {
+  StartWord();
+  OpenNew("a.docx");
+  LoadDialog();
+  // No copy run: no active document, no Normal.dot to close; the engine's
+  // documents have no bookmarks either.
+  support::gNormalDotOpened = true;
+  support::gActiveDoc = app_.ActiveDocument();
+  EXPECT_NO_THROW(form_.cmdCancel_Click());
+  EXPECT_EQ(form_.Tag, "Cancel");
+  EXPECT_FALSE(form_.Visible());
+  EXPECT_FALSE(support::gActiveDoc);
+  // A second Cancel finds no Word at all and still closes.
+  form_.Tag.clear();
+  EXPECT_NO_THROW(form_.cmdCancel_Click());
+  EXPECT_EQ(form_.Tag, "Cancel");
+}
+
+TEST_F(VellDialogTest, UnloadReleasesTheActiveDocument) {
+  StartWord();
+  support::gActiveDoc = OpenNew("a.docx");
+  form_.Unload();
+  EXPECT_FALSE(support::gActiveDoc);
+  EXPECT_NO_THROW(form_.Unload());
+}
+
+// ---- the style list
+
+class StyleListTest : public VellDialogTest {
+ protected:
+  void SetUpSource(const std::string& build = "11.0.8169") {
+    StartWord(build);
+    source_ = OpenNew("source.docx");
+    const auto styles = source_.GetStyles();
+    styles.Add("Body Quote", StyleType::Paragraph);
+    styles.Add("Emphatic", StyleType::Character);
+    styles.Add("Legal List", StyleType::List);
+    styles.Add("Grid Plain", StyleType::Table);
+    target_ = OpenNew("target.docx");
+    LoadDialog();
+  }
+
+  // The source's styles of a type, in collection order, as Word lists them.
+  Strings StylesOfType(StyleType type) {
+    Strings names;
+    for (const auto& style : source_.GetStyles().all()) {
+      if (style.Type() == type) names.push_back(style.NameLocal());
+    }
+    return names;
+  }
+
+  host::Document source_, target_;
+};
+
+TEST_F(StyleListTest, ASourceClickListsItsParagraphStylesInCollectionOrder) {
+  SetUpSource();
+  form_.SetStatusText("left over");
+  ClickSource("source.docx");
+
+  EXPECT_EQ(form_.StatusBar1.simple_text, "");
+  EXPECT_EQ(form_.lstStyles.items(), StylesOfType(StyleType::Paragraph));
+  EXPECT_TRUE(Has(form_.lstStyles, "Body Quote"));
+  EXPECT_TRUE(Has(form_.lstStyles, "Normal"));
+  EXPECT_FALSE(Has(form_.lstStyles, "Emphatic"));
+  EXPECT_EQ(form_.lstStyles.ListIndex(), -1);
+  EXPECT_TRUE(fake_.ui.shown.empty());
+
+  // The widest name and three blanks.
+  size_t widest = 0;
+  for (const auto& name : form_.lstStyles.items()) widest = std::max(widest, name.size() + 3);
+  const auto extents = Messages(kLbSetHorizontalExtent);
+  ASSERT_FALSE(extents.empty());
+  EXPECT_EQ(extents.back().list, "lstStyles");
+  EXPECT_EQ(extents.back().args, std::vector<int32_t>{static_cast<int32_t>(widest)});
+}
+
+TEST_F(StyleListTest, TheFillLeavesTheActiveDocumentActiveAndUnsaved) {
+  SetUpSource();
+  const std::string active = app_.ActiveDocument().Name();
+  ClickSource("Normal template");
+  EXPECT_EQ(app_.ActiveDocument().Name(), active);
+  EXPECT_FALSE(app_.ActiveDocument().Saved());
+}
+
+TEST_F(StyleListTest, StyleTypeClickRefillsByType) {
+  SetUpSource();
+  ClickSource("source.docx");
+  ChooseType(0);
+  EXPECT_EQ(form_.lstStyles.items(), StylesOfType(StyleType::Character));
+  EXPECT_TRUE(Has(form_.lstStyles, "Emphatic"));
+  EXPECT_EQ(form_.WordStyleType(), static_cast<int32_t>(StyleType::Character));
+  form_.cmbStyleTypes.SetListIndex(1);
+  form_.cmbStyleTypes_Change();
+  EXPECT_TRUE(Has(form_.lstStyles, "Legal List"));
+  EXPECT_EQ(form_.WordStyleType(), static_cast<int32_t>(StyleType::List));
+  EXPECT_TRUE(fake_.ui.shown.empty());
+}
+
+TEST_F(StyleListTest, NoListAndTableNormalAreNeverListed) {
+  SetUpSource();
+  ClickSource("source.docx");
+  ChooseType(1);
+  EXPECT_TRUE(Has(form_.lstStyles, "Legal List"));
+  EXPECT_FALSE(Has(form_.lstStyles, "No List"));
+  ChooseType(3);
+  EXPECT_TRUE(Has(form_.lstStyles, "Grid Plain"));
+  EXPECT_FALSE(Has(form_.lstStyles, "Table Normal"));
+  for (const auto& name : form_.lstStyles.items()) EXPECT_FALSE(name.empty());
+  // The engine does hold both, so leaving them out is the list's doing.
+  const Strings lists = StylesOfType(StyleType::List);
+  const Strings tables = StylesOfType(StyleType::Table);
+  EXPECT_NE(std::find(lists.begin(), lists.end(), "No List"), lists.end());
+  EXPECT_NE(std::find(tables.begin(), tables.end(), "Table Normal"), tables.end());
+}
+
+TEST_F(StyleListTest, TheTableAdviceComesBeforeEveryTableFill) {
+  SetUpSource();
+  ClickSource("source.docx");
+  ChooseType(3);
+  ASSERT_EQ(fake_.ui.shown.size(), 1u);
+  const auto& advice = fake_.ui.shown[0];
+  EXPECT_EQ(advice.title, "A word about table styles...");
+  EXPECT_EQ(advice.icon, platform::Icon::Exclamation);
+  EXPECT_EQ(advice.buttons, platform::Buttons::OK);
+  EXPECT_EQ(advice.text,
+            "Word sometimes has trouble copying table styles between open documents, especially if you "
+            "have copied batches of other styles immediately beforehand.\r\n\r\nIf you find that you "
+            "are getting error messages about Word's memory or buffers being full when you try to copy "
+            "styles, you will have better results if you save and close all your open documents, and "
+            "then restart Word before trying again.");
+  ClickSource("target.docx");
+  EXPECT_EQ(fake_.ui.shown.size(), 2u);
+  ChooseType(2);
+  EXPECT_EQ(fake_.ui.shown.size(), 2u);
+}
+
+TEST_F(StyleListTest, ThirteenTableStylesAreRefusedAtValidationTwelveAreNot) {
+  SetUpSource();
+  for (int i = 1; i <= 13; ++i) source_.GetStyles().Add("Grid " + std::to_string(100 + i), StyleType::Table);
+  ClickSource("source.docx");
+  ChooseType(3);
+  fake_.ui.shown.clear();
+  auto& list = form_.lstStyles;
+  ASSERT_GE(list.ListCount(), 13);
+  for (int32_t i = 0; i < 12; ++i) list.SetSelected(i, true);
+  form_.cmdCancel.enabled = false;
+
+  bool cancel = false;
+  form_.lstStyles_Validate(cancel);
+  EXPECT_FALSE(cancel);
+  EXPECT_TRUE(fake_.ui.shown.empty());
+  EXPECT_FALSE(form_.cmdCancel.enabled);
+
+  list.SetSelected(12, true);
+  for (platform::Answer answer : {platform::Answer::OK, platform::Answer::Cancel}) {
+    fake_.ui.answers.push_back(answer);
+    cancel = false;
+    form_.cmdCancel.enabled = false;
+    form_.lstStyles_Validate(cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_TRUE(form_.cmdCancel.enabled);
+  }
+  ASSERT_EQ(fake_.ui.shown.size(), 2u);
+  EXPECT_EQ(fake_.ui.shown[0].title, "Too many table styles selected");
+  EXPECT_EQ(fake_.ui.shown[0].text,
+            "Word cannot process more than 12 table style copies at a time.  Please makes sure you only "
+            "choose 15 table styles or less.");
+  EXPECT_EQ(fake_.ui.shown[0].icon, platform::Icon::Exclamation);
+  EXPECT_EQ(fake_.ui.shown[0].buttons, platform::Buttons::OKCancel);
+}
+
+TEST_F(StyleListTest, TheTableLimitOnlyAppliesToTableStyles) {
+  SetUpSource();
+  ClickSource("source.docx");
+  ASSERT_GE(form_.lstStyles.ListCount(), 1);
+  // Selection counts beyond twelve are fine for paragraph styles.
+  for (int i = 1; i <= 13; ++i) form_.lstStyles.AddItem("Extra " + std::to_string(i));
+  for (int32_t i = 0; i < form_.lstStyles.ListCount(); ++i) form_.lstStyles.SetSelected(i, true);
+  bool cancel = false;
+  form_.lstStyles_Validate(cancel);
+  EXPECT_FALSE(cancel);
+  EXPECT_TRUE(fake_.ui.shown.empty());
+}
+
+TEST_F(StyleListTest, TheNormalTemplateStyleDocumentIsMadeOnceAndReused) {
+  SetUpSource();
+  const size_t before = DocNames().size();
+  ClickSource("Normal template");
+
+  Strings names = DocNames();
+  ASSERT_EQ(names.size(), before + 1);
+  EXPECT_EQ(std::count(names.begin(), names.end(), numbering::kNormalStylesDocName), 1);
+  const auto style_doc = app_.GetDocuments().Item(numbering::kNormalStylesDocName);
+  EXPECT_EQ(fs::path(style_doc.FullName()), fs::path(docs_folder_) / numbering::kNormalStylesDocName);
+  EXPECT_TRUE(fs::exists(fs::path(docs_folder_) / numbering::kNormalStylesDocName));
+  EXPECT_TRUE(Has(form_.lstStyles, "Normal"));
+  EXPECT_FALSE(Has(form_.lstStyles, "Body Quote"));
+
+  ChooseType(0);
+  ClickSource("Normal template");
+  EXPECT_EQ(DocNames().size(), before + 1);
+  EXPECT_TRUE(fake_.ui.shown.empty());
+
+  // Another source closes it, and deletes its file.
+  fake_.files.AddFile(docs_folder_, {numbering::kNormalStylesDocName});
+  ClickSource("source.docx");
+  EXPECT_EQ(DocNames().size(), before);
+  EXPECT_EQ(fake_.files.deleted, Strings{docs_folder_ + numbering::kNormalStylesDocName});
+}
+
+TEST_F(StyleListTest, ASourceClosedSinceTheLoadGivesTheCommonErrorMessage) {
+  SetUpSource();
+  ClickSource("target.docx");
+  ASSERT_GT(form_.lstStyles.ListCount(), 0);
+  source_.Close(0);
+  ClickSource("source.docx");
+
+  ASSERT_EQ(fake_.ui.shown.size(), 1u);
+  EXPECT_EQ(fake_.ui.shown[0].title, support::kAddInTitle);
+  EXPECT_EQ(fake_.ui.shown[0].text.rfind("Error: " + std::to_string(host::kErrNoSuchCollectionMember) + " ", 0), 0u);
+  EXPECT_EQ(fake_.ui.shown[0].icon, platform::Icon::None);
+  EXPECT_EQ(form_.lstStyles.ListCount(), 0);
+}
+
+TEST_F(StyleListTest, AStyleTypeChoiceWithNoSourceLeavesTheListAlone) {
+  SetUpSource();
+  ClickSource("source.docx");
+  const Strings filled = form_.lstStyles.items();
+  form_.lstSourceDocs.SetListIndex(-1);
+  ChooseType(0);
+  EXPECT_EQ(form_.lstStyles.items(), filled);
+  form_.cmbStyleTypes_Change();
+  EXPECT_EQ(form_.lstStyles.items(), filled);
+  EXPECT_TRUE(fake_.ui.shown.empty());
+}
+
+TEST_F(StyleListTest, OlderWordListsEveryNamedStyleWithTwoBlanksOfRoom) {
+  SetUpSource("9.0.2720");
+  ClickSource("source.docx");
+  EXPECT_EQ(form_.lstStyles.items(), StylesOfType(StyleType::Paragraph));
+  size_t widest = 0;
+  for (const auto& name : form_.lstStyles.items()) widest = std::max(widest, name.size() + 2);
+  EXPECT_EQ(form_.lstStyles.horizontal_extent, static_cast<int32_t>(widest));
+}
+
+}  // namespace
+}  // namespace tarnwell::dialog

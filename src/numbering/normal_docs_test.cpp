@@ -1,0 +1,142 @@
+#include "numbering/normal_docs.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+#include "host/host_error.h"
+#include "host/word.h"
+#include "platform/fakes.h"
+#include "support/globals.h"
+
+namespace tarnwell::numbering {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NormalDocsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    support::ResetGlobals();
+    std::string pattern = (fs::temp_directory_path() / "tw_normal_docs_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    engine::Options options;
+    options.normal_template = (dir_ / "Normal.dotm").string();
+    app_ = host::Application(engine::CreateApplication(options));
+    support::gWordApp = app_;
+    support::gDocsFolder = dir_.string() + "/";
+  }
+
+  void TearDown() override {
+    support::ResetGlobals();
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  host::Document OpenNew(const std::string& relative) {
+    const fs::path path = dir_ / relative;
+    fs::create_directories(path.parent_path());
+    engine::WriteBlankDocument(path.string());
+    return app_.GetDocuments().Open(path.string());
+  }
+
+  // The style document as the style list makes it.
+  void MakeStylesDoc() {
+    app_.GetDocuments().Add().SaveAs(NormalStylesDocPath());
+    fake_.files.AddFile(support::gDocsFolder, {kNormalStylesDocName});
+  }
+
+  bool IsOpen(const std::string& name) {
+    for (const auto& doc : app_.GetDocuments().all()) {
+      if (doc.Name() == name) return true;
+    }
+    return false;
+  }
+
+  fs::path dir_;
+  host::Application app_;
+  platform::FakePlatform fake_;
+  platform::Platform platform_ = fake_.platform();
+};
+
+TEST_F(NormalDocsTest, ClosesTheOpenStylesDocumentAndDeletesItsFile) {
+  OpenNew("a.docx");
+  MakeStylesDoc();
+  ASSERT_TRUE(IsOpen(kNormalStylesDocName));
+  fncCloseNormalStylesDoc(platform_);
+  EXPECT_FALSE(IsOpen(kNormalStylesDocName));
+  EXPECT_TRUE(IsOpen("a.docx"));
+  EXPECT_EQ(fake_.files.deleted, std::vector<std::string>{support::gDocsFolder + kNormalStylesDocName});
+}
+
+TEST_F(NormalDocsTest, LeavesTheFileAloneWhenTheDocumentIsNotOpen) {
+  OpenNew("a.docx");
+  fake_.files.AddFile(support::gDocsFolder, {kNormalStylesDocName});
+  fncCloseNormalStylesDoc(platform_);
+  EXPECT_TRUE(fake_.files.deleted.empty());
+  EXPECT_TRUE(fake_.files.Exists(NormalStylesDocPath()));
+}
+
+TEST_F(NormalDocsTest, AClosedDocumentWithoutAFileNeedsNoDeletion) {
+  MakeStylesDoc();
+  fake_.files.folders.clear();
+  EXPECT_NO_THROW(fncCloseNormalStylesDoc(platform_));
+  EXPECT_FALSE(IsOpen(kNormalStylesDocName));
+  EXPECT_TRUE(fake_.files.deleted.empty());
+}
+
+TEST_F(NormalDocsTest, AFileThatCannotBeDeletedRaisesNamingIt) {
+  MakeStylesDoc();
+  fake_.files.undeletable.insert(NormalStylesDocPath());
+  try {
+    fncCloseNormalStylesDoc(platform_);
+    FAIL() << "no error";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrPermissionDenied);
+    EXPECT_NE(e.description().find(NormalStylesDocPath()), std::string::npos);
+  }
+  EXPECT_FALSE(IsOpen(kNormalStylesDocName));
+}
+
+TEST_F(NormalDocsTest, WithoutWordTheCallerGetsTheError) {
+  support::gWordApp = host::Application();
+  try {
+    fncCloseNormalStylesDoc(platform_);
+    FAIL() << "no error";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrObjectNotSet);
+  }
+}
+
+TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrue) {
+  OpenNew("templates/Normal.dot");
+  for (const host::Value& flag : {host::Value(false), host::Value(int32_t{0}), host::Value(int32_t{1}),
+                                  host::Value("True"), host::Value()}) {
+    fncCloseNormalDot(flag);
+    EXPECT_TRUE(IsOpen(kNormalDotName));
+  }
+  fncCloseNormalDot(host::Value(true));
+  EXPECT_FALSE(IsOpen(kNormalDotName));
+
+  OpenNew("templates/Normal.dot");
+  fncCloseNormalDot(host::Value(host::kTrue));
+  EXPECT_FALSE(IsOpen(kNormalDotName));
+}
+
+TEST_F(NormalDocsTest, NormalDotNotOpenRaisesToTheCaller) {
+  OpenNew("a.docx");
+  try {
+    fncCloseNormalDot(host::Value(true));
+    FAIL() << "no error";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.number(), host::kErrNoSuchCollectionMember);
+  }
+  EXPECT_TRUE(IsOpen("a.docx"));
+}
+
+}  // namespace
+}  // namespace tarnwell::numbering
