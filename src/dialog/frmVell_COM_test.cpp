@@ -624,5 +624,39 @@ TEST_F(StyleListTest, OlderWordListsEveryNamedStyleWithTwoBlanksOfRoom) {
   EXPECT_EQ(form_.lstStyles.horizontal_extent, static_cast<int32_t>(widest));
 }
 
+TEST_F(VellDialogTest, EveryCorpusDocumentFillsTheStyleListForEachType) {
+  const fs::path corpus = TARNWELL_CORPUS_DIR;
+  if (!fs::is_directory(corpus)) GTEST_SKIP() << "corpus not found at " << corpus;
+  StartWord();
+  int filled = 0;
+  int listed = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+    if (entry.path().extension() != ".docx") continue;
+    SCOPED_TRACE(entry.path().string());
+    host::Document doc;
+    try {
+      doc = app_.GetDocuments().Open(entry.path().string());
+    } catch (const host::HostError&) {
+      continue;  // the engine's own tests cover files it refuses
+    }
+    LoadDialog();
+    for (int32_t type = 0; type < form_.cmbStyleTypes.ListCount(); ++type) {
+      form_.cmbStyleTypes.SetListIndex(type);
+      ClickSource(doc.Name());
+      listed += form_.lstStyles.ListCount();
+      for (const auto& name : form_.lstStyles.items()) {
+        EXPECT_FALSE(name.empty() || name == "No List" || name == "Table Normal") << name;
+      }
+    }
+    for (const auto& shown : fake_.ui.shown) EXPECT_EQ(shown.title, "A word about table styles...") << shown.text;
+    fake_.ui.shown.clear();
+    doc.Close(0);
+    ++filled;
+  }
+  EXPECT_GT(filled, 0);
+  // Every document has at least Normal among its paragraph styles.
+  EXPECT_GE(listed, filled);
+}
+
 }  // namespace
 }  // namespace tarnwell::dialog
