@@ -18,6 +18,10 @@ struct TransferContext {
   host::Application app;
   // The run's per-style "Copy error" report (name, Word error number, description).
   std::function<void(const std::string& style_name, int32_t number, const std::string& description)> report_copy_error;
+  // The run's buffer flush for one document (FlushWordBuffers in a real run).
+  std::function<void(const host::Document&)> flush;
+  // The run's paced wait of whole seconds (WaitSeconds in a real run).
+  std::function<void(int32_t)> wait_seconds;
 };
 
 // Two organizer copies: source -> scratch -> target. Word errors propagate.
