@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "engine/body.h"
 #include "engine/commandbars.h"
+#include "engine/organizer.h"
 #include "engine/styles.h"
 #include "host/host_error.h"
 
@@ -157,6 +159,12 @@ class Selection : public host::DispatchObject {
       if (!doc) throw HostError(kErrNoDocumentOpen, "This command is not available because no document is open.");
       return Value(host::ObjectPtr(doc));
     });
+    property("Range", [this](const Args&) {
+      auto app = app_.lock();
+      auto doc = app ? app->active() : nullptr;
+      if (!doc) throw HostError(kErrNoDocumentOpen, "This command is not available because no document is open.");
+      return Value(MakeSelectionRange(doc->model_ptr(), app->faults()));
+    });
   }
 
  private:
@@ -243,6 +251,32 @@ Document::Document(std::shared_ptr<DocumentModel> model, std::weak_ptr<Applicati
     return Value(window_);
   });
   property("Application", [this](const Args&) { return Value(host::ObjectPtr(app())); });
+  method("Range", [this](const Args& a) {
+    model_->require_open();
+    return Value(MakeRange(model_, a, faults_));
+  });
+  property("Tables", [this](const Args&) {
+    model_->require_open();
+    if (!tables_) tables_ = MakeTables(model_, faults_);
+    return Value(tables_);
+  });
+  property("Bookmarks", [this](const Args&) {
+    model_->require_open();
+    if (!bookmarks_) {
+      // Selecting a bookmark brings its document to the front.
+      std::weak_ptr<Document> me = std::static_pointer_cast<Document>(shared_from_this());
+      std::weak_ptr<Application> application = app_;
+      bookmarks_ = MakeBookmarks(
+          model_,
+          [me, application] {
+            auto doc = me.lock();
+            auto word = application.lock();
+            if (doc && word) word->Activate(*doc);
+          },
+          faults_);
+    }
+    return Value(bookmarks_);
+  });
 }
 
 std::shared_ptr<Application> Document::app() {
@@ -322,6 +356,49 @@ Application::Application(Options options) : DispatchObject("Application", option
     ++screen_refreshes_;
     return Value();
   });
+  method("OrganizerCopy", [this](const Args& a) {
+    for (size_t i = 0; i < 4; ++i) {
+      if (!host::has_arg(a, i)) throw HostError(host::kErrArgumentNotOptional, "Argument not optional");
+    }
+    if (host::arg(a, 3).as_int() != 0) {
+      throw HostError(host::kErrInvalidProcedureCall, "The organizer here copies styles only (Object 0).");
+    }
+    OrganizerCopy(host::arg(a, 0).as_string(), host::arg(a, 1).as_string(), host::arg(a, 2).as_string());
+    return Value();
+  });
+}
+
+std::shared_ptr<DocumentModel> Application::OpenForOrganizer(const std::string& path, bool* temporary) {
+  if (path.empty()) throw HostError(host::kErrBadFileName, "Bad file name");
+  for (const auto& d : docs_) {
+    const DocumentModel& m = d->model();
+    if (m.full_name() == path || (!m.path().empty() && SameFile(m.path(), AbsolutePath(path)))) {
+      *temporary = false;
+      return d->model_ptr();
+    }
+  }
+  std::string full = AbsolutePath(path);
+  auto model = std::make_shared<DocumentModel>(ooxml::Package::Open(full), full, "", FileIsReadOnly(full));
+  model->styles().count();  // refuses unreadable styles now, before anything changes
+  *temporary = true;
+  return model;
+}
+
+void Application::OrganizerCopy(const std::string& source, const std::string& destination, const std::string& name) {
+  bool source_temporary = false, destination_temporary = false;
+  auto from = OpenForOrganizer(source, &source_temporary);
+  auto to = OpenForOrganizer(destination, &destination_temporary);
+  if (from == to || (source_temporary && destination_temporary && SameFile(from->path(), to->path()))) {
+    OrganizerCopyStyle(*from, *from, name);  // still refuses a missing style
+    return;
+  }
+  if (destination_temporary && to->read_only()) {
+    throw HostError(host::kErrCannotSaveFile, "Cannot copy a style into " + to->full_name() + ": the file is read-only.");
+  }
+  OrganizerCopyStyle(*from, *to, name);
+  // A file that was not open is written at once, by a temporary file renamed
+  // over it, and not left open.
+  if (destination_temporary) to->write(to->path());
 }
 
 std::shared_ptr<Application> Application::Create(Options options) {

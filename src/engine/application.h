@@ -36,7 +36,7 @@ class Document : public host::DispatchObject {
   std::shared_ptr<host::FaultPlan> faults_;
   std::shared_ptr<DocumentModel> model_;
   std::weak_ptr<Application> app_;
-  host::ObjectPtr styles_, window_;
+  host::ObjectPtr styles_, window_, tables_, bookmarks_;
   int undo_clears_ = 0;
 };
 
@@ -64,6 +64,10 @@ class Application : public host::DispatchObject {
   // options name none.
   std::string NormalTemplatePath();
 
+  // Application.OrganizerCopy for styles: each path names an open document
+  // (its FullName) or a file, opened for the copy and saved after it.
+  void OrganizerCopy(const std::string& source, const std::string& destination, const std::string& name);
+
   int screen_refreshes() const { return screen_refreshes_; }
   bool screen_updating() const { return screen_updating_; }
   bool pagination() const { return pagination_; }
@@ -71,6 +75,7 @@ class Application : public host::DispatchObject {
  private:
   std::shared_ptr<Application> self();
   host::ObjectPtr documents_obj();
+  std::shared_ptr<DocumentModel> OpenForOrganizer(const std::string& path, bool* temporary);
 
   Options options_;
   std::vector<std::shared_ptr<Document>> docs_;

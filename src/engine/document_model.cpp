@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/body.h"
+#include "engine/numbering.h"
 #include "engine/styles.h"
 #include "host/host_error.h"
 #include "ooxml/xml.h"
@@ -155,6 +157,16 @@ std::string DocumentModel::add_related_part(const std::string& preferred_name, c
 StyleSheet& DocumentModel::styles() {
   if (!styles_) styles_ = std::make_unique<StyleSheet>(*this);
   return *styles_;
+}
+
+Numbering& DocumentModel::numbering() {
+  if (!numbering_) numbering_ = std::make_unique<Numbering>(*this);
+  return *numbering_;
+}
+
+Body& DocumentModel::body() {
+  if (!body_) body_ = std::make_unique<Body>(*this);
+  return *body_;
 }
 
 void DocumentModel::flush() {

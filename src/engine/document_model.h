@@ -15,6 +15,8 @@
 namespace tarnwell::engine {
 
 class StyleSheet;
+class Numbering;
+class Body;
 
 // Word's "Object has been deleted": members of a closed document's objects.
 inline constexpr int32_t kErrObjectDeleted = 5825;
@@ -80,6 +82,9 @@ class DocumentModel {
                                const char* content_type, std::string bytes);
 
   StyleSheet& styles();
+  Numbering& numbering();
+  // The main part's body: ranges, tables, bookmarks and the selection.
+  Body& body();
 
   // Writes the document to path (Word's Save when path is the current one,
   // SaveAs otherwise). On success the document takes that path and is saved;
@@ -105,6 +110,8 @@ class DocumentModel {
   std::string main_part_;
   std::map<std::string, Part> parts_;
   std::unique_ptr<StyleSheet> styles_;
+  std::unique_ptr<Numbering> numbering_;
+  std::unique_ptr<Body> body_;
 };
 
 // True when the file cannot be opened for writing, or its permissions give

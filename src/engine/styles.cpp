@@ -1,6 +1,7 @@
 #include "engine/styles.h"
 
 #include "engine/document_model.h"
+#include "engine/numbering.h"
 #include "host/host_error.h"
 #include "ooxml/xml.h"
 
@@ -299,7 +300,7 @@ host::ObjectPtr Styles::Item(const Value& index) {
 // ---------------------------------------------------------------------------
 
 Style::Style(std::shared_ptr<DocumentModel> doc, pugi::xml_node node, std::shared_ptr<host::FaultPlan> faults)
-    : DispatchObject("Style", std::move(faults)), doc_(std::move(doc)), node_(node) {
+    : DispatchObject("Style", faults), doc_(std::move(doc)), faults_(std::move(faults)), node_(node) {
   id_ = doc_->styles().id(node_);
   epoch_ = doc_->styles().epoch();
   property("NameLocal", [this](const Args&) { return Value(sheet().display_name(this->node())); });
@@ -311,6 +312,11 @@ Style::Style(std::shared_ptr<DocumentModel> doc, pugi::xml_node node, std::share
   property(
       "NextParagraphStyle", [this](const Args&) { return Value(ReferenceName("next")); },
       [this](const Value& v, const Args&) { SetReference("next", v); });
+  property("ListTemplate", [this](const Args&) { return StyleListTemplate(doc_, this->node(), faults_); });
+  method("LinkToListTemplate", [this](const Args& a) {
+    LinkStyleToListTemplate(*doc_, this->node(), host::arg(a, 0), host::arg(a, 1));
+    return Value();
+  });
 }
 
 StyleSheet& Style::sheet() {

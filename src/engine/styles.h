@@ -61,12 +61,15 @@ class StyleSheet {
   uint64_t epoch() const { return epoch_; }
   // Drops the indexes after an outside change to the styles part.
   void invalidate();
+  // An id not yet used in this part (compared without regard to case),
+  // wanted itself when free.
+  std::string fresh_id(std::string_view wanted);
+  // The styles part's root, created with the part when create is set.
+  pugi::xml_node root(bool create);
 
  private:
   void build();
   void index(size_t i);
-  pugi::xml_node root(bool create);
-  std::string fresh_id(std::string_view name);
   pugi::xml_node append_style(StyleKind kind, const std::string& id, const std::string& name);
   bool builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const;
 
@@ -108,6 +111,7 @@ class Style : public host::DispatchObject {
   void SetReference(std::string_view child, const host::Value& value);
 
   std::shared_ptr<DocumentModel> doc_;
+  std::shared_ptr<host::FaultPlan> faults_;
   pugi::xml_node node_;
   std::string id_;
   uint64_t epoch_;

@@ -1,0 +1,77 @@
+#pragma once
+// List definitions of the embedded Word: the w:num and w:abstractNum
+// elements of a document's numbering part, a style's link to them, and the
+// ListTemplate object over one w:abstractNum.
+
+#include <memory>
+#include <string>
+
+#include <pugixml.hpp>
+
+#include "host/object.h"
+
+namespace tarnwell::engine {
+
+class DocumentModel;
+
+// The numbering part of one document.
+class Numbering {
+ public:
+  explicit Numbering(DocumentModel& doc) : doc_(doc) {}
+
+  // The numbering part's root; null when the document has none and create
+  // is not set (then the part is made and registered).
+  pugi::xml_node root(bool create);
+  std::string q(std::string_view local);
+  pugi::xml_node num(std::string_view num_id);
+  pugi::xml_node abstract_num(std::string_view abstract_id);
+  // The w:abstractNum a w:numId leads to; null when either link is broken.
+  pugi::xml_node abstract_for_num(std::string_view num_id);
+  // A w:num pointing at the abstract definition without overrides, made
+  // when there is none; returns its w:numId.
+  std::string num_for_abstract(std::string_view abstract_id);
+  // Next free w:numId and w:abstractNumId.
+  std::string fresh_num_id();
+  std::string fresh_abstract_id();
+  // Inserts a new w:abstractNum or w:num in schema order (all abstract
+  // definitions before all instances).
+  pugi::xml_node insert_abstract(const pugi::xml_node& copy_of);
+  pugi::xml_node insert_num();
+  void changed();
+
+ private:
+  DocumentModel& doc_;
+  std::string part_;
+  std::string prefix_ = "w";
+};
+
+// The w:numId a style's numbering comes from, through its based-on chain as
+// Word reports it; "" for none (an explicit 0 stops the chain).
+std::string StyleNumId(DocumentModel& doc, pugi::xml_node style);
+
+// Word's ListTemplate over one w:abstractNum, found again by its id.
+class ListTemplate : public host::DispatchObject {
+ public:
+  ListTemplate(std::shared_ptr<DocumentModel> doc, std::string abstract_id, std::shared_ptr<host::FaultPlan> faults);
+  DocumentModel& document() { return *doc_; }
+  const std::string& abstract_id() const { return abstract_id_; }
+  pugi::xml_node node();
+
+ private:
+  std::shared_ptr<DocumentModel> doc_;
+  std::string abstract_id_;
+};
+
+// Style.ListTemplate: a ListTemplate, or Empty when the style has none.
+host::Value StyleListTemplate(const std::shared_ptr<DocumentModel>& doc, pugi::xml_node style,
+                              const std::shared_ptr<host::FaultPlan>& faults);
+// Style.LinkToListTemplate: with no template (missing, empty or Nothing)
+// removes the style's own w:numPr; otherwise links the style to level
+// `level` (1-based) and that level back to the style.
+void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const host::Value& list_template,
+                             const host::Value& level);
+
+// The order of CT_PPrBase's children, for inserting w:numPr.
+extern const std::initializer_list<std::string_view> kParagraphPropertyOrder;
+
+}  // namespace tarnwell::engine

@@ -1,0 +1,294 @@
+#include "engine/organizer.h"
+
+#include <map>
+
+#include "engine/document_model.h"
+#include "engine/numbering.h"
+#include "engine/styles.h"
+#include "host/host_error.h"
+#include "ooxml/xml.h"
+
+namespace tarnwell::engine {
+
+using host::HostError;
+
+namespace {
+
+std::string_view PrefixOf(std::string_view qname) {
+  size_t colon = qname.find(':');
+  return colon == std::string_view::npos ? std::string_view() : qname.substr(0, colon);
+}
+
+// The URI a prefix is bound to on the part's root element; "" when unbound.
+std::string UriOf(pugi::xml_node root, std::string_view prefix) {
+  std::string attr = "xmlns:" + std::string(prefix);
+  return root.attribute(attr.c_str()).value();
+}
+
+// Gives a copied element the prefixes of the part it now stands in: the
+// Word namespace takes the destination's prefix, another namespace the
+// destination's prefix for its URI, or a declaration of its own on the
+// copy when the destination does not bind it.
+void AdaptNamespaces(pugi::xml_node top, pugi::xml_node from_root, pugi::xml_node to_root) {
+  std::map<std::string, std::string, std::less<>> renamed;  // source prefix -> destination prefix
+  auto map_prefix = [&](std::string_view prefix) -> std::string {
+    auto it = renamed.find(prefix);
+    if (it != renamed.end()) return it->second;
+    std::string out(prefix);
+    std::string uri = UriOf(from_root, prefix);
+    if (!uri.empty()) {
+      std::string there = ooxml::PrefixFor(to_root, uri, "\x01");
+      if (there != "\x01" && !there.empty()) {
+        out = there;
+      } else if (there == "\x01") {
+        std::string decl = "xmlns:" + std::string(prefix);
+        if (!UriOf(to_root, prefix).empty()) {
+          // The prefix means something else there: a fresh one for ours.
+          for (int n = 1;; ++n) {
+            out = std::string(prefix) + std::to_string(n);
+            if (UriOf(to_root, out).empty()) break;
+          }
+          decl = "xmlns:" + out;
+        }
+        if (!top.attribute(decl.c_str())) top.append_attribute(decl.c_str()).set_value(uri.c_str());
+      }
+    }
+    renamed.emplace(std::string(prefix), out);
+    return out;
+  };
+  auto rename = [&](std::string_view name) -> std::string {
+    std::string_view prefix = PrefixOf(name);
+    if (prefix.empty() || prefix == "xml" || prefix == "xmlns") return std::string(name);
+    return ooxml::Q(map_prefix(prefix), ooxml::LocalName(name));
+  };
+  std::vector<pugi::xml_node> stack{top};
+  while (!stack.empty()) {
+    pugi::xml_node node = stack.back();
+    stack.pop_back();
+    node.set_name(rename(node.name()).c_str());
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+      std::string_view name = a.name();
+      if (PrefixOf(name) == "xmlns") continue;
+      a.set_name(rename(name).c_str());
+    }
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+      if (c.type() == pugi::node_element) stack.push_back(c);
+    }
+  }
+}
+
+// Text of an element with the attributes named in skip left out, for
+// telling whether two list definitions are the same.
+std::string Canonical(pugi::xml_node node, std::string_view skip) {
+  pugi::xml_document copy;
+  pugi::xml_node c = copy.append_copy(node);
+  if (!skip.empty()) c.remove_attribute(std::string(skip).c_str());
+  struct W : pugi::xml_writer {
+    std::string out;
+    void write(const void* d, size_t n) override { out.append(static_cast<const char*>(d), n); }
+  } w;
+  c.print(w, "", pugi::format_raw, pugi::encoding_utf8);
+  return w.out;
+}
+
+class Copier {
+ public:
+  Copier(DocumentModel& source, DocumentModel& destination)
+      : src_(source), dst_(destination), from_(source.styles()), to_(destination.styles()) {}
+
+  // Copies one source style; returns its id in the destination.
+  std::string Copy(pugi::xml_node style) {
+    std::string src_id = from_.id(style);
+    if (auto it = done_.find(src_id); it != done_.end()) return it->second;
+
+    pugi::xml_node existing = to_.find(from_.display_name(style));
+    std::string dst_id = existing ? to_.id(existing) : to_.fresh_id(src_id.empty() ? "Style" : src_id);
+    done_[src_id] = dst_id;
+
+    pugi::xml_node root = to_.root(true);
+    pugi::xml_node node;
+    bool was_default = false;
+    if (existing) {
+      was_default = existing.attribute(to_.q("default").c_str()).as_bool();
+      node = root.insert_copy_after(style, existing);
+      root.remove_child(existing);
+    } else {
+      size_t n = to_.count();
+      node = n ? root.insert_copy_after(style, to_.at(n - 1))
+               : [&] {
+                   pugi::xml_node place =
+                       ooxml::InsertOrdered(root, to_.q("style"), {"docDefaults", "latentStyles", "style"});
+                   pugi::xml_node made = root.insert_copy_before(style, place);
+                   root.remove_child(place);
+                   return made;
+                 }();
+    }
+    AdaptNamespaces(node, src_.xml(from_.part()).document_element(), root);
+    to_.invalidate();
+
+    node.attribute(to_.q("styleId").c_str()).set_value(dst_id.c_str());
+    // One default style per type: the copy is the default only where the
+    // element it replaced was.
+    pugi::xml_attribute def = node.attribute(to_.q("default").c_str());
+    if (was_default && !def) node.prepend_attribute(to_.q("default").c_str()).set_value("1");
+    if (!was_default && def) node.remove_attribute(def);
+
+    // The copy's references are rewritten after the copy stands, since a
+    // referenced style copied in turn may itself refer back to this one.
+    for (const char* child : {"basedOn", "next", "link"}) {
+      std::string ref = from_.reference(style, child);
+      if (ref.empty()) continue;
+      std::string mapped = Reference(ref);
+      pugi::xml_node mine = to_.by_id(dst_id);
+      to_.set_reference(mine, child, mapped);
+    }
+    pugi::xml_node mine = to_.by_id(dst_id);
+    pugi::xml_node numpr = mine.child(to_.q("pPr").c_str()).child(to_.q("numPr").c_str());
+    if (pugi::xml_node num_id = numpr.child(to_.q("numId").c_str())) {
+      std::string id = num_id.attribute(to_.q("val").c_str()).value();
+      if (id != "0") {
+        std::string mapped = List(id);
+        if (mapped.empty()) {
+          numpr.parent().remove_child(numpr);
+        } else {
+          num_id.attribute(to_.q("val").c_str()).set_value(mapped.c_str());
+        }
+      }
+    }
+    dst_.changed(to_.part());
+    return dst_id;
+  }
+
+ private:
+  // A source style id as the destination knows it: the id of the
+  // same-named destination style, else the id of a copy of the referenced
+  // style. A reference already dangling in the source is dropped ("").
+  //
+  // Copying what is missing, rather than dropping the reference, keeps the
+  // style as it was in the source: its base and partners come with it, as
+  // no reference may point at nothing in the destination.
+  std::string Reference(const std::string& src_id) {
+    if (auto it = done_.find(src_id); it != done_.end()) return it->second;
+    pugi::xml_node target = from_.by_id(src_id);
+    if (!target) return "";
+    if (pugi::xml_node there = to_.find(from_.display_name(target))) return to_.id(there);
+    return Copy(target);
+  }
+
+  // A source w:numId brought into the destination's numbering part: the
+  // w:num and its w:abstractNum, reusing a definition an earlier copy
+  // brought. "" when the source's link is broken.
+  std::string List(const std::string& src_num_id) {
+    if (auto it = lists_.find(src_num_id); it != lists_.end()) return it->second;
+    Numbering& from = src_.numbering();
+    Numbering& to = dst_.numbering();
+    pugi::xml_node num = from.num(src_num_id);
+    pugi::xml_node abstract = from.abstract_for_num(src_num_id);
+    if (!num || !abstract) return "";
+
+    pugi::xml_node root = to.root(true);
+    pugi::xml_node src_root = src_.xml(src_.related_part("numbering")).document_element();
+
+    // The definition as it would stand in the destination, in a scratch
+    // document, so that it can be compared with what is there.
+    pugi::xml_document scratch;
+    pugi::xml_node holder = scratch.append_child("holder");
+    pugi::xml_node candidate = holder.append_copy(abstract);
+    AdaptNamespaces(candidate, src_root, root);
+    FixLevels(candidate, to);
+    std::string key = Canonical(candidate, to.q("abstractNumId"));
+
+    pugi::xml_node target;
+    std::string abstract_name = to.q("abstractNum");
+    for (pugi::xml_node c : root.children(abstract_name.c_str())) {
+      if (Canonical(c, to.q("abstractNumId")) == key) {
+        target = c;
+        break;
+      }
+    }
+    if (!target) {
+      target = to.insert_abstract(candidate);
+      // Declarations made on the scratch copy go with it.
+    }
+    std::string abstract_id = target.attribute(to.q("abstractNumId").c_str()).value();
+
+    // The instance: its overrides as in the source, pointing at our definition.
+    pugi::xml_document scratch_num;
+    pugi::xml_node num_copy = scratch_num.append_child("holder").append_copy(num);
+    AdaptNamespaces(num_copy, src_root, root);
+    num_copy.child(to.q("abstractNumId").c_str()).attribute(to.q("val").c_str()).set_value(abstract_id.c_str());
+    std::string num_key = Canonical(num_copy, to.q("numId"));
+    std::string num_id;
+    std::string num_name = to.q("num");
+    for (pugi::xml_node c : root.children(num_name.c_str())) {
+      if (Canonical(c, to.q("numId")) == num_key) {
+        num_id = c.attribute(to.q("numId").c_str()).value();
+        break;
+      }
+    }
+    if (num_id.empty()) {
+      pugi::xml_node made = to.insert_num();
+      num_id = made.attribute(to.q("numId").c_str()).value();
+      for (pugi::xml_attribute a : num_copy.attributes()) {
+        if (std::string_view(a.name()) != to.q("numId")) made.append_copy(a);
+      }
+      for (pugi::xml_node c : num_copy.children()) made.append_copy(c);
+    }
+    to.changed();
+    lists_[src_num_id] = num_id;
+    return num_id;
+  }
+
+  // Levels name styles and picture bullets by the source's ids: style links
+  // are mapped by name (kept only when the destination has that style);
+  // picture bullets, which live elsewhere in the source part, are dropped.
+  void FixLevels(pugi::xml_node abstract, Numbering& to) {
+    std::string val = to.q("val");
+    auto map_style = [&](pugi::xml_node parent, const std::string& child) {
+      pugi::xml_node ref = parent.child(child.c_str());
+      if (!ref) return;
+      std::string src_id = ref.attribute(val.c_str()).value();
+      std::string mapped;
+      if (auto it = done_.find(src_id); it != done_.end()) {
+        mapped = it->second;
+      } else if (pugi::xml_node s = from_.by_id(src_id)) {
+        if (pugi::xml_node there = to_.find(from_.display_name(s))) mapped = to_.id(there);
+      }
+      if (mapped.empty()) {
+        parent.remove_child(ref);
+      } else {
+        ref.attribute(val.c_str()).set_value(mapped.c_str());
+      }
+    };
+    map_style(abstract, to.q("numStyleLink"));
+    map_style(abstract, to.q("styleLink"));
+    std::string lvl_name = to.q("lvl");
+    for (pugi::xml_node lvl : abstract.children(lvl_name.c_str())) {
+      map_style(lvl, to.q("pStyle"));
+      if (pugi::xml_node pic = lvl.child(to.q("lvlPicBulletId").c_str())) lvl.remove_child(pic);
+    }
+  }
+
+  DocumentModel& src_;
+  DocumentModel& dst_;
+  StyleSheet& from_;
+  StyleSheet& to_;
+  std::map<std::string, std::string> done_;   // source style id -> destination id
+  std::map<std::string, std::string> lists_;  // source numId -> destination numId
+};
+
+}  // namespace
+
+void OrganizerCopyStyle(DocumentModel& source, DocumentModel& destination, const std::string& name) {
+  source.require_open();
+  destination.require_open();
+  pugi::xml_node style = source.styles().find(name);
+  if (!style) {
+    throw HostError(host::kErrNoSuchCollectionMember,
+                    "The style \"" + name + "\" does not exist in " + source.full_name() + ".");
+  }
+  if (&source == &destination) return;
+  Copier(source, destination).Copy(style);
+}
+
+}  // namespace tarnwell::engine

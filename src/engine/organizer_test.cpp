@@ -1,0 +1,220 @@
+#include "engine/organizer.h"
+
+#include "engine/numbering.h"
+#include "engine/styles.h"
+#include "engine/test_support.h"
+#include "ooxml/xml.h"
+
+namespace tarnwell::engine::testing {
+namespace {
+
+constexpr const char* kSourceStyles =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+    "xmlns:w15=\"http://schemas.microsoft.com/office/word/2012/wordml\">"
+    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"HeadX\"><w:name w:val=\"Heading X\"/>"
+    "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"BodyT\"/><w:link w:val=\"HeadXChar\"/>"
+    "<w15:foo w15:bar=\"1\"/><w:pPr><w:keepNext/><w:numPr><w:numId w:val=\"5\"/></w:numPr></w:pPr>"
+    "<w:rPr><w:b/><w:sz w:val=\"32\"/></w:rPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"BodyT\"><w:name w:val=\"BodyT\"/>"
+    "<w:basedOn w:val=\"Normal\"/></w:style>"
+    "<w:style w:type=\"character\" w:customStyle=\"1\" w:styleId=\"HeadXChar\"><w:name w:val=\"Heading X Char\"/>"
+    "<w:link w:val=\"HeadX\"/><w:rPr><w:b/></w:rPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"RD\"><w:name w:val=\"R&amp;D\"/>"
+    "<w:basedOn w:val=\"Gone\"/><w:rPr><w:i/></w:rPr></w:style>"
+    "</w:styles>";
+
+constexpr const char* kSourceNumbering =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:numbering xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+    "<w:abstractNum w:abstractNumId=\"3\"><w:nsid w:val=\"1A2B3C4D\"/><w:multiLevelType w:val=\"multilevel\"/>"
+    "<w:name w:val=\"Heads\"/><w:lvl w:ilvl=\"0\"><w:start w:val=\"1\"/><w:numFmt w:val=\"decimal\"/>"
+    "<w:pStyle w:val=\"HeadX\"/><w:lvlText w:val=\"%1.\"/></w:lvl>"
+    "<w:lvl w:ilvl=\"1\"><w:pStyle w:val=\"Elsewhere\"/><w:lvlText w:val=\"%1.%2\"/></w:lvl></w:abstractNum>"
+    "<w:num w:numId=\"5\"><w:abstractNumId w:val=\"3\"/></w:num></w:numbering>";
+
+// The destination has a style of the same name as one the copy needs, with
+// another id, and an unrelated style holding the id the copy would take.
+constexpr const char* kDestinationStyles =
+    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"DestBody\"><w:name w:val=\"BodyT\"/></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"HeadX\"><w:name w:val=\"Unrelated\"/></w:style>";
+
+std::string Xml(pugi::xml_node n) {
+  struct W : pugi::xml_writer {
+    std::string out;
+    void write(const void* d, size_t size) override { out.append(static_cast<const char*>(d), size); }
+  } w;
+  n.print(w, "", pugi::format_raw);
+  return w.out;
+}
+
+class OrganizerTest : public EngineTest {
+ protected:
+  std::string WriteSource() {
+    std::string path = Path("source.docx");
+    auto pkg = BlankPackage(path);
+    pkg.Set("word/styles.xml", kSourceStyles);
+    DocumentModel model(std::move(pkg), path, "", false);
+    model.add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering, kSourceNumbering);
+    model.write(path);
+    return path;
+  }
+  std::shared_ptr<DocumentModel> ModelOf(const host::Document& d) {
+    return std::dynamic_pointer_cast<Document>(d.obj())->model_ptr();
+  }
+  // Every style reference and list link in the document resolves.
+  void ExpectNothingDangles(DocumentModel& m) {
+    StyleSheet& s = m.styles();
+    for (size_t i = 0; i < s.count(); ++i) {
+      pugi::xml_node st = s.at(i);
+      for (const char* child : {"basedOn", "next", "link"}) {
+        std::string ref = s.reference(st, child);
+        if (!ref.empty()) {
+          EXPECT_TRUE(s.by_id(ref)) << s.id(st) << " " << child << " -> " << ref;
+        }
+      }
+      std::string num = st.child("w:pPr").child("w:numPr").child("w:numId").attribute("w:val").value();
+      if (!num.empty()) {
+        EXPECT_TRUE(m.numbering().abstract_for_num(num)) << s.id(st) << " numId " << num;
+      }
+    }
+    if (pugi::xml_node root = m.numbering().root(false)) {
+      for (auto x : root.select_nodes("//w:lvl/w:pStyle")) {
+        EXPECT_TRUE(s.by_id(x.node().attribute("w:val").value())) << "level style " << x.node().attribute("w:val").value();
+      }
+    }
+  }
+};
+
+TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatItNeeds) {
+  std::string src_path = WriteSource();
+  std::string dst_path = WriteWithStyles("dest.docx", kDestinationStyles);
+  auto word = Word();
+  auto src = word.GetDocuments().Open(src_path);
+  auto dst = word.GetDocuments().Open(dst_path);
+  EXPECT_TRUE(dst.Saved());
+  word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), "Heading X", 0});
+  EXPECT_FALSE(dst.Saved());
+
+  auto& to = *ModelOf(dst);
+  pugi::xml_node copied = to.styles().find("Heading X");
+  ASSERT_TRUE(copied);
+  std::string id = to.styles().id(copied);
+  EXPECT_EQ(id, "HeadX1") << "the source id was taken by an unrelated style";
+  pugi::xml_node linked = to.styles().find("Heading X Char");
+  ASSERT_TRUE(linked) << "a linked style missing in the destination comes along";
+  EXPECT_EQ(to.styles().reference(linked, "link"), id);
+  EXPECT_EQ(to.styles().reference(copied, "next"), "DestBody") << "the same-named destination style is used";
+  EXPECT_EQ(to.styles().reference(copied, "basedOn"), "Normal");
+
+  std::string num_id = copied.child("w:pPr").child("w:numPr").child("w:numId").attribute("w:val").value();
+  pugi::xml_node abstract = to.numbering().abstract_for_num(num_id);
+  ASSERT_TRUE(abstract);
+  EXPECT_STREQ(abstract.child("w:nsid").attribute("w:val").value(), "1A2B3C4D");
+  EXPECT_STREQ(abstract.child("w:lvl").child("w:pStyle").attribute("w:val").value(), id.c_str());
+  EXPECT_FALSE(abstract.last_child().child("w:pStyle")) << "a level style missing in the destination is dropped";
+
+  // The element as the source had it, with only the rewritten values
+  // changed and the namespace its unknown markup needs declared.
+  pugi::xml_document expected;
+  pugi::xml_node e = expected.append_copy(ModelOf(src)->styles().find("Heading X"));
+  e.attribute("w:styleId").set_value(id.c_str());
+  e.child("w:next").attribute("w:val").set_value("DestBody");
+  e.child("w:link").attribute("w:val").set_value(to.styles().id(linked).c_str());
+  e.child("w:pPr").child("w:numPr").child("w:numId").attribute("w:val").set_value(num_id.c_str());
+  e.append_attribute("xmlns:w15").set_value("http://schemas.microsoft.com/office/word/2012/wordml");
+  EXPECT_EQ(Xml(copied), Xml(e));
+  ExpectNothingDangles(to);
+  EXPECT_TRUE(src.Saved()) << "the source is only read";
+}
+
+TEST_F(OrganizerTest, CopyingTwiceLeavesOneListDefinitionAndReplacesInPlace) {
+  std::string src_path = WriteSource();
+  std::string dst_path = WriteWithStyles("dest.docx", kDestinationStyles);
+  auto word = Word();
+  auto src = word.GetDocuments().Open(src_path);
+  auto dst = word.GetDocuments().Open(dst_path);
+  word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), "Heading X", 0});
+  auto& to = *ModelOf(dst);
+  size_t styles = to.styles().count();
+  std::string first = Xml(to.numbering().root(false));
+  word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), "Heading X", 0});
+  EXPECT_EQ(to.styles().count(), styles);
+  EXPECT_EQ(Xml(to.numbering().root(false)), first) << "no second list definition";
+  EXPECT_EQ(to.numbering().root(false).select_nodes("w:abstractNum").size(), 1u);
+  ExpectNothingDangles(to);
+}
+
+TEST_F(OrganizerTest, ClosedDestinationIsWrittenWithUntouchedPartsIntactAndNotLeftOpen) {
+  std::string src_path = WriteSource();
+  std::string dst_path = Path("closed.docx");
+  WriteBlankDocument(dst_path);
+  auto before = ooxml::Package::Open(dst_path);
+  auto word = Word();
+  auto src = word.GetDocuments().Open(src_path);
+  word.ref().call("OrganizerCopy", {src.FullName(), dst_path, "R&D", 0});
+  EXPECT_EQ(word.GetDocuments().Count(), 1) << "the destination file is not left open";
+
+  auto after = ooxml::Package::Open(dst_path);
+  for (const auto& part : before.Names()) {
+    if (part == "word/styles.xml") continue;
+    EXPECT_EQ(after.Get(part), before.Get(part)) << part;
+  }
+  auto dst = word.GetDocuments().Open(dst_path);
+  auto style = dst.GetStyles().Item("R&D");
+  EXPECT_EQ(style.NameLocal(), "R&D");
+  EXPECT_EQ(style.BaseStyle(), "") << "a reference dangling in the source is not carried";
+  ExpectNothingDangles(*ModelOf(dst));
+}
+
+TEST_F(OrganizerTest, RefusesMissingStylesReadOnlyFilesAndOtherObjects) {
+  std::string src_path = WriteSource();
+  std::string dst_path = Path("ro.docx");
+  WriteBlankDocument(dst_path);
+  auto word = Word();
+  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, dst_path, "No Such", 0}); }),
+            host::kErrNoSuchCollectionMember);
+  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 1}); }),
+            host::kErrInvalidProcedureCall);
+  std::string bytes = ReadFile(dst_path);
+  fs::permissions(dst_path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0}); }),
+            host::kErrCannotSaveFile);
+  EXPECT_EQ(ReadFile(dst_path), bytes);
+  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, Path("missing.docx"), "R&D", 0}); }),
+            host::kErrFileNotFound);
+}
+
+TEST_F(OrganizerTest, StyleListTemplateFollowsBasedOnAndUnlinks) {
+  std::string src_path = WriteSource();
+  auto word = Word();
+  auto doc = word.GetDocuments().Open(src_path);
+  auto styles = doc.GetStyles();
+  EXPECT_TRUE(styles.Item("Normal").ref().get("ListTemplate").is_empty());
+  auto lt = styles.Item("Heading X").ref().get("ListTemplate").as_object();
+  ASSERT_TRUE(lt);
+  EXPECT_EQ(lt->get("Name").as_string(), "Heads");
+  EXPECT_TRUE(lt->get("OutlineNumbered").as_bool());
+  EXPECT_EQ(host::deref(lt->get("ListLevels").as_object()).get("Count").as_int(), 2);
+
+  auto child = styles.Add("Child");
+  child.SetBaseStyle("Heading X");
+  EXPECT_TRUE(child.ref().get("ListTemplate").as_object()) << "reported through the based-on chain";
+
+  styles.Item("Heading X").ref().call("LinkToListTemplate", {host::Value()});
+  EXPECT_TRUE(styles.Item("Heading X").ref().get("ListTemplate").is_empty());
+
+  auto body = styles.Item("BodyT");
+  body.ref().call("LinkToListTemplate", {host::Value(lt), 2});
+  auto relinked = body.ref().get("ListTemplate").as_object();
+  ASSERT_TRUE(relinked);
+  EXPECT_EQ(relinked->get("Name").as_string(), "Heads");
+  auto& m = *ModelOf(doc);
+  pugi::xml_node lvl1 = m.numbering().abstract_num("3").find_child_by_attribute("w:lvl", "w:ilvl", "1");
+  EXPECT_STREQ(lvl1.child("w:pStyle").attribute("w:val").value(), "BodyT");
+}
+
+}  // namespace
+}  // namespace tarnwell::engine::testing
