@@ -1,0 +1,181 @@
+#include "engine/body.h"
+
+#include "engine/test_support.h"
+#include "ooxml/xml.h"
+
+namespace tarnwell::engine::testing {
+namespace {
+
+constexpr const char* kTwoParagraphs =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
+    "<w:p><w:r><w:t>Hello </w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>world</w:t></w:r></w:p>"
+    "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:t>Second</w:t><w:tab/></w:r></w:p>"
+    "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr></w:body></w:document>";
+
+class BodyTest : public EngineTest {
+ protected:
+  host::Document OpenWith(const std::string& document_xml) {
+    std::string path = Path("body.docx");
+    auto pkg = BlankPackage(path);
+    pkg.Set("word/document.xml", document_xml);
+    pkg.Save(path);
+    auto doc = Word().GetDocuments().Open(path);
+    model_ = std::dynamic_pointer_cast<Document>(doc.obj())->model_ptr();
+    return doc;
+  }
+  std::string BodyXml() {
+    pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");
+    struct W : pugi::xml_writer {
+      std::string out;
+      void write(const void* d, size_t n) override { out.append(static_cast<const char*>(d), n); }
+    } w;
+    body.print(w, "", pugi::format_raw);
+    return w.out;
+  }
+  void ExpectSectionLast() {
+    pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");
+    EXPECT_STREQ(body.last_child().name(), "w:sectPr");
+    EXPECT_EQ(body.select_nodes("w:sectPr").size(), 1u);
+  }
+  static host::ObjectPtr Range(const host::Document& doc) { return doc.ref().call("Range").as_object(); }
+  std::shared_ptr<DocumentModel> model_;
+};
+
+TEST_F(BodyTest, PositionsAndTextCountCharactersMarksAndTabs) {
+  auto doc = OpenWith(kTwoParagraphs);
+  auto all = Range(doc);
+  EXPECT_EQ(all->get("Start").as_int(), 0);
+  EXPECT_EQ(all->get("End").as_int(), 20);
+  EXPECT_EQ(all->get("Text").as_string(), "Hello world\rSecond\t\r");
+  auto part = doc.ref().call("Range", {6, 11}).as_object();
+  EXPECT_EQ(part->get("Text").as_string(), "world");
+}
+
+TEST_F(BodyTest, ScratchParagraphComesAndGoesLeavingTheBodyAsItWas) {
+  auto doc = OpenWith(kTwoParagraphs);
+  std::string before = BodyXml();
+  auto r = Range(doc);
+  r->call("InsertParagraphAfter");
+  EXPECT_EQ(r->get("End").as_int(), 21) << "the range takes in the new paragraph";
+  r->call("MoveEnd", {4, 1});
+  r->call("Collapse", {0});
+  EXPECT_EQ(r->get("Start").as_int(), 20) << "in the new, last paragraph";
+  EXPECT_FALSE(doc.Saved());
+  r->put("Style", "Heading 1");
+  pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");
+  EXPECT_STREQ(body.child("w:sectPr").previous_sibling().child("w:pPr").child("w:pStyle").attribute("w:val").value(),
+               "Heading1");
+  EXPECT_STREQ(body.child("w:sectPr").previous_sibling().child("w:pPr").child("w:jc").attribute("w:val").value(),
+               "center")
+      << "the new paragraph carries on the formatting of the one before";
+  ExpectSectionLast();
+  EXPECT_EQ(r->get("Style").as_string(), "Heading 1");
+
+  r->call("MoveEnd", {4, 1});
+  r->call("Delete");
+  EXPECT_EQ(BodyXml(), before);
+  ExpectSectionLast();
+}
+
+TEST_F(BodyTest, ScratchTableHoldsTheRangeTakesTableStylesAndGoes) {
+  auto doc = OpenWith(kTwoParagraphs);
+  std::string before = BodyXml();
+  auto r = Range(doc);
+  r->call("InsertParagraphAfter");
+  r->call("MoveEnd", {4, 1});
+  r->call("Collapse", {0});
+  EXPECT_FALSE(r->call("Information", {12}).as_bool());
+  EXPECT_EQ(ErrorOf([&] { r->put("Style", "Table Normal"); }), host::kErrCommandFailed)
+      << "a table style needs a table";
+  auto tables = doc.ref().get("Tables").as_object();
+  auto table = tables->call("Add", {host::Value(r), 1, 1}).as_object();
+  EXPECT_EQ(tables->get("Count").as_int(), 1);
+  EXPECT_TRUE(r->call("Information", {12}).as_bool());
+  r->put("Style", "Table Normal");
+  r->put("Style", "Heading 2");
+  pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");
+  pugi::xml_node tbl = body.child("w:tbl");
+  ASSERT_TRUE(tbl);
+  EXPECT_STREQ(tbl.child("w:tblPr").child("w:tblStyle").attribute("w:val").value(), "TableNormal");
+  EXPECT_STREQ(tbl.child("w:tr").child("w:tc").child("w:p").child("w:pPr").child("w:pStyle").attribute("w:val").value(),
+               "Heading2");
+  EXPECT_TRUE(tbl.child("w:tblGrid").child("w:gridCol"));
+  ExpectSectionLast();
+
+  table->call("Delete");
+  EXPECT_EQ(tables->get("Count").as_int(), 0);
+  EXPECT_FALSE(r->call("Information", {12}).as_bool());
+  EXPECT_EQ(ErrorOf([&] { table->call("Delete"); }), kErrObjectDeleted);
+  r->call("MoveEnd", {4, 1});
+  r->call("Delete");
+  EXPECT_EQ(BodyXml(), before);
+}
+
+TEST_F(BodyTest, StyleOfNoSuchNameRaises5834) {
+  auto doc = OpenWith(kTwoParagraphs);
+  EXPECT_EQ(ErrorOf([&] { Range(doc)->put("Style", "No Such Style"); }), host::kErrNoSuchStyle);
+  EXPECT_TRUE(doc.Saved());
+}
+
+TEST_F(BodyTest, DeleteTrimsTextAndJoinsParagraphsWhoseMarkWent) {
+  auto doc = OpenWith(kTwoParagraphs);
+  doc.ref().call("Range", {3, 14}).as_object()->call("Delete");
+  EXPECT_EQ(Range(doc)->get("Text").as_string(), "Helcond\t\r");
+  ExpectSectionLast();
+}
+
+TEST_F(BodyTest, BookmarksRoundTripThroughSelectionAndFile) {
+  auto doc = OpenWith(kTwoParagraphs);
+  std::string path = doc.FullName();
+  auto word = Word();
+  auto marks = doc.ref().get("Bookmarks").as_object();
+  EXPECT_EQ(ErrorOf([&] { marks->call("Item", {"ReturnHereQQQ"}); }), host::kErrNoSuchCollectionMember);
+  EXPECT_EQ(ErrorOf([&] { marks->call("Add", {"2bad name", host::Value(Range(doc))}); }), kErrBadBookmarkName);
+
+  marks->call("Add", {"Word", doc.ref().call("Range", {6, 11})});
+  auto sel = host::deref(word.Selection()).get("Range").as_object();
+  EXPECT_EQ(sel->get("Start").as_int(), 0) << "a new document's selection is at its start";
+  marks->call("Add", {"ReturnHereQQQ", host::Value(sel)});
+  EXPECT_TRUE(marks->call("Exists", {"ReturnHereQQQ"}).as_bool());
+  EXPECT_FALSE(marks->call("Exists", {"returnhereqqq"}).as_bool());
+  EXPECT_EQ(marks->get("Count").as_int(), 2);
+  auto other = word.GetDocuments().Add();
+  auto word_mark = marks->call("Item", {"Word"}).as_object();
+  EXPECT_EQ(word_mark->get("Range").as_object()->get("Text").as_string(), "world");
+
+  pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");
+  auto starts = body.select_nodes("//w:bookmarkStart");
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_STRNE(starts[0].node().attribute("w:id").value(), starts[1].node().attribute("w:id").value());
+
+  EXPECT_EQ(word.ActiveDocument().Name(), other.Name());
+  word_mark->call("Select");
+  EXPECT_EQ(word.ActiveDocument().Name(), doc.Name()) << "selecting activates the document";
+  sel = host::deref(word.Selection()).get("Range").as_object();
+  EXPECT_EQ(sel->get("Start").as_int(), 6);
+  EXPECT_EQ(sel->get("End").as_int(), 11);
+
+  doc.Save();
+  doc.Close();
+  auto again = word.GetDocuments().Open(path);
+  auto kept = again.ref().get("Bookmarks").as_object();
+  EXPECT_TRUE(kept->call("Exists", {"ReturnHereQQQ"}).as_bool()) << "kept in the saved file";
+  kept->call("Item", {"ReturnHereQQQ"}).as_object()->call("Delete");
+  EXPECT_FALSE(kept->call("Exists", {"ReturnHereQQQ"}).as_bool());
+  EXPECT_TRUE(kept->call("Exists", {"Word"}).as_bool());
+  EXPECT_FALSE(again.Saved());
+}
+
+TEST_F(BodyTest, DeletingABookmarkedParagraphKeepsNoHalfBookmark) {
+  auto doc = OpenWith(kTwoParagraphs);
+  auto marks = doc.ref().get("Bookmarks").as_object();
+  marks->call("Add", {"Across", doc.ref().call("Range", {2, 15})});
+  doc.ref().call("Range", {0, 12}).as_object()->call("Delete");
+  pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");
+  EXPECT_EQ(body.select_nodes("//w:bookmarkStart").size(), body.select_nodes("//w:bookmarkEnd").size());
+  EXPECT_EQ(Range(doc)->get("Text").as_string(), "Second\t\r");
+}
+
+}  // namespace
+}  // namespace tarnwell::engine::testing
