@@ -6,11 +6,37 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/word.h"
 #include "platform/system.h"
+#include "support/errors.h"
 
 namespace tarnwell::transfer {
+
+struct TransferContext;
+
+// A property transfer from the source style to the target style; the
+// result's number is 0 when it completed, else the Word error that stopped
+// it, with that error's description.
+using TransferRoutine = std::function<support::ErrInfo(const TransferContext& ctx, const host::Style& source,
+                                                       const host::Style& target, const host::Document& targetDoc)>;
+
+// One row of the slow copy's choice: the routine for a source style type
+// under a Word version label ("" for any label).
+struct TransferSelection {
+  host::StyleType type;
+  std::string version;
+  TransferRoutine routine;
+};
+
+// The slow copy's choice by type and version. Rows whose routine is empty
+// transfer nothing yet.
+const std::vector<TransferSelection>& DefaultTransferRoutines();
+
+// The routine for a type under a version label; empty when none applies.
+TransferRoutine SelectTransferRoutine(const std::vector<TransferSelection>& table, host::StyleType type,
+                                      const std::string& version);
 
 // What a slow transfer needs from the copy run around it.
 struct TransferContext {
@@ -22,6 +48,8 @@ struct TransferContext {
   std::function<void(const host::Document&)> flush;
   // The run's paced wait of whole seconds (WaitSeconds in a real run).
   std::function<void(int32_t)> wait_seconds;
+  // The choice of routines; DefaultTransferRoutines() when null.
+  const std::vector<TransferSelection>* routines = nullptr;
 };
 
 // Two organizer copies: source -> scratch -> target. Word errors propagate.

@@ -1,0 +1,185 @@
+#include "transfer/single_style.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+#include "engine/engine.h"
+#include "host/host_error.h"
+#include "platform/fakes.h"
+#include "support/globals.h"
+
+namespace tarnwell::transfer {
+namespace {
+
+namespace fs = std::filesystem;
+using host::StyleType;
+
+int32_t ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const host::HostError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+class SingleStyleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() / ("tw-transfer-" + std::to_string(::getpid()) + "-" + info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    engine::Options options;
+    options.normal_template = (dir_ / "Normal.dotm").string();
+    faults_ = options.faults;
+    app_ = host::Application(engine::CreateApplication(options));
+    for (const char* name : {"source.docx", "target.docx", "scratch.docx"}) {
+      engine::WriteBlankDocument((dir_ / name).string());
+    }
+    source_ = app_.GetDocuments().Open((dir_ / "source.docx").string());
+    target_ = app_.GetDocuments().Open((dir_ / "target.docx").string());
+    support::ResetGlobals();
+  }
+  void TearDown() override {
+    support::ResetGlobals();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  TransferContext Context() {
+    return TransferContext{
+        platform_,
+        app_,
+        [this](const std::string& name, int32_t number, const std::string&) {
+          reports_.push_back(name + " " + std::to_string(number));
+        },
+        [this](const host::Document& doc) { flushes_.push_back(doc.Name()); },
+        [this](int32_t seconds) { waits_.push_back(seconds); },
+        &routines_,
+    };
+  }
+  // Every row of the real choice, each running the test's routine.
+  void Route(std::function<support::ErrInfo(const host::Style&)> routine) {
+    routines_.clear();
+    for (const auto& row : DefaultTransferRoutines()) {
+      routines_.push_back({row.type, row.version,
+                           [this, routine](const TransferContext&, const host::Style& from, const host::Style& to,
+                                           const host::Document& doc) {
+                             calls_.push_back(from.NameLocal() + ">" + to.NameLocal() + "@" + doc.Name());
+                             return routine(from);
+                           }});
+    }
+  }
+
+  fs::path dir_;
+  std::shared_ptr<host::FaultPlan> faults_;
+  host::Application app_;
+  host::Document source_, target_;
+  platform::FakePlatform fake_;
+  platform::Platform platform_ = fake_.platform();
+  std::vector<TransferSelection> routines_;
+  std::vector<std::string> reports_, flushes_, calls_;
+  std::vector<int32_t> waits_;
+};
+
+TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchDocumentWithTheNameUnchanged) {
+  source_.GetStyles().Add("R&D Notes", StyleType::Character);
+  source_.Save();
+  std::string scratch = (dir_ / "scratch.docx").string();
+  fncFastCopyStyle(app_, source_.FullName(), scratch, target_.FullName(), "R&D Notes");
+  EXPECT_EQ(target_.GetStyles().Item("R&D Notes").Type(), StyleType::Character);
+  auto scratch_doc = app_.GetDocuments().Open(scratch);
+  EXPECT_EQ(scratch_doc.GetStyles().Item("R&D Notes").NameLocal(), "R&D Notes") << "it passed through the scratch";
+  EXPECT_EQ(ErrorOf([&] { fncFastCopyStyle(app_, source_.FullName(), scratch, target_.FullName(), "Missing"); }),
+            host::kErrNoSuchCollectionMember);
+}
+
+TEST_F(SingleStyleTest, EnsureStyleAddsOnlyWhatIsMissingWithTheSourceType) {
+  source_.GetStyles().Add("Quote Char", StyleType::Character);
+  target_.GetStyles().Add("Existing");
+  source_.GetStyles().Add("Existing");
+  int32_t before = target_.GetStyles().Count();
+  fncEnsureStyle(source_, target_, "Existing");
+  EXPECT_EQ(target_.GetStyles().Count(), before);
+  fncEnsureStyle(source_, target_, "Quote Char");
+  EXPECT_EQ(target_.GetStyles().Count(), before + 1);
+  EXPECT_EQ(target_.GetStyles().Item("Quote Char").Type(), StyleType::Character);
+}
+
+TEST_F(SingleStyleTest, EnsureStyleSwallows5173ForALatentBuiltInButNotOtherErrors) {
+  int32_t before = target_.GetStyles().Count();
+  EXPECT_EQ(ErrorOf([&] { fncEnsureStyle(source_, target_, "Heading 3"); }), 0);
+  EXPECT_EQ(target_.GetStyles().Count(), before) << "Add was refused, nothing added";
+  EXPECT_EQ(target_.GetStyles().Item("Heading 3").NameLocal(), "Heading 3");
+
+  source_.GetStyles().Add("Fresh");
+  faults_->fail("Styles.Add", 1, host::kErrWordBuffersFull);
+  EXPECT_EQ(ErrorOf([&] { fncEnsureStyle(source_, target_, "Fresh"); }), host::kErrWordBuffersFull);
+}
+
+TEST_F(SingleStyleTest, TransferRaises4605AtOnceWithoutFlushing) {
+  support::gWordVersion = "03";
+  source_.GetStyles().Add("Para");
+  target_.GetStyles().Add("Para");
+  Route([](const host::Style&) { return support::ErrInfo{host::kErrCommandFailed, "buffers"}; });
+  EXPECT_EQ(ErrorOf([&] { fncTransferStyle(Context(), source_, target_, "Para"); }), host::kErrCommandFailed);
+  EXPECT_EQ(calls_.size(), 1u);
+  EXPECT_TRUE(reports_.empty());
+  EXPECT_TRUE(flushes_.empty());
+}
+
+TEST_F(SingleStyleTest, TransferReportsAnotherNumberOnceThenFlushesSourceThenTarget) {
+  support::gWordVersion = "00";
+  source_.GetStyles().Add("A&B", StyleType::Character);
+  target_.GetStyles().Add("A&B", StyleType::Character);
+  Route([](const host::Style&) { return support::ErrInfo{5152, "bad"}; });
+  fncTransferStyle(Context(), source_, target_, "A&B");
+  EXPECT_EQ(calls_, (std::vector<std::string>{"A&B>A&B@target.docx"}));
+  EXPECT_EQ(reports_, (std::vector<std::string>{"A&B 5152"}));
+  EXPECT_EQ(flushes_, (std::vector<std::string>{"source.docx", "target.docx"}));
+
+  Route([](const host::Style&) { return support::ErrInfo{}; });
+  reports_.clear();
+  flushes_.clear();
+  fncTransferStyle(Context(), source_, target_, "A&B");
+  EXPECT_TRUE(reports_.empty());
+  EXPECT_EQ(flushes_.size(), 2u);
+}
+
+TEST_F(SingleStyleTest, VersionLabelSelectsNoParagraphRoutineUnder07ButTablesStillTransfer) {
+  support::gWordVersion = "07";
+  source_.GetStyles().Add("Para");
+  target_.GetStyles().Add("Para");
+  source_.GetStyles().Add("Grid", StyleType::Table);
+  target_.GetStyles().Add("Grid", StyleType::Table);
+  Route([](const host::Style&) { return support::ErrInfo{}; });
+  fncTransferStyle(Context(), source_, target_, "Para");
+  EXPECT_TRUE(calls_.empty());
+  EXPECT_TRUE(flushes_.empty()) << "no routine ran, so no flush";
+  fncTransferStyle(Context(), source_, target_, "Grid");
+  EXPECT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(flushes_.size(), 2u);
+}
+
+TEST_F(SingleStyleTest, TheChoiceCoversEveryTypeAndProfile) {
+  const auto& table = DefaultTransferRoutines();
+  auto has_row = [&](StyleType type, const std::string& version) {
+    for (const auto& row : table) {
+      if (row.type == type && row.version == version) return true;
+    }
+    return false;
+  };
+  for (const char* v : {"00", "XP", "03"}) {
+    EXPECT_TRUE(has_row(StyleType::Paragraph, v)) << v;
+    EXPECT_TRUE(has_row(StyleType::Character, v)) << v;
+    EXPECT_FALSE(SelectTransferRoutine(table, StyleType::Paragraph, "97"));
+  }
+  EXPECT_TRUE(has_row(StyleType::Table, ""));
+  EXPECT_TRUE(has_row(StyleType::List, ""));
+}
+
+}  // namespace
+}  // namespace tarnwell::transfer
