@@ -1,0 +1,175 @@
+#include "numbering/activation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+#include "engine/application.h"
+#include "engine/document_model.h"
+#include "engine/styles.h"
+#include "engine/engine.h"
+#include "host/host_error.h"
+#include "ooxml/xml.h"
+#include "platform/fakes.h"
+#include "support/globals.h"
+
+namespace tarnwell::numbering {
+namespace {
+
+namespace fs = std::filesystem;
+using host::StyleType;
+
+constexpr const char* kStylesWithoutTables =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Listed\"><w:name w:val=\"Listed\"/>"
+    "<w:basedOn w:val=\"Normal\"/><w:pPr><w:numPr><w:numId w:val=\"1\"/></w:numPr></w:pPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Plain\"><w:name w:val=\"Plain\"/>"
+    "<w:basedOn w:val=\"Normal\"/><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"0\"/></w:numPr>"
+    "<w:jc w:val=\"center\"/></w:pPr></w:style>"
+    "<w:style w:type=\"character\" w:customStyle=\"1\" w:styleId=\"Strong2\"><w:name w:val=\"Strong Two\"/>"
+    "</w:style></w:styles>";
+
+constexpr const char* kNumbering =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:numbering xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+    "<w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:pStyle w:val=\"Listed\"/></w:lvl></w:abstractNum>"
+    "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num></w:numbering>";
+
+constexpr const char* kDocument =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
+    "<w:p><w:pPr><w:pStyle w:val=\"Listed\"/></w:pPr><w:r><w:t>One</w:t></w:r></w:p>"
+    "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr></w:body></w:document>";
+
+class ActivationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() / ("tw-activation-" + std::to_string(::getpid()) + "-" + info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    engine::Options options;
+    options.normal_template = (dir_ / "Normal.dotm").string();
+    faults_ = options.faults;
+    app_ = host::Application(engine::CreateApplication(options));
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  // table_styles: how many table styles to add to a blank document; -1 for
+  // a document without any (not even the built-in one).
+  host::Document Open(int table_styles) {
+    std::string path = (dir_ / "doc.docx").string();
+    auto pkg = engine::BlankPackage(path);
+    pkg.Set("word/document.xml", kDocument);
+    if (table_styles < 0) pkg.Set("word/styles.xml", kStylesWithoutTables);
+    engine::DocumentModel model(std::move(pkg), path, "", false);
+    model.add_related_part("word/numbering.xml", engine::kRelNumbering, engine::kCtNumbering, kNumbering);
+    model.write(path);
+    auto doc = app_.GetDocuments().Open(path);
+    for (int i = 0; i < table_styles; ++i) doc.GetStyles().Add("Grid " + std::to_string(i), StyleType::Table);
+    if (table_styles >= 0) doc.Save();
+    engine_doc_ = std::dynamic_pointer_cast<engine::Document>(doc.obj());
+    return doc;
+  }
+  std::string Body() {
+    auto& m = engine_doc_->model();
+    pugi::xml_node body = m.xml(m.main_part()).document_element().child("w:body");
+    struct W : pugi::xml_writer {
+      std::string out;
+      void write(const void* d, size_t n) override { out.append(static_cast<const char*>(d), n); }
+    } w;
+    body.print(w, "", pugi::format_raw);
+    return w.out;
+  }
+  bool Run(host::Document& doc) {
+    return fncActivateStyles(platform_, doc, [this](int32_t s) { waits_.push_back(s); });
+  }
+
+  fs::path dir_;
+  std::shared_ptr<host::FaultPlan> faults_;
+  host::Application app_;
+  std::shared_ptr<engine::Document> engine_doc_;
+  platform::FakePlatform fake_;
+  platform::Platform platform_ = fake_.platform();
+  std::vector<int32_t> waits_;
+};
+
+TEST_F(ActivationTest, LeavesASavedDocumentSavedWithItsBodyAsItWas) {
+  auto doc = Open(-1);
+  std::string before = Body();
+  app_.GetDocuments().Add();  // another document is active
+  ASSERT_TRUE(doc.Saved());
+  EXPECT_TRUE(Run(doc));
+  EXPECT_TRUE(doc.Saved());
+  EXPECT_EQ(Body(), before);
+  EXPECT_EQ(app_.ActiveDocument().Name(), doc.Name()) << "its window was activated";
+  EXPECT_EQ(engine_doc_->undo_clears(), doc.GetStyles().Count() + 1);
+  EXPECT_EQ(waits_, (std::vector<int32_t>{1}));
+  EXPECT_TRUE(fake_.ui.shown.empty());
+}
+
+TEST_F(ActivationTest, AnUnsavedDocumentStaysUnsaved) {
+  auto doc = Open(-1);
+  doc.SetSaved(false);
+  EXPECT_TRUE(Run(doc));
+  EXPECT_FALSE(doc.Saved());
+}
+
+TEST_F(ActivationTest, UnlinksOnlyStylesWithoutAListTemplate) {
+  auto doc = Open(-1);
+  EXPECT_TRUE(Run(doc));
+  auto& sheet = engine_doc_->model().styles();
+  EXPECT_FALSE(sheet.find("Plain").child("w:pPr").child("w:numPr")) << "numId 0 is no list template";
+  EXPECT_TRUE(sheet.find("Plain").child("w:pPr").child("w:jc")) << "only the numbering link goes";
+  EXPECT_TRUE(sheet.find("Listed").child("w:pPr").child("w:numPr"));
+  EXPECT_TRUE(doc.GetStyles().Item("Listed").ref().get("ListTemplate").as_object());
+}
+
+TEST_F(ActivationTest, NoScratchTableWithoutTableStyles) {
+  auto doc = Open(-1);
+  faults_->fail("Tables.Add", 1, host::kErrWordBuffersFull);
+  EXPECT_TRUE(Run(doc));
+}
+
+TEST_F(ActivationTest, OneScratchTableServesSeveralTableStylesAndGoes) {
+  auto doc = Open(3);
+  std::string before = Body();
+  faults_->fail("Tables.Add", 2, host::kErrWordBuffersFull);
+  EXPECT_TRUE(Run(doc)) << "a second table would have failed";
+  EXPECT_EQ(Body(), before);
+  EXPECT_EQ(doc.ref().get("Tables").as_object()->get("Count").as_int(), 0);
+  EXPECT_TRUE(doc.Saved());
+
+  faults_->clear();
+  faults_->fail("Tables.Add", 1, host::kErrWordBuffersFull);
+  EXPECT_FALSE(Run(doc)) << "table styles do make the table";
+}
+
+TEST_F(ActivationTest, AnErrorEndsThePassWithTheCommonMessage) {
+  auto doc = Open(2);
+  faults_->fail("Range.Style", 2, host::kErrWordBuffersFull);
+  EXPECT_FALSE(Run(doc));
+  ASSERT_EQ(fake_.ui.shown.size(), 1u);
+  EXPECT_EQ(fake_.ui.shown[0].title, support::kAddInTitle);
+  EXPECT_NE(fake_.ui.shown[0].text.find(std::to_string(host::kErrWordBuffersFull)), std::string::npos);
+  EXPECT_TRUE(waits_.empty());
+}
+
+TEST_F(ActivationTest, MissingMembersAreSkippedStatementByStatement) {
+  auto doc = Open(-1);
+  std::string before = Body();
+  faults_->fail("Range.Style", 1, host::kErrNoSuchCollectionMember);
+  faults_->fail("Style.LinkToListTemplate", 1, host::kErrNoSuchCollectionMember);
+  EXPECT_TRUE(Run(doc));
+  EXPECT_TRUE(fake_.ui.shown.empty());
+  EXPECT_EQ(Body(), before);
+}
+
+}  // namespace
+}  // namespace tarnwell::numbering
