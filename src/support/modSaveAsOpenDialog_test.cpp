@@ -1,0 +1,76 @@
+#include "support/modSaveAsOpenDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/fakes.h"
+
+namespace tarnwell::support {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(FilterItem, AppendsDescriptionAndPatternEachEndedByNul) {
+  EXPECT_EQ(fncAddFilterItem("", "All files (*.*)"), "All files (*.*)\0*.*\0"s);
+  const std::string two = fncAddFilterItem(fncAddFilterItem("", "Documents (*.docx)", "*.docx"), "All files (*.*)");
+  EXPECT_EQ(two, "Documents (*.docx)\0*.docx\0All files (*.*)\0*.*\0"s);
+}
+
+TEST(TrimAtNul, CutsAtTheFirstNulOnly) {
+  EXPECT_EQ(fncTrimAtNul("C:\\a.doc\0\0junk\0"s), "C:\\a.doc");
+  EXPECT_EQ(fncTrimAtNul("no nul"), "no nul");
+  EXPECT_EQ(fncTrimAtNul("\0tail"s), "");
+}
+
+TEST(ShowFileDialog, DefaultsMakeAnOpenDialogInTheCurrentFolder) {
+  platform::FakeUi ui;
+  ui.file_answers.push_back("/docs/a.doc");
+  EXPECT_EQ(fncShowFileDialog(ui), "/docs/a.doc");
+  ASSERT_EQ(ui.file_requests.size(), 1u);
+  const auto& r = ui.file_requests[0];
+  EXPECT_TRUE(r.open);
+  EXPECT_EQ(r.flags, 0);
+  EXPECT_EQ(r.filter_index, 1);
+  EXPECT_EQ(r.initial_dir, std::filesystem::current_path().string());
+  EXPECT_EQ(r.filter, "");
+  EXPECT_EQ(r.file_name, "");
+}
+
+TEST(ShowFileDialog, PassesEveryArgumentAndReturnsTheFlags) {
+  platform::FakeUi ui;
+  ui.file_answers.push_back("/docs/b.dot");
+  int32_t flags = 3;
+  const std::string filter = fncAddFilterItem("", "Templates (*.dot)", "*.dot");
+  EXPECT_EQ(fncShowFileDialog(ui, &flags, "/docs/", filter, 2, "dot", "Proposed", "Title", 77, false), "/docs/b.dot");
+  const auto& r = ui.file_requests.at(0);
+  EXPECT_FALSE(r.open);
+  EXPECT_EQ(r.flags, 3);
+  EXPECT_EQ(r.initial_dir, "/docs/");
+  EXPECT_EQ(r.filter, filter);
+  EXPECT_EQ(r.filter_index, 2);
+  EXPECT_EQ(r.default_ext, "dot");
+  EXPECT_EQ(r.file_name, "Proposed");
+  EXPECT_EQ(r.title, "Title");
+  EXPECT_EQ(r.owner, 77u);
+  EXPECT_EQ(flags, 3);
+}
+
+TEST(ShowFileDialog, CancelAndOverlongPathsGiveEmptyAndLeaveFlags) {
+  platform::FakeUi ui;
+  int32_t flags = 5;
+  EXPECT_EQ(fncShowFileDialog(ui, &flags), "");  // no answer: cancelled
+  ui.file_answers.push_back("/" + std::string(255, 'x'));
+  EXPECT_EQ(fncShowFileDialog(ui, &flags), "");
+  ui.file_answers.push_back("/" + std::string(254, 'x'));
+  EXPECT_EQ(fncShowFileDialog(ui, &flags).size(), 255u);
+}
+
+TEST(ShowFileDialog, ProposedNameIsCutToTheBuffer) {
+  platform::FakeUi ui;
+  fncShowFileDialog(ui, nullptr, std::nullopt, "", 1, "", std::string(300, 'n'));
+  EXPECT_EQ(ui.file_requests.at(0).file_name.size(), kMaxDialogPath);
+}
+
+}  // namespace
+}  // namespace tarnwell::support
