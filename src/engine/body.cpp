@@ -111,9 +111,12 @@ struct Walker {
       } else if (is(c, "tbl")) {
         size_t at = out.tables.size();
         out.tables.push_back(Body::Table{c, pos(), 0, !in_table});
-        std::string tr = ooxml::Q(p, "tr"), tc = ooxml::Q(p, "tc");
-        for (pugi::xml_node row : c.children(tr.c_str())) {
-          for (pugi::xml_node cell : row.children(tc.c_str())) Block(cell, true);
+        // Bookmarks may stand between rows and between cells.
+        for (pugi::xml_node row = c.first_child(); row; row = row.next_sibling()) {
+          if (row.type() != pugi::node_element || Mark(row) || !is(row, "tr")) continue;
+          for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
+            if (cell.type() == pugi::node_element && !Mark(cell) && is(cell, "tc")) Block(cell, true);
+          }
           text.push_back(U'\a');
         }
         out.tables[at].end = pos();
@@ -259,6 +262,17 @@ const Body::Para* Body::ParaAt(const Layout& l, int32_t pos) {
 
 void Body::InsertParagraphAfter(Span& r) {
   Layout l = layout();
+  if (l.paras.empty()) {
+    // A body with no paragraph at all: the story's one paragraph is made.
+    pugi::xml_node body = body_root();
+    pugi::xml_node section = body.child(q("sectPr").c_str());
+    pugi::xml_node para = section ? body.insert_child_before(q("p").c_str(), section) : body.append_child(q("p").c_str());
+    made_in_empty_body_ = para;
+    Inserted(l.length, 1);
+    r.end = std::max(r.end, l.length + 1);
+    Changed();
+    return;
+  }
   int32_t at = r.end > r.start ? r.end - 1 : r.start;
   const Para* p = ParaAt(l, std::clamp(at, 0, l.length));
   pugi::xml_node para = p->node.parent().insert_child_after(pugi::node_element, p->node);
@@ -522,7 +536,8 @@ void Body::Delete(Span& r) {
     size_t paras = 0;
     std::string para_name = q("p");
     for (pugi::xml_node c : parent.children(para_name.c_str())) (void)c, ++paras;
-    if (paras == list.size()) kept.insert(list.back());
+    // Except a paragraph made only because the body had none: it goes again.
+    if (paras == list.size() && l.paras[list.back()].node != made_in_empty_body_) kept.insert(list.back());
   }
   for (size_t i : whole) {
     pugi::xml_node p = l.paras[i].node;
@@ -556,7 +571,7 @@ void Body::Delete(Span& r) {
     }
     next.parent().remove_child(next);
   }
-  FixOrphanBookmarks();
+  FixOrphanBookmarks(l);
   int32_t after_length = layout().length;
   Removed(s, l.length - after_length);
   r.start = r.end = s;
@@ -612,7 +627,7 @@ void Body::DeleteTable(pugi::xml_node table) {
     if (t.node == table) start = t.start, end = t.end;
   }
   table.parent().remove_child(table);
-  FixOrphanBookmarks();
+  FixOrphanBookmarks(l);
   Removed(start, end - start);
   Changed();
 }
@@ -692,19 +707,21 @@ void Body::DeleteBookmark(const std::string& name) {
   }
 }
 
-void Body::FixOrphanBookmarks() {
+void Body::FixOrphanBookmarks(const Layout& before) {
+  std::set<std::string> whole;
+  for (const auto& m : before.marks) whole.insert(m.id);
   pugi::xml_node body = body_root();
   Layout l;
   std::u32string text;
   Walker w{prefix_, l, text};
   w.Block(body, false);
   for (auto& [id, m] : w.open) {
-    if (w.ends.count(id)) continue;
+    if (w.ends.count(id) || !whole.count(id)) continue;
     pugi::xml_node end = m.start_node.parent().insert_child_after(q("bookmarkEnd").c_str(), m.start_node);
     end.append_attribute(q("id").c_str()).set_value(id.c_str());
   }
   for (auto& [id, end] : w.ends) {
-    if (!w.open.count(id)) end.parent().remove_child(end);
+    if (!w.open.count(id) && whole.count(id)) end.parent().remove_child(end);
   }
 }
 

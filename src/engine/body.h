@@ -97,12 +97,14 @@ class Body {
   const Para* ParaAt(const Layout& l, int32_t pos);
   // Inserts a bookmark element at a position, at the nearest run edge.
   void InsertAt(const Layout& l, int32_t pos, pugi::xml_node element, bool after_run);
-  void FixOrphanBookmarks();
+  // Gives bookmarks that were whole before an edit both their ends again.
+  void FixOrphanBookmarks(const Layout& before);
 
   DocumentModel& doc_;
   std::string prefix_ = "w";
   std::vector<std::weak_ptr<Span>> live_;
   std::shared_ptr<Span> selection_;
+  pugi::xml_node made_in_empty_body_;
 };
 
 // Word's Range over a tracked span of one document's body.
