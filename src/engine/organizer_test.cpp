@@ -128,6 +128,28 @@ TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatI
   EXPECT_EQ(Xml(copied), Xml(e));
   ExpectNothingDangles(to);
   EXPECT_TRUE(src.Saved()) << "the source is only read";
+
+  // The numbering part the destination lacked is registered as a part of it.
+  dst.Save();
+  auto saved = ooxml::Package::Open(dst_path);
+  std::string part = saved.Related(saved.MainPart(), "numbering");
+  ASSERT_FALSE(part.empty());
+  EXPECT_TRUE(saved.Has(part));
+  EXPECT_NE(saved.Get("[Content_Types].xml").find("/" + part + "\" ContentType=\"" + kCtNumbering),
+            std::string::npos);
+}
+
+TEST_F(OrganizerTest, ClosedSourceIsReadFromItsFileAndLeftAlone) {
+  std::string src_path = WriteSource();
+  std::string bytes = ReadFile(src_path);
+  std::string dst_path = WriteWithStyles("dest.docx", kDestinationStyles);
+  auto word = Word();
+  auto dst = word.GetDocuments().Open(dst_path);
+  word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Heading X", 0});
+  EXPECT_EQ(word.GetDocuments().Count(), 1);
+  EXPECT_EQ(ReadFile(src_path), bytes);
+  EXPECT_EQ(dst.GetStyles().Item("Heading X").BaseStyle(), "Normal");
+  ExpectNothingDangles(*ModelOf(dst));
 }
 
 TEST_F(OrganizerTest, CopyingTwiceLeavesOneListDefinitionAndReplacesInPlace) {
