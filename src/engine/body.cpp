@@ -729,8 +729,6 @@ void Body::FixOrphanBookmarks(const Layout& before) {
 
 namespace {
 
-Span& Live(const std::shared_ptr<Span>& s) { return *s; }
-
 class TableObject : public host::DispatchObject {
  public:
   TableObject(std::shared_ptr<DocumentModel> doc, pugi::xml_node node, std::shared_ptr<host::FaultPlan> faults)
@@ -804,7 +802,7 @@ class Bookmark : public host::DispatchObject {
     });
     method("Select", [this](const Args&) {
       Body::Mark m = Find();
-      Span& sel = Live(doc_->body().selection());
+      Span& sel = *doc_->body().selection();
       sel.start = m.start;
       sel.end = m.end;
       activate_();

@@ -37,10 +37,12 @@ void AdaptNamespaces(pugi::xml_node top, pugi::xml_node from_root, pugi::xml_nod
     std::string out(prefix);
     std::string uri = UriOf(from_root, prefix);
     if (!uri.empty()) {
-      std::string there = ooxml::PrefixFor(to_root, uri, "\x01");
-      if (there != "\x01" && !there.empty()) {
+      // A control character cannot be a prefix, so it marks "not bound".
+      constexpr const char* kUnbound = "\x01";
+      std::string there = ooxml::PrefixFor(to_root, uri, kUnbound);
+      if (there != kUnbound && !there.empty()) {
         out = there;
-      } else if (there == "\x01") {
+      } else if (there == kUnbound) {
         std::string decl = "xmlns:" + std::string(prefix);
         if (!UriOf(to_root, prefix).empty()) {
           // The prefix means something else there: a fresh one for ours.
@@ -114,14 +116,14 @@ class Copier {
       root.remove_child(existing);
     } else {
       size_t n = to_.count();
-      node = n ? root.insert_copy_after(style, to_.at(n - 1))
-               : [&] {
-                   pugi::xml_node place =
-                       ooxml::InsertOrdered(root, to_.q("style"), {"docDefaults", "latentStyles", "style"});
-                   pugi::xml_node made = root.insert_copy_before(style, place);
-                   root.remove_child(place);
-                   return made;
-                 }();
+      if (n > 0) {
+        node = root.insert_copy_after(style, to_.at(n - 1));
+      } else {
+        // A placeholder finds the schema's place; the copy takes it.
+        pugi::xml_node place = ooxml::InsertOrdered(root, to_.q("style"), {"docDefaults", "latentStyles", "style"});
+        node = root.insert_copy_before(style, place);
+        root.remove_child(place);
+      }
     }
     AdaptNamespaces(node, src_.xml(from_.part()).document_element(), root);
     to_.invalidate();
@@ -206,10 +208,8 @@ class Copier {
         break;
       }
     }
-    if (!target) {
-      target = to.insert_abstract(candidate);
-      // Declarations made on the scratch copy go with it.
-    }
+    // Namespace declarations made on the scratch copy go with it.
+    if (!target) target = to.insert_abstract(candidate);
     std::string abstract_id = target.attribute(to.q("abstractNumId").c_str()).value();
 
     // The instance: its overrides as in the source, pointing at our definition.
