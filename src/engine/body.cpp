@@ -533,9 +533,9 @@ void Body::Delete(Span& r) {
   for (size_t i : whole) by_parent[l.paras[i].node.parent().internal_object()].push_back(i);
   for (auto& [parent_struct, list] : by_parent) {
     pugi::xml_node parent(parent_struct);
-    size_t paras = 0;
     std::string para_name = q("p");
-    for (pugi::xml_node c : parent.children(para_name.c_str())) (void)c, ++paras;
+    auto range = parent.children(para_name.c_str());
+    size_t paras = static_cast<size_t>(std::distance(range.begin(), range.end()));
     // Except a paragraph made only because the body had none: it goes again.
     if (paras == list.size() && l.paras[list.back()].node != made_in_empty_body_) kept.insert(list.back());
   }

@@ -171,23 +171,22 @@ ListTemplate::ListTemplate(std::shared_ptr<DocumentModel> doc, std::string abstr
     return host::word_bool(type == "multilevel");
   });
   property("ListLevels", [this, faults](const Args&) {
-    // Only the count for now: a small collection object made on each read.
+    // Only the count for now: a small collection object made on each read,
+    // holding its template alive as Word's objects hold their parents.
     class Levels : public host::DispatchObject {
      public:
-      Levels(ListTemplate* owner, std::shared_ptr<host::FaultPlan> f) : DispatchObject("ListLevels", std::move(f)) {
+      Levels(std::shared_ptr<ListTemplate> owner, std::shared_ptr<host::FaultPlan> f)
+          : DispatchObject("ListLevels", std::move(f)) {
         property("Count", [owner](const Args&) {
           Numbering& n = owner->document().numbering();
-          int32_t count = 0;
           std::string lvl = n.q("lvl");
-          for (pugi::xml_node c : owner->node().children(lvl.c_str())) {
-            (void)c;
-            ++count;
-          }
-          return Value(count);
+          auto levels = owner->node().children(lvl.c_str());
+          return Value(static_cast<int32_t>(std::distance(levels.begin(), levels.end())));
         });
       }
     };
-    return Value(host::ObjectPtr(std::make_shared<Levels>(this, faults)));
+    auto me = std::static_pointer_cast<ListTemplate>(shared_from_this());
+    return Value(host::ObjectPtr(std::make_shared<Levels>(me, faults)));
   });
 }
 
