@@ -286,3 +286,9 @@ void frmVell_COM::Close(int32_t unload_mode) {
 }
 
 }  // namespace tarnwell::dialog
+
+namespace tarnwell::dialog {
+
+void frmVell_COM::cmdCopy_Click() { copy_run_.cmdCopy_Click(); }
+
+}  // namespace tarnwell::dialog

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "copyrun/copy_run.h"
 #include "dialog/controls.h"
 #include "dialog/vell_addin.h"
 #include "platform/system.h"
@@ -63,7 +64,7 @@ struct frmVellControls {
   MenuItem btnAbout{"About"};
 };
 
-class frmVell_COM : public platform::ModalDialog, public frmVellControls {
+class frmVell_COM : public platform::ModalDialog, public frmVellControls, public copyrun::MainDialog {
  public:
   explicit frmVell_COM(platform::Platform& platform);
 
@@ -89,7 +90,7 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls {
   void InitializeVellForm();
   // The one way to show progress: the status bar, and the platform's status
   // line (a terminal prints it). "" clears it.
-  void SetStatusText(const std::string& text);
+  void SetStatusText(const std::string& text) override;
 
   void lstSourceDocs_Click();
   void lstTargetDocs_Click();
@@ -101,6 +102,8 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls {
   // Ignores errors statement by statement: whatever Word refuses, the
   // dialog still closes with Tag "Cancel".
   void cmdCancel_Click();
+  // The copy run; a click while a run is under way does nothing.
+  void cmdCopy_Click();
   void QueryUnload(int32_t UnloadMode, bool& Cancel);
   void Unload();
   // What a close from the window menu or close box does: QueryUnload, then
@@ -114,10 +117,28 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls {
   int32_t WordStyleType() const;
 
  private:
+  // What the copy run reads and sets on the dialog.
+  int32_t SourceListIndex() const override { return lstSourceDocs.ListIndex(); }
+  std::string SourceText() const override { return lstSourceDocs.Text(); }
+  int32_t TargetListIndex() const override { return lstTargetDocs.ListIndex(); }
+  std::string TargetText() const override { return lstTargetDocs.Text(); }
+  int32_t StylesListIndex() const override { return lstStyles.ListIndex(); }
+  std::string StylesText() const override { return lstStyles.Text(); }
+  int32_t StylesCount() const override { return lstStyles.ListCount(); }
+  bool StyleSelected(int32_t index) const override { return lstStyles.Selected(index); }
+  std::string StyleItem(int32_t index) const override { return lstStyles.List(index); }
+  void SetCancelEnabled(bool enabled) override { cmdCancel.enabled = enabled; }
+  void SetTag(const std::string& tag) override { Tag = tag; }
+  void HideDialog() override { Hide(); }
+  void ShowDialog() override { visible_ = true; }
+  platform::WindowHandle DialogHwnd() const override { return hwnd_; }
+  void CancelClick() override { cmdCancel_Click(); }
+
   platform::Platform& platform_;
   dialog::VellAddIn* addin_ = nullptr;
   platform::WindowHandle hwnd_ = 0;
   bool visible_ = false;
+  copyrun::CopyRun copy_run_{platform_, *this};
 };
 
 }  // namespace tarnwell::dialog

@@ -1,1 +1,1 @@
-tarnwell_module(dialog DEPS tw_support tw_numbering tw_host tw_platform TEST_DEPS tw_engine)
+tarnwell_module(dialog DEPS tw_copyrun tw_support tw_numbering tw_host tw_platform TEST_DEPS tw_engine)
