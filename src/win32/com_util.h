@@ -1,0 +1,123 @@
+#pragma once
+// What the COM boundary needs on our side of it: UTF-8 <-> UTF-16, owners
+// for BSTR/VARIANT/SAFEARRAY, host::Value <-> VARIANT, and the one place
+// where exceptions become HRESULTs.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/host_error.h"
+#include "host/value.h"
+
+namespace tarnwell::win32 {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+class UniqueBstr {
+ public:
+  UniqueBstr() = default;
+  explicit UniqueBstr(std::string_view utf8);
+  ~UniqueBstr() { SysFreeString(b_); }
+  UniqueBstr(const UniqueBstr&) = delete;
+  UniqueBstr& operator=(const UniqueBstr&) = delete;
+  BSTR get() const { return b_; }
+  BSTR* put() {
+    SysFreeString(b_);
+    b_ = nullptr;
+    return &b_;
+  }
+  BSTR release() {
+    BSTR b = b_;
+    b_ = nullptr;
+    return b;
+  }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+class UniqueVariant {
+ public:
+  UniqueVariant() { VariantInit(&v_); }
+  ~UniqueVariant() { VariantClear(&v_); }
+  UniqueVariant(UniqueVariant&& o) noexcept {
+    v_ = o.v_;
+    VariantInit(&o.v_);
+  }
+  UniqueVariant(const UniqueVariant&) = delete;
+  UniqueVariant& operator=(const UniqueVariant&) = delete;
+  VARIANT* get() { return &v_; }
+  const VARIANT* get() const { return &v_; }
+  void reset() { VariantClear(&v_); }
+
+ private:
+  VARIANT v_;
+};
+
+class UniqueSafeArray {
+ public:
+  explicit UniqueSafeArray(SAFEARRAY* a = nullptr) : a_(a) {}
+  ~UniqueSafeArray() {
+    if (a_) SafeArrayDestroy(a_);
+  }
+  UniqueSafeArray(const UniqueSafeArray&) = delete;
+  UniqueSafeArray& operator=(const UniqueSafeArray&) = delete;
+  SAFEARRAY* get() const { return a_; }
+  SAFEARRAY* release() {
+    SAFEARRAY* a = a_;
+    a_ = nullptr;
+    return a;
+  }
+
+ private:
+  SAFEARRAY* a_;
+};
+
+// A VB-style one-dimensional SAFEARRAY of VARIANTs from a host::Array, and back.
+SAFEARRAY* ToSafeArray(const host::Array& array);
+host::Array FromSafeArray(const SAFEARRAY* array);
+
+// Fills an initialised VARIANT (the caller owns and clears it). Objects are
+// handed over as IDispatch: a bridged Word object as its own IDispatch, any
+// other host::Object through an adapter.
+void ToVariant(const host::Value& value, VARIANT* out);
+// Reads a VARIANT, following VT_BYREF. Unknown types raise 13.
+host::Value FromVariant(const VARIANT& v);
+
+// Word's error number for a failed call: the code of EXCEPINFO (wCode, or the
+// code of a FACILITY_CONTROL scode), the code of a FACILITY_CONTROL HRESULT,
+// else the HRESULT itself as a signed number.
+int32_t ErrorNumber(HRESULT hr, const EXCEPINFO* info);
+// The HRESULT that carries a Word error number back through COM.
+HRESULT ErrorHresult(int32_t number);
+
+// Runs body and turns anything it throws into an HRESULT, so nothing crosses
+// a COM boundary. A HostError fills info when given.
+template <class F>
+HRESULT Guarded(F&& body, EXCEPINFO* info = nullptr) noexcept;
+
+void FillExcepInfo(EXCEPINFO* info, int32_t number, const std::string& description);
+
+template <class F>
+HRESULT Guarded(F&& body, EXCEPINFO* info) noexcept {
+  try {
+    return body();
+  } catch (const host::HostError& e) {
+    try {
+      if (info) FillExcepInfo(info, e.number(), e.description());
+    } catch (...) {
+    }
+    return info ? DISP_E_EXCEPTION : ErrorHresult(e.number());
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+}  // namespace tarnwell::win32

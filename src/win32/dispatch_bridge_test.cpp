@@ -1,0 +1,150 @@
+// The bridge both ways: host::Object -> IDispatch (our adapter) -> host::Object
+// (the bridge), with Word's numbers surviving the trip.
+#include "win32/platform_win32.h"
+
+#include "win32/com_util.h"
+#include "win32/dispatch_bridge.h"
+#include "win32/object_dispatch.h"
+#include "win32/test_runner.h"
+
+namespace tarnwell::win32 {
+namespace {
+
+// Records what reaches it; raises what it is told to.
+class Recorder : public host::DispatchObject {
+ public:
+  Recorder() : DispatchObject("Recorder") {
+    method("Echo", [this](const host::Args& a) {
+      last_args = a;
+      return a.empty() ? host::Value() : a[0];
+    });
+    property("Caption", [this](const host::Args& a) {
+      last_args = a;
+      return host::Value(caption);
+    }, [this](const host::Value& v, const host::Args& a) {
+      last_args = a;
+      caption = v.as_string();
+    });
+    method("Fail", [](const host::Args& a) -> host::Value {
+      throw host::HostError(host::arg(a, 0).as_int(), "planned");
+    });
+  }
+  host::Args last_args;
+  std::string caption;
+};
+
+// The bridge over our adapter, never short-cut to the object itself, so
+// every call crosses IDispatch.
+std::shared_ptr<DispatchBridge> Bridged(const host::ObjectPtr& o) {
+  IDispatch* d = DispatchFor(o);
+  auto b = std::make_shared<DispatchBridge>(d);
+  d->Release();
+  return b;
+}
+
+TW_TEST(BridgePassesArgumentsInOrderWithEveryKind) {
+  auto rec = std::make_shared<Recorder>();
+  auto b = Bridged(rec);
+  b->call("echo", {int32_t{1}, "two \xE2\x82\xAC", 3.5, true, host::Value::missing(), host::Value(host::Null{})});
+  TW_CHECK_EQ(rec->last_args.size(), size_t{6});
+  TW_CHECK(rec->last_args[0] == host::Value(int32_t{1}));
+  TW_CHECK(rec->last_args[1] == host::Value("two \xE2\x82\xAC"));  // UTF-8 survives UTF-16
+  TW_CHECK(rec->last_args[2] == host::Value(3.5));
+  TW_CHECK(rec->last_args[3] == host::Value(true));
+  TW_CHECK(rec->last_args[4].is_missing());  // omitted: VT_ERROR / DISP_E_PARAMNOTFOUND
+  TW_CHECK(rec->last_args[5].is_null());
+}
+
+TW_TEST(BridgePutsWithIndexAndGetsBack) {
+  auto rec = std::make_shared<Recorder>();
+  auto b = Bridged(rec);
+  b->put("Caption", "&Tarnwell", {int32_t{7}});
+  TW_CHECK_EQ(rec->caption, std::string("&Tarnwell"));
+  TW_CHECK_EQ(rec->last_args.size(), size_t{1});
+  TW_CHECK(rec->last_args[0] == host::Value(int32_t{7}));
+  TW_CHECK_EQ(b->get("CAPTION").as_string(), std::string("&Tarnwell"));
+}
+
+TW_TEST(BridgeCarriesArraysWithTheirLowerBound) {
+  auto rec = std::make_shared<Recorder>();
+  auto b = Bridged(rec);
+  host::Array one_based{1, {host::Value(int32_t{2}), host::Value("x")}};
+  host::Value back = b->call("Echo", {one_based});
+  TW_CHECK(back.as_array() == one_based);
+  host::Array empty{};
+  TW_CHECK(b->call("Echo", {empty}).as_array().items.empty());
+}
+
+TW_TEST(BridgeRaisesWordNumbersFromExcepInfo) {
+  auto b = Bridged(std::make_shared<Recorder>());
+  TW_CHECK_RAISES(b->call("Fail", {host::kErrNoSuchCollectionMember}), host::kErrNoSuchCollectionMember);
+  TW_CHECK_RAISES(b->call("Fail", {host::kErrStyleNameInUse}), host::kErrStyleNameInUse);
+  TW_CHECK_RAISES(b->call("Fail", {host::kErrServerFault}), host::kErrServerFault);
+  TW_CHECK_RAISES(b->call("Fail", {host::kErrWordAutomation}), host::kErrWordAutomation);
+  TW_CHECK_RAISES(b->call("NoSuchMember"), host::kErrNoSuchMember);
+}
+
+TW_TEST(ObjectsKeepTheirIdentityThroughTheAdapter) {
+  auto rec = std::make_shared<Recorder>();
+  auto b = Bridged(rec);
+  host::Value back = b->call("Echo", {host::Value(host::ObjectPtr(rec))});
+  TW_CHECK(back.as_object() == host::ObjectPtr(rec));
+  TW_CHECK(b->call("Echo", {host::Value(host::ObjectPtr())}).as_object() == nullptr);
+}
+
+// A foreign IDispatch that fails as real servers do, to check the numbers
+// read from an HRESULT rather than from our own adapter.
+class Failing : public IDispatch {
+ public:
+  HRESULT hr = S_OK;
+  EXCEPINFO info{};
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IDispatch) {
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+    *n = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override {
+    ids[0] = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* out, UINT*) override {
+    if (hr == DISP_E_EXCEPTION && out) *out = info;
+    return hr;
+  }
+  virtual ~Failing() = default;
+};
+
+TW_TEST(BridgeReadsFacilityControlAndPlainHresults) {
+  Failing f;
+  DispatchBridge b(&f);
+  f.hr = DISP_E_EXCEPTION;
+  f.info.scode = static_cast<HRESULT>(0x800A1436);  // a control's code: Word's 5174
+  TW_CHECK_RAISES(b.call("Open"), 5174);
+  f.info = EXCEPINFO{};
+  f.info.wCode = 4198;
+  TW_CHECK_RAISES(b.call("Open"), host::kErrWordBuffersFull);
+  f.hr = static_cast<HRESULT>(0x80010105);  // RPC_E_SERVERFAULT, no EXCEPINFO
+  TW_CHECK_RAISES(b.call("Open"), host::kErrServerFault);
+  TW_CHECK_EQ(host::kErrServerFault, -2147417851);
+  f.hr = static_cast<HRESULT>(0x800A01B6);  // FACILITY_CONTROL without EXCEPINFO: 438
+  TW_CHECK_RAISES(b.get("Open"), host::kErrNoSuchMember);
+}
+
+TW_TEST(ErrorNumbersRoundTripThroughHresults) {
+  for (int32_t n : {5, 438, 5941, 65535, -2147467259, -2147417851}) {
+    TW_CHECK_EQ(ErrorNumber(ErrorHresult(n), nullptr), n);
+  }
+}
+
+}  // namespace
+}  // namespace tarnwell::win32

@@ -1,0 +1,41 @@
+# The Windows home: services and the bridge as a library, the add-in DLL
+# (VellDLLCOM.dll) on top, and a self-contained test program run under Wine.
+set(win32_dir ${CMAKE_CURRENT_SOURCE_DIR}/win32)
+file(GLOB win32_all CONFIGURE_DEPENDS ${win32_dir}/*.cpp)
+file(GLOB win32_tests CONFIGURE_DEPENDS ${win32_dir}/*_test.cpp ${win32_dir}/test_*.cpp)
+set(win32_lib_sources ${win32_all})
+list(REMOVE_ITEM win32_lib_sources ${win32_dir}/com_server.cpp ${win32_tests})
+
+set(win32_system_libs ole32 oleaut32 uuid psapi shell32 comdlg32 comctl32 user32 gdi32 advapi32)
+
+add_library(tw_win32 STATIC ${win32_lib_sources})
+target_include_directories(tw_win32 PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_compile_options(tw_win32 PRIVATE ${TARNWELL_WARNINGS})
+target_compile_definitions(tw_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_link_libraries(tw_win32 PUBLIC tw_addin tw_dialog tw_support tw_platform tw_host ${win32_system_libs})
+
+add_library(VellDLLCOM SHARED ${win32_dir}/com_server.cpp ${win32_dir}/VellDLLCOM.def)
+set_target_properties(VellDLLCOM PROPERTIES PREFIX "" OUTPUT_NAME VellDLLCOM)
+target_compile_options(VellDLLCOM PRIVATE ${TARNWELL_WARNINGS})
+target_link_libraries(VellDLLCOM PRIVATE tw_win32)
+# Word loads the DLL into its own process: it may import nothing but Windows.
+add_custom_command(TARGET VellDLLCOM POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:VellDLLCOM>
+          -P ${PROJECT_SOURCE_DIR}/cmake/check-system-imports.cmake
+  VERBATIM)
+
+if(win32_tests)
+  add_executable(tw_win32_tests ${win32_tests})
+  target_compile_options(tw_win32_tests PRIVATE ${TARNWELL_WARNINGS})
+  target_link_libraries(tw_win32_tests PRIVATE tw_win32)
+  add_dependencies(tw_win32_tests VellDLLCOM)
+  add_custom_command(TARGET tw_win32_tests POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:tw_win32_tests>
+            -P ${PROJECT_SOURCE_DIR}/cmake/check-system-imports.cmake
+    VERBATIM)
+endif()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # 32-bit exports are stdcall; the .def names them undecorated, as COM wants.
+  target_link_options(VellDLLCOM PRIVATE -Wl,--enable-stdcall-fixup)
+endif()
