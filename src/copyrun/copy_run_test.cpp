@@ -87,7 +87,8 @@ class CopyRunTest : public ::testing::Test {
     fs::create_directories(dir_ / "docs");
     fs::create_directories(dir_ / "addin");
     engine::Options options;
-    options.normal_template = (dir_ / "Normal.dotm").string();
+    // The name Word's Normal template has when opened as a document here.
+    options.normal_template = (dir_ / "Normal.dot").string();
     faults_ = options.faults;
     support::ResetGlobals();
     support::gWordApp = host::Application(engine::CreateApplication(options));
@@ -410,6 +411,7 @@ TEST_F(CopyRunTest, NormalTemplateAsTargetIsOpenedAndClosed) {
   main_.target_text = "Normal template\tNormal template";
   RunCopy();
   EXPECT_EQ(Titles().back(), "Done");
+  EXPECT_TRUE(support::gNormalDotOpened);
   for (auto& d : app_.GetDocuments().all()) EXPECT_NE(d.Name(), "Normal.dot");
 }
 
@@ -422,6 +424,54 @@ TEST(CopyRunHelpers, AmpersandsAndTheCopyErrorBox) {
   EXPECT_EQ(ui.shown[0].text, "There was a problem copying style Heading.\r\n\r\nError:  \r\n\r\n4605 Failed");
   EXPECT_EQ(ui.shown[0].icon, Icon::Critical);
   EXPECT_EQ(ui.shown[0].buttons, platform::Buttons::OKCancel);
+}
+
+}  // namespace
+}  // namespace tarnwell::copyrun
+
+namespace tarnwell::copyrun {
+namespace {
+
+TEST_F(CopyRunTest, AnOpenNormalDotIsUsedAndLeftOpen) {
+  host::Document normal = app_.NormalTemplate().OpenAsDocument();
+  ASSERT_EQ(normal.Name(), "Normal.dot");
+  AddStyle(source_, "ForNormal", "Normal");
+  Choose({"ForNormal", "Normal"});
+  main_.target_text = "Normal template\tNormal template";
+  RunCopy();
+  EXPECT_EQ(Titles().back(), "Done");
+  EXPECT_FALSE(support::gNormalDotOpened);
+  // Saved, then closed without a second save: the template has the style.
+  bool found = false;
+  for (auto& s : app_.NormalTemplate().OpenAsDocument().GetStyles().all()) found = found || s.NameLocal() == "ForNormal";
+  EXPECT_TRUE(found);
+}
+
+TEST_F(CopyRunTest, NormalTemplateAsSourceReadsTheStyleDocument) {
+  const std::string path = support::gDocsFolder + "NormalTemplateStyles_Vell.doc";
+  engine::WriteBlankDocument(path);
+  host::Document styles_doc = app_.GetDocuments().Open(path);
+  AddStyle(styles_doc, "FromNormal", "Normal");
+  styles_doc.Save();
+  main_.source_text = "Normal template\tNormal template";
+  Choose({"FromNormal", "Normal"});
+  RunCopy();
+  EXPECT_EQ(Titles().back(), "Done");
+  EXPECT_TRUE(HasTarget("FromNormal"));
+}
+
+TEST_F(CopyRunTest, FastCopyPacingAndTheBookmarkComesBack) {
+  Choose({"Normal"});
+  host::Document active = app_.ActiveDocument();
+  RunCopy();
+  const auto& ev = fake_.clock.events;
+  ASSERT_GE(ev.size(), 2u);
+  EXPECT_EQ(ev[0], "pump");
+  EXPECT_EQ(ev[1], "sleep 100");
+  EXPECT_EQ(std::count(ev.begin(), ev.end(), "wait 1"), 4);  // two activations, dependencies, fast copy
+  EXPECT_EQ(std::count(ev.begin(), ev.end(), "wait 2"), 0);
+  EXPECT_FALSE(host::deref(active.ref().get("Bookmarks").as_object()).call("Exists", {kReturnBookmark}).as_bool());
+  EXPECT_EQ(fake_.ui.foregrounded.size(), 3u);
 }
 
 }  // namespace
