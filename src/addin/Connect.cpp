@@ -119,7 +119,9 @@ void Connect::AddinInstance_OnDisconnection(int32_t /*RemoveMode*/, const host::
   SkipErrors([&] { fncRemoveFormatButton(wdAppConnect(), kVellButtonCaption); });
 
   try {
-    host::Object& context = host::deref(host::deref(wdAppConnect()).get("CustomizationContext").as_object());
+    // Held here: a bridged context lives only as long as its reference.
+    const host::ObjectPtr context_ref = host::deref(wdAppConnect()).get("CustomizationContext").as_object();
+    host::Object& context = host::deref(context_ref);
     context.call("Save");
     context.put("Saved", host::word_bool(true));
   } catch (const HostError& e) {
