@@ -476,3 +476,25 @@ TEST_F(CopyRunTest, FastCopyPacingAndTheBookmarkComesBack) {
 
 }  // namespace
 }  // namespace tarnwell::copyrun
+
+namespace tarnwell::copyrun {
+namespace {
+
+TEST_F(CopyRunTest, AFailedActivationShowsOnlyItsOwnReportAndCleansUp) {
+  Choose({"Normal"});
+  faults_->fail("Range.Style", 1, host::kErrWordBuffersFull);
+  host::Document active = app_.ActiveDocument();
+  RunCopy();
+  const auto titles = Titles();
+  ASSERT_EQ(titles.size(), 2u);
+  EXPECT_EQ(titles[0], "Save documents?");
+  EXPECT_EQ(titles[1], support::kAddInTitle);  // the pass's own report, nothing more
+  EXPECT_EQ(main_.tag, "");
+  EXPECT_FALSE(main_.visible);
+  EXPECT_TRUE(main_.cancel_enabled);
+  EXPECT_FALSE(support::gActiveDoc);
+  EXPECT_FALSE(host::deref(active.ref().get("Bookmarks").as_object()).call("Exists", {kReturnBookmark}).as_bool());
+}
+
+}  // namespace
+}  // namespace tarnwell::copyrun
