@@ -498,3 +498,37 @@ TEST_F(CopyRunTest, AFailedActivationShowsOnlyItsOwnReportAndCleansUp) {
 
 }  // namespace
 }  // namespace tarnwell::copyrun
+
+namespace tarnwell::copyrun {
+namespace {
+
+TEST_F(CopyRunTest, SlowCopyDoublesAmpersandsOnlyWhileEnsuring) {
+  fs::remove(dir_ / "addin" / kScratchTemplateName);
+  faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
+  AddStyle(source_, "R&D", "Normal");
+  Choose({"R&D", "Normal"});
+  RunCopy();
+  EXPECT_NE(std::find(main_.statuses.begin(), main_.statuses.end(), "(Slow copy) Copying style:  R&&D"),
+            main_.statuses.end());
+  EXPECT_NE(std::find(main_.statuses.begin(), main_.statuses.end(), "(Slow copy) Copying style:  R&D"),
+            main_.statuses.end());
+  EXPECT_EQ(std::count(main_.statuses.begin(), main_.statuses.end(), "(Slow copy) Waiting for Word"), 0);
+  EXPECT_TRUE(HasTarget("R&D"));
+}
+
+TEST_F(CopyRunTest, ServerFaultNamesTheStyleBeingCopied) {
+  AddStyle(source_, "Broken", "Normal");
+  Choose({"Broken", "Normal"});
+  faults_->fail("Application.OrganizerCopy", 3, host::kErrServerFault);
+  RunCopy();
+  const auto& last = fake_.ui.shown.back();
+  EXPECT_EQ(last.title, "Cannot copy Normal");
+  EXPECT_EQ(last.text,
+            "There is a problem copying style Normal.  The source document or template may be corrupt.  Copying "
+            "cannot continue.");
+  EXPECT_EQ(last.icon, Icon::Exclamation);
+  EXPECT_FALSE(main_.visible);
+}
+
+}  // namespace
+}  // namespace tarnwell::copyrun
