@@ -371,6 +371,9 @@ void Style::SetReference(std::string_view child, const Value& value) {
   }
   // Only paragraph styles have a style for the following paragraph.
   if (child == "next" && s.kind(me) != StyleKind::Paragraph) return;
+  // A style without a next style already follows itself: saying so again
+  // changes nothing, and the file keeps its own spelling.
+  if (child == "next" && target == me && s.reference(me, "next").empty()) return;
   s.set_reference(me, child, s.id(target));
   doc_->changed(s.part());
 }

@@ -89,6 +89,17 @@ TEST_F(StylesTest, ReferencesReadAsNamesAndNextDefaultsToItself) {
   EXPECT_EQ(styles.Item("Quote Box,QB").NextParagraphStyle(), "");
 }
 
+TEST_F(StylesTest, SettingAStyleToFollowItselfWritesNothingNew) {
+  auto doc = OpenMixed();
+  auto body = doc.GetStyles().Item("Body");
+  body.SetNextParagraphStyle("Body");
+  EXPECT_TRUE(doc.Saved()) << "nothing changed";
+  body.SetNextParagraphStyle("Normal");
+  body.SetNextParagraphStyle("Body");
+  EXPECT_EQ(body.NextParagraphStyle(), "Body");
+  EXPECT_FALSE(doc.Saved());
+}
+
 TEST_F(StylesTest, LatentBuiltInsAreFoundAndMadeRealOnce) {
   auto doc = OpenMixed();
   auto styles = doc.GetStyles();
