@@ -29,7 +29,8 @@ const char* kExitCodes =
     "  0  done\n"
     "  1  refused or cancelled\n"
     "  2  usage error\n"
-    "  3  a document could not be read or written\n";
+    "  3  a document could not be read or written\n"
+    "  4  the copy run failed (its message says why)\n";
 
 }  // namespace
 
@@ -50,6 +51,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
       ->capture_default_str();
   app.add_flag("--yes,-y", g.assume_yes, "Answer OK to every question");
   app.add_flag("--verbose,-v", g.verbose, "Print status texts as progress");
+  app.add_flag("--pace", g.pace,
+               "Wait where the add-in waits for Word (the embedded engine needs no waits, so they are skipped)");
 
   std::vector<std::string> inspect_files;
   auto* inspect = app.add_subcommand(
@@ -71,6 +74,32 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
   styles->add_option("--type", styles_request.type, "Character, List, Paragraph or Table (List and Table: Word XP and 03)")
       ->check(CLI::IsMember({"Character", "List", "Paragraph", "Table"}))
       ->capture_default_str();
+
+  CopyRequest copy_request;
+  std::vector<std::string> copy_files;
+  auto* copy = app.add_subcommand(
+      "copy",
+      "Copy styles from SOURCE to TARGET as the dialog does: the styles they depend on are offered and "
+      "copied too, both documents are saved. The slow copy makes missing styles exist but does not yet "
+      "transfer their properties, and list templates are not yet carried across; the fast copy (the "
+      "default) moves each style whole with its numbering definition.");
+  copy->add_option("FILES", copy_files, "SOURCE TARGET (one of them with --from-normal or --to-normal)")
+      ->expected(0, 2);
+  copy->add_option("--style,-s", copy_request.styles, "A style to copy (repeat for more)")->required();
+  copy->add_option("--type", copy_request.type, "Character, List, Paragraph or Table")
+      ->check(CLI::IsMember({"Character", "List", "Paragraph", "Table"}))
+      ->capture_default_str();
+  copy->add_flag("--from-normal", copy_request.from_normal, "The Normal template is the source");
+  copy->add_flag("--to-normal", copy_request.to_normal, "The Normal template is the target");
+  copy->add_option("--deps", copy_request.deps,
+                   "The dependencies dialog: all (OK with every offered style; the default), none (OK with "
+                   "none), ask (on a terminal)")
+      ->check(CLI::IsMember({"all", "none", "ask"}))
+      ->capture_default_str();
+  copy->add_option("--save-source-as", copy_request.save_source_as,
+                   "Where to save a source that was never saved or is read-only");
+  copy->add_option("--save-target-as", copy_request.save_target_as,
+                   "Where to save a target that was never saved or is read-only");
 
   std::string example_dir;
   auto* example = app.add_subcommand("example", "Write example documents (source.docx, target.docx) into DIR");
@@ -104,6 +133,18 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
   try {
     if (*inspect) return Inspect(g, inspect_files, out, err);
     if (*example) return WriteExamples(example_dir, out);
+    if (*copy) {
+      size_t wanted = (copy_request.from_normal ? 0 : 1) + (copy_request.to_normal ? 0 : 1);
+      if (copy_files.size() != wanted) {
+        err << "tarnwell: copy needs " << wanted << " file(s): SOURCE TARGET, one of them replaced by "
+            << "--from-normal or --to-normal\n";
+        return kExitUsage;
+      }
+      size_t next = 0;
+      if (!copy_request.from_normal) copy_request.source = copy_files[next++];
+      if (!copy_request.to_normal) copy_request.target = copy_files[next++];
+      return Copy(g, copy_request, out, err, in);
+    }
     if (*docs) return Docs(g, docs_files, out, err, in);
     if (*styles) {
       if (styles_request.file.empty() && !styles_request.from_normal) {

@@ -11,6 +11,7 @@ enum Exit : int {
   kExitRefused = 1,   // refused or cancelled
   kExitUsage = 2,
   kExitDocument = 3,  // a document could not be read or written
+  kExitRunFailed = 4,  // the copy run ended in its error handler
 };
 
 int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::istream& in,

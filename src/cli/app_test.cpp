@@ -1,6 +1,7 @@
 #include "cli/app.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -22,7 +23,7 @@ class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("tw-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("tw-cli-" + std::to_string(::getpid()) + "-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "home");
     // The add-in writes its setting, registry values and scratch documents

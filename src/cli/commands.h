@@ -15,6 +15,7 @@ struct GlobalOptions {
   std::string version = "03";  // the label the build gives
   bool assume_yes = false;
   bool verbose = false;
+  bool pace = false;  // real waits for Word; the embedded engine needs none
   TerminalUi::Answering answering = TerminalUi::Answering::NoTerminal;
 };
 
@@ -34,6 +35,19 @@ struct StylesRequest {
 // The style list the dialog shows for a source and a style type.
 int Styles(const GlobalOptions& g, const StylesRequest& request, std::ostream& out, std::ostream& err,
            std::istream& in);
+
+struct CopyRequest {
+  std::string source, target;  // files; empty with from_normal / to_normal
+  bool from_normal = false;
+  bool to_normal = false;
+  std::vector<std::string> styles;
+  std::string type = "Paragraph";
+  std::string deps = "all";  // all, none or ask
+  std::string save_source_as, save_target_as;
+};
+// Selects as a user would and clicks "C&opy styles ". Exit 0 only after
+// "Copying complete.", 1 refused or cancelled, 4 the run failed.
+int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err, std::istream& in);
 
 // Writes the example documents the README's first command works on.
 int WriteExamples(const std::string& dir, std::ostream& out);

@@ -27,12 +27,23 @@ std::string Canonical(const std::string& path) {
   return ec ? path : p.string();
 }
 
+std::unique_ptr<posix::PosixPlatform> PosixFor(bool pace) {
+  auto p = std::make_unique<posix::PosixPlatform>();
+  p->real_waits = pace;
+  return p;
+}
+
 }  // namespace
+
+posix::PosixPlatform& HostSession::Posix(bool pace) {
+  posix_owner_ = PosixFor(pace);
+  return *posix_owner_;
+}
 
 HostSession::HostSession(const GlobalOptions& g, std::ostream& err, std::istream& in)
     : err_(err),
       ui_(err, in, g.answering),
-      posix_(),
+      posix_(Posix(g.pace)),
       platform_(posix_.platform(ui_)),
       word_(NewWord(g)) {
   ui_.show_status = g.verbose;
@@ -80,8 +91,16 @@ bool HostSession::ShowDialog(const std::function<void(dialog::frmVell_COM&)>& us
   }
   bool shown = false;
   ui_.user = [&](platform::ModalDialog& d) {
-    shown = true;
-    user(dynamic_cast<dialog::frmVell_COM&>(d));
+    if (auto* main = dynamic_cast<dialog::frmVell_COM*>(&d)) {
+      shown = true;
+      user(*main);
+    } else if (auto* deps = dynamic_cast<copyrun::frmVellDependencies_COM*>(&d)) {
+      if (on_dependencies) {
+        on_dependencies(*deps);
+      } else {
+        deps->cmdOK_Click();
+      }
+    }
   };
   button->Click();
   ui_.user = nullptr;

@@ -12,6 +12,7 @@
 #include "addin/Connect.h"
 #include "cli/commands.h"
 #include "cli/terminal_ui.h"
+#include "copyrun/dependencies.h"
 #include "dialog/frmVell_COM.h"
 #include "host/word.h"
 #include "posix/posix_platform.h"
@@ -32,13 +33,19 @@ class HostSession {
   // failed and reported why) or the button was not there.
   bool ShowDialog(const std::function<void(dialog::frmVell_COM&)>& user);
 
+  // Answers the dependencies dialog; without it, OK with all offered.
+  std::function<void(copyrun::frmVellDependencies_COM&)> on_dependencies;
+
   host::Application& word() { return word_; }
+  platform::Platform& platform() { return platform_; }
   TerminalUi& ui() { return ui_; }
 
  private:
   std::ostream& err_;
   TerminalUi ui_;
-  posix::PosixPlatform posix_;
+  posix::PosixPlatform& Posix(bool pace);
+  std::unique_ptr<posix::PosixPlatform> posix_owner_;
+  posix::PosixPlatform& posix_;
   platform::Platform platform_;
   host::Application word_;
   std::unique_ptr<addin::Connect> connect_;

@@ -60,6 +60,7 @@ TerminalUi::TerminalUi(std::ostream& err, std::istream& in, Answering answering)
 
 Answer TerminalUi::MessageBox(const std::string& title, const std::string& text, platform::Icon,
                               Buttons buttons) {
+  EndStatusLine();
   auto offers = OffersFor(buttons);
   std::string labels;
   for (auto& o : offers) labels += (labels.empty() ? "" : "/") + std::string(o.label);
@@ -114,7 +115,18 @@ int32_t TerminalUi::TextWidth(const std::string& text) {
 }
 
 void TerminalUi::Status(const std::string& text) {
-  if (show_status && !text.empty()) err_ << "  " << text << "\n";
+  if (!show_status) return;
+  if (status_in_place) {
+    err_ << "\r\033[K" << text << std::flush;
+    status_open_ = !text.empty();
+  } else if (!text.empty()) {
+    err_ << "  " << text << "\n";
+  }
+}
+
+void TerminalUi::EndStatusLine() {
+  if (status_open_) err_ << "\n";
+  status_open_ = false;
 }
 
 }  // namespace tarnwell::cli

@@ -21,6 +21,10 @@ class TerminalUi : public platform::Ui {
   // Paths offered when a save-as dialog asks; empty means the user cancels.
   std::function<std::string(const platform::SaveAsRequest&)> choose_file;
   bool show_status = false;
+  // On a terminal the status is one line rewritten in place.
+  bool status_in_place = false;
+  // Ends an in-place status line before other output.
+  void EndStatusLine();
 
   platform::Answer MessageBox(const std::string& title, const std::string& text, platform::Icon icon,
                               platform::Buttons buttons) override;
@@ -34,6 +38,7 @@ class TerminalUi : public platform::Ui {
   platform::WindowHandle FindWindowByClass(const std::string&) override { return 0; }
 
  private:
+  bool status_open_ = false;
   std::ostream& err_;
   std::istream& in_;
   Answering answering_;
