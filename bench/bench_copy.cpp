@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/app.h"
+#include "bench/bench_util.h"
 #include "engine/engine.h"
 #include "host/word.h"
 
@@ -22,24 +23,11 @@ namespace fs = std::filesystem;
 using tarnwell::host::Application;
 using tarnwell::host::StyleType;
 
+using tarnwell::bench::Median;
+using tarnwell::bench::Millis;
+using tarnwell::bench::NewWord;
+
 namespace {
-
-double Millis(const std::function<void()>& f) {
-  auto t0 = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-Application NewWord(const fs::path& dir) {
-  tarnwell::engine::Options o;
-  o.normal_template = (dir / "Normal.dotx").string();
-  return Application(tarnwell::engine::CreateApplication(o));
-}
 
 // 500 paragraph styles in chains of ten, each following the next one.
 void Make(const fs::path& path, const std::string& prefix, const fs::path& dir) {

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "bench/bench_util.h"
 #include "engine/engine.h"
 #include "host/word.h"
 
@@ -19,26 +20,10 @@ namespace fs = std::filesystem;
 using tarnwell::host::Application;
 using tarnwell::host::StyleType;
 
-namespace {
+using tarnwell::bench::Median;
+using tarnwell::bench::Millis;
+using tarnwell::bench::NewWord;
 
-double Millis(const std::function<void()>& f) {
-  auto t0 = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-Application NewWord(const fs::path& dir) {
-  tarnwell::engine::Options o;
-  o.normal_template = (dir / "Normal.dotx").string();
-  return Application(tarnwell::engine::CreateApplication(o));
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   const int styles = argc > 1 ? std::atoi(argv[1]) : 2000;

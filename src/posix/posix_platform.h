@@ -8,7 +8,7 @@
 #include "posix/processes_posix.h"
 #include "posix/registry_posix.h"
 #include "posix/settings_posix.h"
-#include "posix/special_folders_posix.h"
+#include "posix/shell_folders_posix.h"
 
 namespace tarnwell::posix {
 

@@ -1,4 +1,4 @@
-#include "posix/special_folders_posix.h"
+#include "posix/shell_folders_posix.h"
 
 #include <gtest/gtest.h>
 
