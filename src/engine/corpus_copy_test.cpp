@@ -16,20 +16,6 @@
 namespace tarnwell::engine::testing {
 namespace {
 
-std::vector<fs::path> CorpusDocuments() {
-  std::vector<fs::path> files;
-  fs::path root = TARNWELL_CORPUS_DIR;
-  if (!fs::is_directory(root)) return files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    std::string ext = Lower(entry.path().extension().string());
-    if (entry.is_regular_file() && (ext == ".docx" || ext == ".dotx" || ext == ".docm" || ext == ".dotm")) {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 std::string Print(pugi::xml_node n) {
   struct W : pugi::xml_writer {
     std::string out;
@@ -66,17 +52,7 @@ std::vector<std::string> Dangling(DocumentModel& m) {
   return out;
 }
 
-class CorpusCopyTest : public EngineTest {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    files_ = CorpusDocuments();
-    if (files_.empty()) GTEST_SKIP() << "no corpus at " << TARNWELL_CORPUS_DIR;
-  }
-  std::vector<fs::path> files_;
-};
-
-TEST_F(CorpusCopyTest, ScratchParagraphAndTableLeaveEveryBodyAsItWas) {
+TEST_F(CorpusTest, ScratchParagraphAndTableLeaveEveryBodyAsItWas) {
   int checked = 0;
   for (const auto& file : files_) {
     SCOPED_TRACE(file.string());
@@ -104,7 +80,7 @@ TEST_F(CorpusCopyTest, ScratchParagraphAndTableLeaveEveryBodyAsItWas) {
   std::cout << "scratch edits undone in " << checked << " corpus documents\n";
 }
 
-TEST_F(CorpusCopyTest, EveryStyleCopiesIntoABlankDocumentWithNothingDangling) {
+TEST_F(CorpusTest, EveryStyleCopiesIntoABlankDocumentWithNothingDangling) {
   int styles = 0;
   auto started = std::chrono::steady_clock::now();
   for (const auto& file : files_) {

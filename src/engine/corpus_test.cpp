@@ -13,20 +13,6 @@ namespace {
 
 using StyleRow = std::tuple<std::string, int32_t, std::string, std::string, bool>;
 
-std::vector<fs::path> CorpusFiles() {
-  std::vector<fs::path> files;
-  fs::path root = TARNWELL_CORPUS_DIR;
-  if (!fs::is_directory(root)) return files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    std::string ext = Lower(entry.path().extension().string());
-    if (entry.is_regular_file() && (ext == ".docx" || ext == ".dotx" || ext == ".docm" || ext == ".dotm")) {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 std::vector<StyleRow> Rows(const host::Document& doc) {
   std::vector<StyleRow> rows;
   for (auto& s : doc.GetStyles().all()) {
@@ -35,16 +21,6 @@ std::vector<StyleRow> Rows(const host::Document& doc) {
   }
   return rows;
 }
-
-class CorpusTest : public EngineTest {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    files_ = CorpusFiles();
-    if (files_.empty()) GTEST_SKIP() << "no corpus at " << TARNWELL_CORPUS_DIR;
-  }
-  std::vector<fs::path> files_;
-};
 
 TEST_F(CorpusTest, EveryDocumentListsItsStylesAndSavesThemUnchanged) {
   int opened = 0;

@@ -4,14 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "engine/application.h"
+#include "engine/builtin_styles.h"
 #include "engine/document_model.h"
 #include "host/host_error.h"
 #include "host/word.h"
@@ -76,6 +79,32 @@ class EngineTest : public ::testing::Test {
   Options options_;
   std::shared_ptr<Application> app_;
   fs::path dir_;
+};
+
+// Every Word package under the corpus folder, sorted; none when it is absent.
+inline std::vector<fs::path> CorpusDocuments() {
+  std::vector<fs::path> files;
+  fs::path root = TARNWELL_CORPUS_DIR;
+  if (!fs::is_directory(root)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    std::string ext = Lower(entry.path().extension().string());
+    if (entry.is_regular_file() && (ext == ".docx" || ext == ".dotx" || ext == ".docm" || ext == ".dotm")) {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Tests over the corpus, skipped with a message when it is absent.
+class CorpusTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    files_ = CorpusDocuments();
+    if (files_.empty()) GTEST_SKIP() << "no corpus at " << TARNWELL_CORPUS_DIR;
+  }
+  std::vector<fs::path> files_;
 };
 
 }  // namespace tarnwell::engine::testing
