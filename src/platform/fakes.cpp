@@ -142,22 +142,8 @@ bool FakeFiles::Exists(const std::string& path) {
   return std::any_of(it->second.begin(), it->second.end(), [&](const FileEntry& e) { return e.name == name; });
 }
 
-std::string FakeRegistry::RootName(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::ClassesRoot:
-      return "HKCR";
-    case RegistryRoot::CurrentUser:
-      return "HKCU";
-    case RegistryRoot::LocalMachine:
-      return "HKLM";
-    case RegistryRoot::Users:
-      return "HKU";
-  }
-  return "HK?";
-}
-
 Registry::Key FakeRegistry::CreateKey(RegistryRoot root, const std::string& key_name) {
-  const std::string full = RootName(root) + "\\" + key_name;
+  const std::string full = RegistryRootName(root) + "\\" + key_name;
   if (refused_keys.count(full)) return 0;
   keys[full];  // an opened key exists even before a value is written
   const Key key = next_++;

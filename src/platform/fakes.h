@@ -88,7 +88,6 @@ class FakeRegistry : public Registry {
   Key CreateKey(RegistryRoot root, const std::string& key_name) override;
   int32_t SetValue(Key key, const std::string& value_name, uint32_t type, const std::vector<uint8_t>& data) override;
   void CloseKey(Key key) override;
-  static std::string RootName(RegistryRoot root);  // "HKCU", "HKLM", ...
 
  private:
   std::map<Key, std::string> open_;

@@ -42,6 +42,16 @@ enum class RegistryRoot : uint32_t {
   LocalMachine = 0x80000002u,
   Users = 0x80000003u,
 };
+// The short name Windows tools give a root ("HKCU"); "" for none.
+inline std::string RegistryRootName(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::ClassesRoot: return "HKCR";
+    case RegistryRoot::CurrentUser: return "HKCU";
+    case RegistryRoot::LocalMachine: return "HKLM";
+    case RegistryRoot::Users: return "HKU";
+  }
+  return {};
+}
 inline constexpr uint32_t kRegSz = 1;
 inline constexpr uint32_t kRegDword = 4;
 

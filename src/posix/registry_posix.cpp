@@ -19,20 +19,6 @@ namespace {
 constexpr char kValuesFile[] = "@values";
 constexpr size_t kMaxKeyComponent = 255;
 
-std::string RootFolder(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::ClassesRoot:
-      return "HKCR";
-    case RegistryRoot::CurrentUser:
-      return "HKCU";
-    case RegistryRoot::LocalMachine:
-      return "HKLM";
-    case RegistryRoot::Users:
-      return "HKU";
-  }
-  return {};
-}
-
 // Bytes that would be read as path structure ('/', a leading '.'), that
 // would collide with the values file ('@') or break a line become %XX.
 std::string Encode(const std::string& s) {
@@ -127,7 +113,7 @@ int32_t FromErrno(int e) {
 // result code when it returns "".
 std::string KeyFolder(RegistryRoot root, const std::string& key_name, bool create, int32_t* error) {
   const auto store = PosixRegistry::StoreDir();
-  const auto root_name = RootFolder(root);
+  const auto root_name = platform::RegistryRootName(root);
   if (store.empty() || root_name.empty()) {
     *error = PosixRegistry::kInvalidHandle;
     return {};
