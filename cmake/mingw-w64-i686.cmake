@@ -1,16 +1,4 @@
-# Debian's 32-bit mingw-w64 compilers (Word 97 to 2007 are 32-bit), posix thread
-# model, static runtime so the DLL imports only Windows system libraries.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows (Word 97 to 2007 are 32-bit).
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CXX_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
