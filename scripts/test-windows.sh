@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --windows
+bash scripts/build-windows-deps.sh
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 

@@ -1,41 +1,43 @@
 #include "ooxml/package.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <memory>
-#include <random>
 #include <set>
 #include <utility>
 
 #include <pugixml.hpp>
 
 #include "host/host_error.h"
+#include "ooxml/package_io.h"
 
 namespace tarnwell::ooxml {
+
+namespace io {
+
+void FailOpen(int32_t number, const std::string& path, const std::string& problem) {
+  throw host::HostError(number, "Cannot open \"" + path + "\": " + problem);
+}
+
+void FailSave(int32_t number, const std::string& path, const std::string& problem) {
+  throw host::HostError(number, "Cannot save \"" + path + "\": " + problem);
+}
+
+}  // namespace io
+
 namespace {
 
 using host::HostError;
+using io::FailOpen;
+using io::FailSave;
 
 constexpr const char* kContentTypes = "[Content_Types].xml";
 constexpr const char* kDefaultMain = "word/document.xml";
 // How much of an entry's declared size is reserved up front.
 constexpr uint64_t kTrustedHint = 16u << 20;
-
-[[noreturn]] void FailOpen(int32_t number, const std::string& path, const std::string& problem) {
-  throw HostError(number, "Cannot open \"" + path + "\": " + problem);
-}
-
-[[noreturn]] void FailSave(int32_t number, const std::string& path, const std::string& problem) {
-  throw HostError(number, "Cannot save \"" + path + "\": " + problem);
-}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -64,24 +66,6 @@ struct SourceFree {
 };
 using SourcePtr = std::unique_ptr<zip_source_t, SourceFree>;
 
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { reset(); }
-  Fd(Fd&& other) noexcept : fd_(other.release()) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
-
 std::string ZipMessage(int code) {
   zip_error_t e;
   zip_error_init_with_code(&e, code);
@@ -92,12 +76,12 @@ std::string ZipMessage(int code) {
 
 // Whether the file holds needle anywhere; read in chunks with an overlap so
 // that a match across two chunks is found.
-bool FileContains(int fd, std::string_view needle) {
+bool FileContains(io::InputFile& file, std::string_view needle) {
   std::string window;
   char chunk[64 * 1024];
-  off_t at = 0;
+  uint64_t at = 0;
   for (;;) {
-    ssize_t got = ::pread(fd, chunk, sizeof chunk, at);
+    int64_t got = file.ReadAt(chunk, sizeof chunk, at);
     if (got <= 0) return false;
     at += got;
     window.append(chunk, static_cast<size_t>(got));
@@ -118,19 +102,19 @@ std::string Utf16Le(std::string_view ascii) {
 // The first bytes tell an older Word file, a password-protected document
 // (a compound file holding the encrypted package) or an RTF file saved
 // under a Word extension from a package, so the user learns what to do.
-void CheckSignature(int fd, const std::string& path) {
+void CheckSignature(io::InputFile& file, const std::string& path) {
   unsigned char head[8] = {};
-  ssize_t got = ::pread(fd, head, sizeof head, 0);
+  int64_t got = file.ReadAt(head, sizeof head, 0);
   if (got < 0) {
-    FailOpen(host::kErrPathFileAccess, path, std::string("the file cannot be read (") + std::strerror(errno) + ").");
+    FailOpen(host::kErrPathFileAccess, path, "the file cannot be read (" + io::InputFile::ReadProblem() + ").");
   }
   static constexpr unsigned char kCompoundFile[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
   if (got == 8 && std::memcmp(head, kCompoundFile, 8) == 0) {
-    if (FileContains(fd, Utf16Le("EncryptedPackage"))) {
+    if (FileContains(file, Utf16Le("EncryptedPackage"))) {
       FailOpen(host::kErrWordCannotOpenFile, path,
                "it is protected by a password. Open it in Word, remove the password and save it again first.");
     }
-    if (FileContains(fd, Utf16Le("WordDocument"))) {
+    if (FileContains(file, Utf16Le("WordDocument"))) {
       FailOpen(host::kErrWordCannotOpenFile, path,
                "it is a binary Word 97-2003 document, which is not supported. Open it in Word and save "
                "it as a .docx (or .dotx) document first.");
@@ -146,53 +130,6 @@ void CheckSignature(int fd, const std::string& path) {
   if (got < 4 || head[0] != 'P' || head[1] != 'K') {
     FailOpen(host::kErrWordCannotOpenFile, path, "it is not a Word document (.docx package).");
   }
-}
-
-int32_t NumberForOpenErrno(int err) {
-  switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-      return host::kErrFileNotFound;
-    case EACCES:
-    case EPERM:
-      return host::kErrPermissionDenied;
-    case ENAMETOOLONG:
-    case ELOOP:
-      return host::kErrBadFileName;
-    default:
-      return host::kErrPathFileAccess;
-  }
-}
-
-std::string ProblemForOpenErrno(int err) {
-  switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-      return "the file does not exist.";
-    case EACCES:
-    case EPERM:
-      return "permission denied; the file cannot be read.";
-    default:
-      return std::string("the file cannot be read (") + std::strerror(err) + ").";
-  }
-}
-
-Fd OpenForReading(const std::string& path) {
-  if (path.empty()) FailOpen(host::kErrBadFileName, path, "no file name was given.");
-  // Non-blocking so that a FIFO named like a document cannot hang us.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) {
-    int err = errno;
-    FailOpen(NumberForOpenErrno(err), path, ProblemForOpenErrno(err));
-  }
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) FailOpen(host::kErrPathFileAccess, path, std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) FailOpen(host::kErrPathFileAccess, path, "it is a folder, not a file.");
-  if (!S_ISREG(st.st_mode)) FailOpen(host::kErrPathFileAccess, path, "it is not a regular file.");
-  if (st.st_size == 0) FailOpen(host::kErrWordCannotOpenFile, path, "the file is empty.");
-  int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-  return fd;
 }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
@@ -266,105 +203,6 @@ time_t FixedEntryTime() {
   tm.tm_mday = 1;
   tm.tm_isdst = -1;
   return std::mktime(&tm);
-}
-
-int32_t NumberForWriteErrno(int err) {
-  switch (err) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return host::kErrDiskFull;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return host::kErrPermissionDenied;
-    case ENOENT:
-    case ENOTDIR:
-      return host::kErrPathNotFound;
-    default:
-      return host::kErrCannotSaveFile;
-  }
-}
-
-std::string ProblemForWriteErrno(int err) {
-  switch (err) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return "the disk is full.";
-    case EACCES:
-    case EPERM:
-      return "permission denied; the folder cannot be written to.";
-    case EROFS:
-      return "the folder is on a read-only file system.";
-    case ENOENT:
-    case ENOTDIR:
-      return "the folder does not exist.";
-    default:
-      return std::string("the file cannot be written (") + std::strerror(err) + ").";
-  }
-}
-
-std::string RandomSuffix() {
-  static thread_local std::mt19937_64 gen{std::random_device{}()};
-  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::string s;
-  for (int i = 0; i < 8; ++i) s += kDigits[gen() % 36];
-  return s;
-}
-
-// Removes the temporary file unless the save got as far as the rename.
-class TempFile {
- public:
-  TempFile(const std::string& target, const std::string& folder, const std::string& base, mode_t mode) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      // Cut so that a long file name still leaves room for the suffix.
-      std::string candidate = folder + "/.~" + base.substr(0, 120) + "." + RandomSuffix() + ".tmp";
-      int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-      if (fd >= 0) {
-        fd_ = fd;
-        path_ = candidate;
-        return;
-      }
-      if (errno != EEXIST) {
-        int err = errno;
-        FailSave(NumberForWriteErrno(err), target, ProblemForWriteErrno(err));
-      }
-    }
-    FailSave(host::kErrCannotSaveFile, target, "no temporary file could be made beside it.");
-  }
-  ~TempFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  int fd() const { return fd_; }
-  const std::string& path() const { return path_; }
-  // Closes the file; errno is kept when it fails.
-  bool Close() {
-    int fd = std::exchange(fd_, -1);
-    return ::close(fd) == 0;
-  }
-  void Keep() { path_.clear(); }
-
- private:
-  int fd_ = -1;
-  std::string path_;
-};
-
-void WriteAll(int fd, const std::string& bytes, const std::string& target) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      FailSave(NumberForWriteErrno(err), target, ProblemForWriteErrno(err));
-    }
-    done += static_cast<size_t>(n);
-  }
 }
 
 // An entry's data as the archive holds it, still deflated. Its size is
@@ -457,11 +295,11 @@ bool IsSafePartName(std::string_view name) {
 }
 
 Package Package::Open(const std::string& path, const Limits& limits) {
-  Fd fd = OpenForReading(path);
-  CheckSignature(fd.get(), path);
+  io::InputFile file = io::InputFile::Open(path);
+  CheckSignature(file, path);
 
   int code = 0;
-  ZipPtr za(zip_fdopen(fd.get(), 0, &code));
+  ZipPtr za(file.OpenZip(&code));
   if (!za) {
     switch (code) {
       case ZIP_ER_NOZIP:
@@ -474,7 +312,6 @@ Package Package::Open(const std::string& path, const Limits& limits) {
         FailOpen(host::kErrWordCannotOpenFile, path, "the zip package cannot be read (" + ZipMessage(code) + ").");
     }
   }
-  fd.release();  // libzip owns it now
 
   zip_int64_t count = zip_get_num_entries(za.get(), 0);
   if (count < 0) FailOpen(host::kErrWordCannotOpenFile, path, "the zip package cannot be read.");
@@ -707,75 +544,9 @@ std::string Package::Serialize() const {
 }
 
 void Package::Save(const std::string& path) const {
-  namespace fs = std::filesystem;
   if (path.empty()) FailSave(host::kErrBadFileName, path, "no file name was given.");
   if (parts_.empty()) FailSave(host::kErrCannotSaveFile, path, "the package has no parts.");
-
-  // Saving through a link replaces the file it points at, not the link.
-  std::string target = path;
-  struct stat lst {};
-  if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-    std::error_code ec;
-    fs::path resolved = fs::weakly_canonical(path, ec);
-    if (ec) FailSave(host::kErrPathFileAccess, path, "the link it names cannot be followed.");
-    target = resolved.string();
-  }
-
-  fs::path target_path(target);
-  std::string folder = target_path.parent_path().string();
-  if (folder.empty()) folder = ".";
-  std::string base = target_path.filename().string();
-  if (base.empty() || base == "." || base == "..") FailSave(host::kErrBadFileName, path, "it names a folder.");
-
-  struct stat folder_st {};
-  if (::stat(folder.c_str(), &folder_st) != 0) {
-    int err = errno;
-    FailSave(NumberForWriteErrno(err), path, ProblemForWriteErrno(err));
-  }
-  if (!S_ISDIR(folder_st.st_mode)) FailSave(host::kErrPathNotFound, path, "the folder does not exist.");
-
-  mode_t mode = 0666;  // narrowed by the umask for a new file
-  bool replacing = false;
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) FailSave(host::kErrPathFileAccess, path, "it is a folder.");
-    if (!S_ISREG(st.st_mode)) FailSave(host::kErrPathFileAccess, path, "it is not a regular file.");
-    // A file without write permission is read-only to us even where the
-    // system would let this user replace it, as Word's read-only attribute.
-    if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
-      FailSave(host::kErrPermissionDenied, path, "the file is read-only.");
-    }
-    replacing = true;
-    mode = st.st_mode & 07777;
-  }
-
-  std::string bytes = Serialize();
-
-  TempFile temp(path, folder, base, mode);
-  WriteAll(temp.fd(), bytes, path);
-  if (replacing) {
-    // Keeps owner and group where the system allows it (as root, or for a
-    // group we are in); elsewhere the file is ours, as any new file is.
-    if (::fchown(temp.fd(), st.st_uid, st.st_gid) != 0) errno = 0;
-    ::fchmod(temp.fd(), mode);
-  }
-  if (::fsync(temp.fd()) != 0) {
-    int err = errno;
-    FailSave(NumberForWriteErrno(err), path, ProblemForWriteErrno(err));
-  }
-  if (!temp.Close()) {
-    int err = errno;
-    FailSave(NumberForWriteErrno(err), path, ProblemForWriteErrno(err));
-  }
-  if (::rename(temp.path().c_str(), target.c_str()) != 0) {
-    int err = errno;
-    FailSave(err == EISDIR ? host::kErrPathFileAccess : NumberForWriteErrno(err), path,
-             err == EISDIR ? "it is a folder." : ProblemForWriteErrno(err));
-  }
-  temp.Keep();
-  // Makes the rename itself durable.
-  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
+  io::WriteWhole(path, [this] { return Serialize(); });
 }
 
 }  // namespace tarnwell::ooxml

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Builds the embedded engine's libraries, pugixml and libzip, for 64-bit
+# Windows from Debian's own source packages, with the project's mingw-w64
+# toolchain: static libraries installed into build/windows-deps/x86_64, which
+# the mingw preset looks in. zlib is Debian's libz-mingw-w64-dev. Nothing
+# third-party enters the git tree (build/ is ignored).
+# Skips the work when the prefix was built by this same script.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+work=$root/build/windows-deps
+prefix=$work/x86_64
+stamp=$prefix/.built-by
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+triplet=x86_64-w64-mingw32
+
+# The stamp names the script and toolchain it was built with, so a change to
+# either rebuilds.
+want=$(cat "$0" "$toolchain" "$root/cmake/mingw-w64-common.cmake" | sha256sum | cut -d' ' -f1)
+if [[ -f $stamp && $(cat "$stamp") == "$want" ]]; then
+  echo "Windows libraries: up to date in $prefix"
+  exit 0
+fi
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "Please run as root: a deb-src entry must be added" >&2; exit 1; }
+  sudo=(sudo)
+fi
+
+# Source packages come from the same archive as the binary ones: a deb-src
+# twin of the deb822 entry the system already uses.
+src_list=/etc/apt/sources.list.d/debian-src.sources
+if ! apt-cache showsrc pugixml libzip 2>/dev/null | grep -q '^Package: libzip'; then
+  if [[ ! -f $src_list ]]; then
+    sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | "${sudo[@]}" tee "$src_list" >/dev/null
+  fi
+  "${sudo[@]}" apt-get update -qq
+fi
+
+rm -rf "$work/src" "$work/build" "$prefix"
+mkdir -p "$work/src" "$work/build"
+(cd "$work/src" && apt-get source -qq pugixml libzip 2>&1 | grep -v -i 'unsandboxed\|^dpkg-source: info' || true)
+pugixml_src=$(find "$work/src" -maxdepth 1 -type d -name 'pugixml-*' | head -n1)
+libzip_src=$(find "$work/src" -maxdepth 1 -type d -name 'libzip-*' | head -n1)
+[[ -d $pugixml_src && -d $libzip_src ]] || { echo "apt-get source did not unpack pugixml and libzip" >&2; exit 1; }
+
+common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -Wno-dev)
+
+cmake -S "$pugixml_src" -B "$work/build/pugixml" "${common[@]}" \
+  -DPUGIXML_BUILD_TESTS=OFF >/dev/null
+cmake --build "$work/build/pugixml" -j2
+cmake --install "$work/build/pugixml" >/dev/null
+
+# Only deflate (zlib) is needed for Word's packages: no other codecs, no
+# encryption, no tools, tests or documentation.
+zlib_static=/usr/$triplet/lib/libz.a
+[[ -f $zlib_static ]] || { echo "$zlib_static missing: install libz-mingw-w64-dev" >&2; exit 1; }
+cmake -S "$libzip_src" -B "$work/build/libzip" "${common[@]}" \
+  -DZLIB_INCLUDE_DIR=/usr/$triplet/include -DZLIB_LIBRARY="$zlib_static" \
+  -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF \
+  -DENABLE_COMMONCRYPTO=OFF -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF -DENABLE_OPENSSL=OFF \
+  -DENABLE_WINDOWS_CRYPTO=OFF \
+  -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF >/dev/null
+cmake --build "$work/build/libzip" -j2
+cmake --install "$work/build/libzip" >/dev/null
+
+echo "$want" >"$stamp"
+echo "Windows libraries: built into $prefix"
