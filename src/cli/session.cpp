@@ -33,7 +33,48 @@ std::unique_ptr<posix::PosixPlatform> PosixFor(bool pace) {
   return p;
 }
 
+platform::Platform WithFiles(platform::Platform p, platform::Files& files) {
+  return platform::Platform{p.ui, files, p.registry, p.processes, p.folders, p.settings, p.clock};
+}
+
+// An organizer failure to write surfaces in Word's next call on the file;
+// the host's own step goes on with what is on disk.
+void TryFlush(engine::Application& word, const std::string& path) {
+  try {
+    word.FlushOrganizerFile(path);
+  } catch (const host::HostError&) {
+  }
+}
+
 }  // namespace
+
+std::vector<platform::FileEntry> OrganizerAwareFiles::List(const std::string& folder) {
+  // Sizes and times must be those of the written files.
+  try {
+    word_.FlushOrganizerFiles();
+  } catch (const host::HostError&) {
+  }
+  return inner_.List(folder);
+}
+
+bool OrganizerAwareFiles::Delete(const std::string& path) {
+  bool deleted = inner_.Delete(path);
+  // A deleted file takes the organizer's unwritten changes with it; one
+  // that stays must show them.
+  if (deleted) {
+    word_.ForgetOrganizerFile(path);
+  } else {
+    TryFlush(word_, path);
+  }
+  return deleted;
+}
+
+bool OrganizerAwareFiles::Copy(const std::string& from, const std::string& to) {
+  TryFlush(word_, from);
+  bool copied = inner_.Copy(from, to);
+  if (copied) word_.ForgetOrganizerFile(to);
+  return copied;
+}
 
 posix::PosixPlatform& HostSession::Posix(bool pace) {
   posix_owner_ = PosixFor(pace);
@@ -44,8 +85,9 @@ HostSession::HostSession(const GlobalOptions& g, std::ostream& err, std::istream
     : err_(err),
       ui_(err, in, g.answering),
       posix_(Posix(g.pace)),
-      platform_(posix_.platform(ui_)),
-      word_(NewWord(g)) {
+      word_(NewWord(g)),
+      files_(posix_.files, dynamic_cast<engine::Application&>(word_.ref())),
+      platform_(WithFiles(posix_.platform(ui_), files_)) {
   ui_.show_status = g.verbose;
 }
 

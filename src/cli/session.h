@@ -14,10 +14,28 @@
 #include "cli/terminal_ui.h"
 #include "copyrun/dependencies.h"
 #include "dialog/frmVell_COM.h"
+#include "engine/application.h"
 #include "host/word.h"
 #include "posix/posix_platform.h"
 
 namespace tarnwell::cli {
+
+// The host's files as the add-in sees them beside the embedded Word: what
+// Word's organizer still holds for a file is written before the file is
+// read or copied, and dropped once the file is deleted or replaced.
+class OrganizerAwareFiles : public platform::Files {
+ public:
+  OrganizerAwareFiles(platform::Files& inner, engine::Application& word) : inner_(inner), word_(word) {}
+  std::vector<platform::FileEntry> List(const std::string& folder) override;
+  bool Delete(const std::string& path) override;
+  bool Copy(const std::string& from, const std::string& to) override;
+  bool Exists(const std::string& path) override { return inner_.Exists(path); }
+  std::string OwnFolder() override { return inner_.OwnFolder(); }
+
+ private:
+  platform::Files& inner_;
+  engine::Application& word_;
+};
 
 class HostSession {
  public:
@@ -46,8 +64,9 @@ class HostSession {
   posix::PosixPlatform& Posix(bool pace);
   std::unique_ptr<posix::PosixPlatform> posix_owner_;
   posix::PosixPlatform& posix_;
-  platform::Platform platform_;
   host::Application word_;
+  OrganizerAwareFiles files_;
+  platform::Platform platform_;
   std::unique_ptr<addin::Connect> connect_;
   bool connected_ = false;
 };

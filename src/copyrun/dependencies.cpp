@@ -1,24 +1,20 @@
 #include "copyrun/dependencies.h"
 
 #include <algorithm>
+#include <set>
+#include <unordered_set>
 
 namespace tarnwell::copyrun {
 namespace {
 
-bool Contains(const NameList& list, const std::string& name) {
-  return std::find(list.begin(), list.end(), name) != list.end();
-}
-
 void RemoveDuplicates(NameList& list) {
-  NameList out;
-  for (auto& name : list) {
-    if (!Contains(out, name)) out.push_back(name);
-  }
-  list = std::move(out);
+  std::unordered_set<std::string> seen;
+  std::erase_if(list, [&](const std::string& name) { return !seen.insert(name).second; });
 }
 
 void RemoveNamesIn(NameList& list, const NameList& other) {
-  std::erase_if(list, [&](const std::string& name) { return Contains(other, name); });
+  const std::unordered_set<std::string> names(other.begin(), other.end());
+  std::erase_if(list, [&](const std::string& name) { return names.count(name) > 0; });
 }
 
 }  // namespace
@@ -47,48 +43,31 @@ void CompleteDependencies(const host::Document& source, const NameList& selected
   RemoveDuplicates(follow);
   TidyList(follow);
 
+  // Each name is looked up once: what a style is based on joins the
+  // based-on list and what follows it the follow-on list, to closure.
   const host::Styles styles = source.GetStyles();
-  bool changed = true;
-  while (changed) {
-    changed = false;
-    const NameList based_snapshot = based;
-    const NameList follow_snapshot = follow;
-    // Names added during a step wait for the next pass; only the snapshots
-    // are searched, so duplicates within a pass are removed afterwards.
-    auto visit = [&](const NameList& list) {
-      const size_t count = list.size();
-      for (size_t i = 0; i < count; ++i) {
-        const std::string x = list[i];
-        if (x.empty()) continue;
-        const host::Style style = styles.Item(x);
-        const std::string b = style.BaseStyle();
-        const std::string n = style.NextParagraphStyle();
-        if (!IsExcludedName(b) && !Contains(based_snapshot, b)) {
-          based.push_back(b);
-          changed = true;
-        }
-        if (!IsExcludedName(n) && !Contains(follow_snapshot, n)) {
-          follow.push_back(n);
-          changed = true;
-        }
-      }
-    };
-    visit(based);
-    visit(follow);
+  std::set<std::string> based_set(based.begin(), based.end()), follow_set(follow.begin(), follow.end());
+  std::unordered_set<std::string> visited;
+  std::vector<std::string> work(based.begin(), based.end());
+  work.insert(work.end(), follow.begin(), follow.end());
+  while (!work.empty()) {
+    std::string x = std::move(work.back());
+    work.pop_back();
+    if (x.empty() || !visited.insert(x).second) continue;
+    const host::Style style = styles.Item(x);
+    std::string b = style.BaseStyle();
+    std::string n = style.NextParagraphStyle();
+    if (!IsExcludedName(b) && based_set.insert(b).second) work.push_back(std::move(b));
+    if (!IsExcludedName(n) && follow_set.insert(n).second) work.push_back(std::move(n));
   }
+  based.assign(based_set.begin(), based_set.end());
+  follow.assign(follow_set.begin(), follow_set.end());
 
-  TidyList(based);
-  TidyList(follow);
-  RemoveDuplicates(based);
-  TidyList(based);
+  // Both lists are now sorted without repeats; a name chosen is never
+  // offered, and one in both lists is offered as based-on.
   RemoveNamesIn(based, selected);
-  TidyList(based);
-  RemoveDuplicates(follow);
-  TidyList(follow);
   RemoveNamesIn(follow, selected);
-  TidyList(follow);
   RemoveNamesIn(follow, based);
-  TidyList(follow);
 }
 
 NameList ChoiceList::SelectedItems() const {

@@ -1,5 +1,9 @@
 #include "engine/application.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 
 #include "engine/body.h"
@@ -220,6 +224,7 @@ Document::Document(std::shared_ptr<DocumentModel> model, std::weak_ptr<Applicati
     std::string path = host::arg(a, 0).as_string();
     if (path.empty()) throw HostError(host::kErrBadFileName, "Bad file name");
     model_->write(path);
+    if (auto application = app_.lock()) application->ForgetOrganizerFile(path);
     return Value();
   });
   method("Close", [this](const Args& a) {
@@ -370,18 +375,91 @@ Application::Application(Options options) : DispatchObject("Application", option
 
 std::shared_ptr<DocumentModel> Application::OpenForOrganizer(const std::string& path, bool* temporary) {
   if (path.empty()) throw HostError(host::kErrBadFileName, "Bad file name");
+  std::string full = AbsolutePath(path);
+  // A file held here is never one an open document holds: opening it or
+  // saving a document over it lets go of it.
+  if (auto it = organizer_files_.find(full); it != organizer_files_.end()) {
+    if (it->second.stamp == StampOf(full)) {
+      *temporary = true;
+      return it->second.model;
+    }
+    organizer_files_.erase(it);  // changed from outside since we read it
+  }
+  *temporary = false;
   for (const auto& d : docs_) {
     const DocumentModel& m = d->model();
-    if (m.full_name() == path || (!m.path().empty() && SameFile(m.path(), AbsolutePath(path)))) {
-      *temporary = false;
-      return d->model_ptr();
-    }
+    if (m.full_name() == path || m.path() == full) return d->model_ptr();
   }
-  std::string full = AbsolutePath(path);
+  for (const auto& d : docs_) {
+    const DocumentModel& m = d->model();
+    if (!m.path().empty() && SameFile(m.path(), full)) return d->model_ptr();
+  }
+  *temporary = true;
+  FileStamp now = StampOf(full);
   auto model = std::make_shared<DocumentModel>(ooxml::Package::Open(full), full, "", FileIsReadOnly(full));
   model->styles().count();  // refuses unreadable styles now, before anything changes
-  *temporary = true;
+  organizer_files_[full] = OrganizerFile{model, now, false};
   return model;
+}
+
+Application::FileStamp Application::StampOf(const std::string& path) {
+  FileStamp stamp;
+#ifndef _WIN32
+  // The inode tells a file renamed over this one even within one tick of
+  // the file system's clock.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return stamp;
+  stamp.device = static_cast<uint64_t>(st.st_dev);
+  stamp.inode = static_cast<uint64_t>(st.st_ino);
+  stamp.size = static_cast<uint64_t>(st.st_size);
+  stamp.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  stamp.changed = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+#else
+  std::error_code ec;
+  stamp.size = fs::file_size(path, ec);
+  if (ec) return FileStamp{};
+  stamp.modified = fs::last_write_time(path, ec).time_since_epoch().count();
+  if (ec) return FileStamp{};
+#endif
+  stamp.exists = true;
+  return stamp;
+}
+
+void Application::FlushOrganizerFile(const std::string& path) {
+  auto it = organizer_files_.find(AbsolutePath(path));
+  if (it == organizer_files_.end() || !it->second.pending) return;
+  OrganizerFile& file = it->second;
+  if (StampOf(it->first) != file.stamp) {
+    organizer_files_.erase(it);  // replaced or deleted from outside: theirs wins
+    return;
+  }
+  try {
+    file.model->write(it->first);
+  } catch (...) {
+    organizer_files_.erase(it);
+    throw;
+  }
+  file.stamp = StampOf(it->first);
+  file.pending = false;
+}
+
+void Application::FlushOrganizerFiles() {
+  std::vector<std::string> paths;
+  for (const auto& [path, file] : organizer_files_) paths.push_back(path);
+  for (const auto& path : paths) FlushOrganizerFile(path);
+}
+
+void Application::ForgetOrganizerFile(const std::string& path) { organizer_files_.erase(AbsolutePath(path)); }
+
+Application::~Application() {
+  // Nobody is left to tell of a failure; each file is tried on its own.
+  for (auto& [path, file] : organizer_files_) {
+    if (!file.pending || StampOf(path) != file.stamp) continue;
+    try {
+      file.model->write(path);
+    } catch (...) {
+    }
+  }
 }
 
 void Application::OrganizerCopy(const std::string& source, const std::string& destination, const std::string& name) {
@@ -392,13 +470,14 @@ void Application::OrganizerCopy(const std::string& source, const std::string& de
     OrganizerCopyStyle(*from, *from, name);  // still refuses a missing style
     return;
   }
+  // A change of permissions changes the file's stamp, so a held file's
+  // read-only state is current.
   if (destination_temporary && to->read_only()) {
     throw HostError(host::kErrCannotSaveFile, "Cannot copy a style into " + to->full_name() + ": the file is read-only.");
   }
   OrganizerCopyStyle(*from, *to, name);
-  // A file that was not open is written at once, by a temporary file renamed
-  // over it, and not left open.
-  if (destination_temporary) to->write(to->path());
+  // Written whole, by a temporary file renamed over it, when next looked at.
+  if (destination_temporary) organizer_files_[to->path()].pending = true;
 }
 
 std::shared_ptr<Application> Application::Create(Options options) {
@@ -423,6 +502,8 @@ std::shared_ptr<Document> Application::Open(const std::string& path, bool read_o
       return d;
     }
   }
+  FlushOrganizerFile(full);
+  ForgetOrganizerFile(full);  // the open document holds it from now on
   auto package = ooxml::Package::Open(full);
   auto model = std::make_shared<DocumentModel>(std::move(package), full, "", read_only || FileIsReadOnly(full));
   // Word refuses a document whose styles it cannot read; finding out now
@@ -452,6 +533,7 @@ std::shared_ptr<Document> Application::Add(const std::string& template_path) {
   auto package = BlankPackage(name + ".docx");
   std::string numbering;
   if (!source.empty()) {
+    FlushOrganizerFile(source);
     // The new document carries its template's styles and list definitions.
     auto tpl = ooxml::Package::Open(source);
     std::string styles = tpl.Related(tpl.MainPart(), "styles");

@@ -4,6 +4,7 @@
 // Selection. Members are added in the constructors' tables.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,17 @@ class Application : public host::DispatchObject {
   // (its FullName) or a file, opened for the copy and saved after it.
   void OrganizerCopy(const std::string& source, const std::string& destination, const std::string& name);
 
+  // A file the organizer changed while no document had it open stays in
+  // memory, and is written when something may look at it: before Word
+  // opens it or makes a document from it, before the host reads or
+  // replaces it (FlushOrganizerFile), and when Word goes.
+  void FlushOrganizerFile(const std::string& path);
+  void FlushOrganizerFiles();
+  // The file was deleted or replaced from outside: what the organizer had
+  // not yet written to it is gone with it.
+  void ForgetOrganizerFile(const std::string& path);
+  ~Application() override;
+
   int screen_refreshes() const { return screen_refreshes_; }
   bool screen_updating() const { return screen_updating_; }
   bool pagination() const { return pagination_; }
@@ -77,7 +89,23 @@ class Application : public host::DispatchObject {
   host::ObjectPtr documents_obj();
   std::shared_ptr<DocumentModel> OpenForOrganizer(const std::string& path, bool* temporary);
 
+  // What a file was when last read or written, to notice a change made
+  // from outside.
+  struct FileStamp {
+    bool exists = false;
+    uint64_t device = 0, inode = 0, size = 0;
+    int64_t modified = 0, changed = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
+  static FileStamp StampOf(const std::string& path);
+  struct OrganizerFile {
+    std::shared_ptr<DocumentModel> model;
+    FileStamp stamp;
+    bool pending = false;  // changed since read or written
+  };
+
   Options options_;
+  std::map<std::string, OrganizerFile> organizer_files_;  // by absolute path
   std::vector<std::shared_ptr<Document>> docs_;
   uint64_t clock_ = 0;
   int next_document_number_ = 1;

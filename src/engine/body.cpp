@@ -207,7 +207,14 @@ pugi::xml_node Body::body_root() {
 
 std::string Body::q(std::string_view local) { return ooxml::Q(prefix_, local); }
 
+const Body::Layout& Body::current_layout() {
+  if (!walked_) walked_ = layout();
+  return *walked_;
+}
+
 Body::Layout Body::layout() {
+  // Whoever walks afresh may be about to change the structure.
+  walked_.reset();
   pugi::xml_node body = body_root();
   Layout l;
   std::u32string text;
@@ -250,7 +257,10 @@ void Body::Removed(int32_t from, int32_t n) {
   }
 }
 
-void Body::Changed() { doc_.changed(doc_.main_part()); }
+void Body::Changed(bool formatting_only) {
+  if (!formatting_only) walked_.reset();
+  doc_.changed(doc_.main_part());
+}
 
 const Body::Para* Body::ParaAt(const Layout& l, int32_t pos) {
   for (const auto& p : l.paras) {
@@ -338,12 +348,12 @@ void Body::Collapse(Span& r, int32_t direction) {
 }
 
 bool Body::InTable(const Span& r) {
-  Layout l = layout();
+  const Layout& l = current_layout();
   return ParaAt(l, std::clamp(r.start, 0, l.length))->in_table;
 }
 
 std::string Body::StyleName(const Span& r) {
-  Layout l = layout();
+  const Layout& l = current_layout();
   const Para* p = ParaAt(l, std::clamp(r.start, 0, l.length));
   StyleSheet& sheet = doc_.styles();
   std::string id = p->node.child(q("pPr").c_str()).child(q("pStyle").c_str()).attribute(q("val").c_str()).value();
@@ -364,7 +374,7 @@ void Body::SetStyle(const Span& r, const std::string& name) {
   pugi::xml_node style = sheet.find(name);
   if (!style) throw HostError(host::kErrNoSuchStyle, "The style \"" + name + "\" does not exist.");
   std::string id = sheet.id(style);
-  Layout l = layout();
+  const Layout& l = current_layout();
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, 0, l.length);
   std::vector<size_t> hit;
   for (size_t i = 0; i < l.paras.size(); ++i) {
@@ -440,7 +450,7 @@ void Body::SetStyle(const Span& r, const std::string& name) {
       break;
     }
   }
-  Changed();
+  Changed(true);
 }
 
 std::string Body::Text(const Span& r) {
@@ -666,6 +676,7 @@ void Body::InsertAt(const Layout& l, int32_t pos, pugi::xml_node element, bool a
 void Body::AddBookmark(const std::string& name, const Span& r) {
   if (!ValidBookmarkName(name)) throw HostError(kErrBadBookmarkName, "Bad bookmark name (" + name + ").");
   DeleteBookmark(name);
+  walked_.reset();
   pugi::xml_node body = body_root();
   Layout l;
   std::u32string text;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ class Body {
     int32_t length = 0;
   };
   Layout layout();
+  // The layout as last walked, while only formatting changed since.
+  const Layout& current_layout();
 
   // A range that later edits keep in place.
   std::shared_ptr<Span> track(int32_t start, int32_t end);
@@ -92,7 +95,8 @@ class Body {
   void Inserted(int32_t pos, int32_t n);
   // Moves tracked positions after [from, from + n) went.
   void Removed(int32_t from, int32_t n);
-  void Changed();
+  // A change to the body; formatting alone leaves the layout standing.
+  void Changed(bool formatting_only = false);
   // The paragraph a position stands in (the last one for the very end).
   const Para* ParaAt(const Layout& l, int32_t pos);
   // Inserts a bookmark element at a position, at the nearest run edge.
@@ -105,6 +109,7 @@ class Body {
   std::vector<std::weak_ptr<Span>> live_;
   std::shared_ptr<Span> selection_;
   pugi::xml_node made_in_empty_body_;
+  std::optional<Layout> walked_;
 };
 
 // Word's Range over a tracked span of one document's body.

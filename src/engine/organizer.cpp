@@ -61,17 +61,20 @@ void AdaptNamespaces(pugi::xml_node top, pugi::xml_node from_root, pugi::xml_nod
   auto rename = [&](std::string_view name) -> std::string {
     std::string_view prefix = PrefixOf(name);
     if (prefix.empty() || prefix == "xml" || prefix == "xmlns") return std::string(name);
-    return ooxml::Q(map_prefix(prefix), ooxml::LocalName(name));
+    std::string mapped = map_prefix(prefix);
+    if (mapped == prefix) return std::string(name);
+    return ooxml::Q(mapped, ooxml::LocalName(name));
   };
   std::vector<pugi::xml_node> stack{top};
   while (!stack.empty()) {
     pugi::xml_node node = stack.back();
     stack.pop_back();
-    node.set_name(rename(node.name()).c_str());
+    // Most copies keep their prefixes: a name is only set when it changes.
+    if (std::string renamed = rename(node.name()); renamed != node.name()) node.set_name(renamed.c_str());
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
       std::string_view name = a.name();
       if (PrefixOf(name) == "xmlns") continue;
-      a.set_name(rename(name).c_str());
+      if (std::string renamed = rename(name); renamed != name) a.set_name(renamed.c_str());
     }
     for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
       if (c.type() == pugi::node_element) stack.push_back(c);
@@ -113,7 +116,6 @@ class Copier {
     if (existing) {
       was_default = existing.attribute(to_.q("default").c_str()).as_bool();
       node = root.insert_copy_after(style, existing);
-      root.remove_child(existing);
     } else {
       size_t n = to_.count();
       if (n > 0) {
@@ -126,14 +128,18 @@ class Copier {
       }
     }
     AdaptNamespaces(node, src_.xml(from_.part()).document_element(), root);
-    to_.invalidate();
 
-    node.attribute(to_.q("styleId").c_str()).set_value(dst_id.c_str());
+    std::string id_name = to_.q("styleId");
+    pugi::xml_attribute id_attr = node.attribute(id_name.c_str());
+    if (!id_attr) id_attr = node.append_attribute(id_name.c_str());
+    id_attr.set_value(dst_id.c_str());
     // One default style per type: the copy is the default only where the
     // element it replaced was.
     pugi::xml_attribute def = node.attribute(to_.q("default").c_str());
     if (was_default && !def) node.prepend_attribute(to_.q("default").c_str()).set_value("1");
     if (!was_default && def) node.remove_attribute(def);
+    to_.replaced(existing, node);
+    if (existing) root.remove_child(existing);
 
     // The copy's references are rewritten after the copy stands, since a
     // referenced style copied in turn may itself refer back to this one.

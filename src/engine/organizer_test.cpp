@@ -1,5 +1,7 @@
 #include "engine/organizer.h"
 
+#include "engine/application.h"
+
 #include "engine/numbering.h"
 #include "engine/styles.h"
 #include "engine/test_support.h"
@@ -69,6 +71,9 @@ class OrganizerTest : public EngineTest {
     StyleSheet& s = m.styles();
     for (size_t i = 0; i < s.count(); ++i) {
       pugi::xml_node st = s.at(i);
+      // The indexes each copy keeps up find every element as a fresh reading would.
+      EXPECT_EQ(s.by_id(s.id(st)), st) << s.id(st);
+      EXPECT_EQ(s.find(s.display_name(st)), st) << s.display_name(st);
       for (const char* child : {"basedOn", "next", "link"}) {
         std::string ref = s.reference(st, child);
         if (!ref.empty()) {
@@ -191,6 +196,60 @@ TEST_F(OrganizerTest, ClosedDestinationIsWrittenWithUntouchedPartsIntactAndNotLe
   ExpectNothingDangles(*ModelOf(dst));
 }
 
+// A closed file is held in memory between the organizer's calls, and
+// written whole whenever anything may look at it.
+TEST_F(OrganizerTest, ClosedFileIsHeldBetweenCallsAndWrittenWhenLookedAt) {
+  std::string src_path = WriteSource();
+  std::string dst_path = Path("held.docx");
+  WriteBlankDocument(dst_path);
+  auto has_style = [](const std::string& path, const std::string& id) {
+    auto pkg = ooxml::Package::Open(path);
+    return pkg.Get("word/styles.xml").find("w:styleId=\"" + id + "\"") != std::string::npos;
+  };
+  {
+    // Its own Word, so that Word goes at the end of the block.
+    host::Application word(Application::Create(options_));
+    auto& app = dynamic_cast<Application&>(word.ref());
+    word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0});
+    word.ref().call("OrganizerCopy", {src_path, dst_path, "BodyT", 0});
+    app.FlushOrganizerFile(dst_path);
+    EXPECT_TRUE(has_style(dst_path, "RD"));
+    EXPECT_TRUE(has_style(dst_path, "BodyT"));
+
+    // Replaced from outside: the next call works on the new file, and what
+    // the organizer had not written is gone with the old one.
+    word.ref().call("OrganizerCopy", {src_path, dst_path, "Heading X", 0});
+    std::string other = WriteWithStyles("other.docx", kDestinationStyles);
+    fs::rename(other, dst_path);
+    word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0});
+    app.FlushOrganizerFile(dst_path);
+    EXPECT_TRUE(has_style(dst_path, "DestBody")) << "the outside file was read afresh";
+    EXPECT_TRUE(has_style(dst_path, "RD"));
+    EXPECT_FALSE(has_style(dst_path, "HeadX1")) << "the earlier unwritten copy went with the old file";
+
+    // Word opening the file sees every change; Word going writes the rest.
+    word.ref().call("OrganizerCopy", {src_path, dst_path, "Heading X Char", 0});
+    auto opened = word.GetDocuments().Open(dst_path);
+    EXPECT_EQ(opened.GetStyles().Item("Heading X Char").NameLocal(), "Heading X Char");
+    opened.Close(0);
+    std::string late = WriteWithStyles(
+        "late.docx", "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Late\"><w:name w:val=\"Late\"/></w:style>");
+    word.ref().call("OrganizerCopy", {late, dst_path, "Late", 0});
+  }
+  EXPECT_TRUE(has_style(dst_path, "Late")) << "written when Word went";
+
+  // A file deleted from outside is not brought back.
+  std::string gone = Path("gone.docx");
+  WriteBlankDocument(gone);
+  {
+    host::Application word(Application::Create(options_));
+    word.ref().call("OrganizerCopy", {src_path, gone, "R&D", 0});
+    fs::remove(gone);
+    dynamic_cast<Application&>(word.ref()).ForgetOrganizerFile(gone);
+  }
+  EXPECT_FALSE(fs::exists(gone));
+}
+
 TEST_F(OrganizerTest, RefusesMissingStylesReadOnlyFilesAndOtherObjects) {
   std::string src_path = WriteSource();
   std::string dst_path = Path("ro.docx");
@@ -200,6 +259,9 @@ TEST_F(OrganizerTest, RefusesMissingStylesReadOnlyFilesAndOtherObjects) {
             host::kErrNoSuchCollectionMember);
   EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 1}); }),
             host::kErrInvalidProcedureCall);
+  // Held since the first copy, and made read-only after it.
+  word.ref().call("OrganizerCopy", {src_path, dst_path, "BodyT", 0});
+  dynamic_cast<Application&>(word.ref()).FlushOrganizerFile(dst_path);
   std::string bytes = ReadFile(dst_path);
   fs::permissions(dst_path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0}); }),

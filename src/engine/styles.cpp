@@ -93,6 +93,28 @@ void StyleSheet::index(size_t i) {
   if (builtin_entry(node, &b)) by_builtin_.emplace(b, i);
 }
 
+void StyleSheet::replaced(pugi::xml_node old, pugi::xml_node node) {
+  if (!built_) return invalidate();
+  ++epoch_;
+  if (!old) {
+    // Appended after the last style: indexed as a full pass would.
+    if (order_.empty() || node.previous_sibling() != order_.back()) return invalidate();
+    order_.push_back(node);
+    index(order_.size() - 1);
+    return;
+  }
+  // The indexes hold places, not elements: a copy under the same id and
+  // names takes the old one's place and nothing else moves.
+  auto it = by_id_.find(id(old));
+  const BuiltinStyle *was = nullptr, *now = nullptr;
+  if (it == by_id_.end() || order_[it->second] != old || id(node) != id(old) ||
+      stored_name(node) != stored_name(old) || display_name(node) != display_name(old) ||
+      builtin_entry(old, &was) != builtin_entry(node, &now) || was != now) {
+    return invalidate();
+  }
+  order_[it->second] = node;
+}
+
 size_t StyleSheet::count() {
   if (!built_) build();
   return order_.size();

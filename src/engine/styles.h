@@ -61,6 +61,9 @@ class StyleSheet {
   uint64_t epoch() const { return epoch_; }
   // Drops the indexes after an outside change to the styles part.
   void invalidate();
+  // Keeps the indexes after the organizer put node in the place of the
+  // style element old (a null old: node was appended after the last style).
+  void replaced(pugi::xml_node old, pugi::xml_node node);
   // An id not yet used in this part (compared without regard to case),
   // wanted itself when free.
   std::string fresh_id(std::string_view wanted);
