@@ -5,6 +5,7 @@
 #endif
 
 #include <filesystem>
+#include <unordered_map>
 
 #include "engine/body.h"
 #include "engine/commandbars.h"
@@ -22,7 +23,17 @@ using host::Value;
 namespace {
 
 std::string AbsolutePath(const std::string& path) {
-  return fs::absolute(fs::path(path)).lexically_normal().string();
+  // The organizer names the same few files over and over; an absolute name
+  // does not depend on the working folder, so its normal form is kept.
+  static thread_local std::unordered_map<std::string, std::string> known;
+  fs::path p(path);
+  if (!p.is_absolute()) return fs::absolute(p).lexically_normal().string();
+  auto it = known.find(path);
+  if (it != known.end()) return it->second;
+  std::string normal = p.lexically_normal().string();
+  if (known.size() > 256) known.clear();
+  known.emplace(path, normal);
+  return normal;
 }
 
 // Two names for the same file, even through links or "..".

@@ -105,11 +105,13 @@ void StyleSheet::replaced(pugi::xml_node old, pugi::xml_node node) {
   }
   // The indexes hold places, not elements: a copy under the same id and
   // names takes the old one's place and nothing else moves.
+  // The stored name and the custom flag decide the shown name and the
+  // built-in it stands for.
+  std::string custom = q("customStyle");
   auto it = by_id_.find(id(old));
-  const BuiltinStyle *was = nullptr, *now = nullptr;
   if (it == by_id_.end() || order_[it->second] != old || id(node) != id(old) ||
-      stored_name(node) != stored_name(old) || display_name(node) != display_name(old) ||
-      builtin_entry(old, &was) != builtin_entry(node, &now) || was != now) {
+      stored_name(node) != stored_name(old) ||
+      OnOff(node.attribute(custom.c_str())) != OnOff(old.attribute(custom.c_str()))) {
     return invalidate();
   }
   order_[it->second] = node;
