@@ -219,6 +219,12 @@ void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const Val
     pugi::xml_node ppr = style.child(ppr_name.c_str());
     if (pugi::xml_node numpr = ppr.child(numpr_name.c_str())) {
       ppr.remove_child(numpr);
+      // Without its own numbering the style would take its base's list: a
+      // style with no list says so with list 0.
+      if (!StyleNumId(doc, style).empty()) {
+        pugi::xml_node none = ooxml::InsertOrdered(ppr, numpr_name, kParagraphPropertyOrder);
+        none.append_child(sheet.q("numId").c_str()).append_attribute(val.c_str()).set_value("0");
+      }
       doc.changed(sheet.part());
     }
     return;

@@ -287,6 +287,15 @@ TEST_F(OrganizerTest, StyleListTemplateFollowsBasedOnAndUnlinks) {
   child.SetBaseStyle("Heading X");
   EXPECT_TRUE(child.ref().get("ListTemplate").as_object()) << "reported through the based-on chain";
 
+  // A style that turns its base's list off keeps it off when unlinked.
+  auto plain = styles.Add("Plain Child");
+  plain.SetBaseStyle("Heading X");
+  pugi::xml_node own = ModelOf(doc)->styles().find("Plain Child");
+  own.append_child("w:pPr").append_child("w:numPr").append_child("w:numId").append_attribute("w:val").set_value("0");
+  EXPECT_TRUE(plain.ref().get("ListTemplate").is_empty());
+  plain.ref().call("LinkToListTemplate", {host::Value()});
+  EXPECT_TRUE(plain.ref().get("ListTemplate").is_empty()) << "the base's list is not let in";
+
   styles.Item("Heading X").ref().call("LinkToListTemplate", {host::Value()});
   EXPECT_TRUE(styles.Item("Heading X").ref().get("ListTemplate").is_empty());
 
