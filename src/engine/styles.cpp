@@ -318,7 +318,18 @@ host::ObjectPtr Styles::Item(const Value& index) {
       throw HostError(host::kErrTypeMismatch, "Type mismatch");
   }
   if (!node) NoSuchMember();
-  return std::make_shared<Style>(doc_, node, faults_);
+  // A style asked for again gets the object made for it before: a pass
+  // over every style otherwise builds a member table per style and call.
+  std::string id = sheet.id(node);
+  if (auto it = handed_out_.find(id); it != handed_out_.end()) {
+    try {
+      if (it->second->node() == node) return it->second;
+    } catch (const HostError&) {
+    }
+  }
+  auto style = std::make_shared<Style>(doc_, node, faults_);
+  handed_out_[id] = style;
+  return style;
 }
 
 // ---------------------------------------------------------------------------

@@ -98,6 +98,7 @@ class Styles : public host::DispatchObject {
  private:
   std::shared_ptr<DocumentModel> doc_;
   std::shared_ptr<host::FaultPlan> faults_;
+  std::unordered_map<std::string, std::shared_ptr<class Style>> handed_out_;  // by style id
 };
 
 // One style: a handle on its w:style element.
