@@ -40,31 +40,37 @@ fi
 
 rm -rf "$work/src" "$work/build" "$prefix"
 mkdir -p "$work/src" "$work/build"
-(cd "$work/src" && apt-get source -qq pugixml libzip 2>&1 | grep -v -i 'unsandboxed\|^dpkg-source: info' || true)
+echo "Windows libraries: building pugixml and libzip from Debian's sources into $prefix"
+(cd "$work/src" && apt-get source -qq pugixml libzip >"$work/source.log" 2>&1) ||
+  { cat "$work/source.log" >&2; exit 1; }
 pugixml_src=$(find "$work/src" -maxdepth 1 -type d -name 'pugixml-*' | head -n1)
 libzip_src=$(find "$work/src" -maxdepth 1 -type d -name 'libzip-*' | head -n1)
 [[ -d $pugixml_src && -d $libzip_src ]] || { echo "apt-get source did not unpack pugixml and libzip" >&2; exit 1; }
 
+log=$work/build.log
+: >"$log"
+# Quiet unless something fails: then the log's end says why.
+run() { "$@" >>"$log" 2>&1 || { tail -n 40 "$log" >&2; echo "failed: $*" >&2; exit 1; }; }
+
 common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
         -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -Wno-dev)
 
-cmake -S "$pugixml_src" -B "$work/build/pugixml" "${common[@]}" \
-  -DPUGIXML_BUILD_TESTS=OFF >/dev/null
-cmake --build "$work/build/pugixml" -j2
-cmake --install "$work/build/pugixml" >/dev/null
+run cmake -S "$pugixml_src" -B "$work/build/pugixml" "${common[@]}" -DPUGIXML_BUILD_TESTS=OFF
+run cmake --build "$work/build/pugixml" -j2
+run cmake --install "$work/build/pugixml"
 
 # Only deflate (zlib) is needed for Word's packages: no other codecs, no
 # encryption, no tools, tests or documentation.
 zlib_static=/usr/$triplet/lib/libz.a
 [[ -f $zlib_static ]] || { echo "$zlib_static missing: install libz-mingw-w64-dev" >&2; exit 1; }
-cmake -S "$libzip_src" -B "$work/build/libzip" "${common[@]}" \
+run cmake -S "$libzip_src" -B "$work/build/libzip" "${common[@]}" \
   -DZLIB_INCLUDE_DIR=/usr/$triplet/include -DZLIB_LIBRARY="$zlib_static" \
   -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF \
   -DENABLE_COMMONCRYPTO=OFF -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF -DENABLE_OPENSSL=OFF \
   -DENABLE_WINDOWS_CRYPTO=OFF \
-  -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF >/dev/null
-cmake --build "$work/build/libzip" -j2
-cmake --install "$work/build/libzip" >/dev/null
+  -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF
+run cmake --build "$work/build/libzip" -j2
+run cmake --install "$work/build/libzip"
 
 echo "$want" >"$stamp"
 echo "Windows libraries: built into $prefix"
