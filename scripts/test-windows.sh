@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
 # Builds the Windows add-in and its test program, and runs the tests under
 # Wine in a fresh prefix (a temporary HOME), which is removed afterwards.
+# The dialogs' tests need a display: the script runs itself again under
+# Xvfb, with Wine's virtual desktop, which draws the windows' frames itself
+# (there is no window manager). The main dialog's screenshot is left in the
+# build's bin folder. TARNWELL_MINGW_BUILD names another, already configured
+# build folder to test instead of the preset's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh --windows
-bash scripts/build-windows-deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw
+build=${TARNWELL_MINGW_BUILD:-build/mingw}
+
+if [[ "${TARNWELL_UNDER_XVFB:-}" != 1 ]]; then
+  bash scripts/install-deps.sh --windows
+  bash scripts/build-windows-deps.sh
+  if [[ -z "${TARNWELL_MINGW_BUILD:-}" ]]; then
+    cmake --preset mingw >/dev/null
+    cmake --build --preset mingw
+  else
+    cmake --build "$build"
+  fi
+  TARNWELL_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
 
 home=$(mktemp -d)
 export HOME=$home WINEPREFIX=$home/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -20,5 +34,11 @@ trap cleanup EXIT
 # wineboot would leave holding our pipes open.
 wineserver -p
 wine wineboot -i </dev/null >/dev/null 2>&1
-cd build/mingw/bin
+# Wine's own fonts, Tahoma among them, where Windows keeps fonts: Wine does
+# not pick them up from its data folder here, and the dialogs ask for Tahoma.
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+cd "$build/bin"
 wine tw_win32_tests.exe </dev/null
+echo "Screenshot: $PWD/screenshot-main-dialog.png"

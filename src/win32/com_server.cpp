@@ -15,6 +15,7 @@
 #include "win32/com_util.h"
 #include "win32/dispatch_bridge.h"
 #include "win32/extensibility.h"
+#include "win32/views.h"
 
 namespace tarnwell::win32 {
 
@@ -57,6 +58,7 @@ void InstallTestHook(Win32Ui& ui) {
 Win32Platform& ModulePlatform() {
   static Win32Platform* platform = [] {
     auto* p = new Win32Platform();
+    InstallViews(p->ui);
     InstallTestHook(p->ui);
     return p;
   }();

@@ -6,15 +6,19 @@ file(GLOB win32_tests CONFIGURE_DEPENDS ${win32_dir}/*_test.cpp ${win32_dir}/tes
 set(win32_lib_sources ${win32_all})
 list(REMOVE_ITEM win32_lib_sources ${win32_dir}/com_server.cpp ${win32_tests})
 
+# The dialogs' windows are resources, linked into every binary that shows them.
+enable_language(RC)
+set(win32_resources ${win32_dir}/VellDLLCOM.rc)
+
 set(win32_system_libs ole32 oleaut32 uuid psapi shell32 comdlg32 comctl32 user32 gdi32 advapi32)
 
 add_library(tw_win32 STATIC ${win32_lib_sources})
 target_include_directories(tw_win32 PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(tw_win32 PRIVATE ${TARNWELL_WARNINGS})
 target_compile_definitions(tw_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-target_link_libraries(tw_win32 PUBLIC tw_addin tw_dialog tw_support tw_platform tw_host ${win32_system_libs})
+target_link_libraries(tw_win32 PUBLIC tw_addin tw_dialog tw_copyrun tw_support tw_platform tw_host ${win32_system_libs})
 
-add_library(VellDLLCOM SHARED ${win32_dir}/com_server.cpp ${win32_dir}/VellDLLCOM.def)
+add_library(VellDLLCOM SHARED ${win32_dir}/com_server.cpp ${win32_dir}/VellDLLCOM.def ${win32_resources})
 set_target_properties(VellDLLCOM PROPERTIES PREFIX "" OUTPUT_NAME VellDLLCOM)
 target_compile_options(VellDLLCOM PRIVATE ${TARNWELL_WARNINGS})
 target_link_libraries(VellDLLCOM PRIVATE tw_win32)
@@ -25,7 +29,7 @@ add_custom_command(TARGET VellDLLCOM POST_BUILD
   VERBATIM)
 
 if(win32_tests)
-  add_executable(tw_win32_tests ${win32_tests})
+  add_executable(tw_win32_tests ${win32_tests} ${win32_resources})
   target_compile_options(tw_win32_tests PRIVATE ${TARNWELL_WARNINGS})
   target_link_libraries(tw_win32_tests PRIVATE tw_win32)
   add_dependencies(tw_win32_tests VellDLLCOM)

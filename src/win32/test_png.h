@@ -1,0 +1,30 @@
+#pragma once
+// Screenshots for the documentation: what the screen shows of a window,
+// written as a PNG by a small encoder of our own (stored deflate blocks, so
+// no compression library is needed on Windows).
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnwell::win32::testing {
+
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;  // rows top to bottom, three bytes a pixel
+};
+
+uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0);
+uint32_t Adler32(const uint8_t* data, size_t size);
+// The PNG file's bytes: 8-bit RGB, no interlace, filter "none" on each row.
+std::string EncodePng(const RgbImage& image);
+
+// The window as the screen shows it, frame and caption included; an empty
+// image when it cannot be read.
+RgbImage CaptureWindow(HWND window);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+}  // namespace tarnwell::win32::testing
