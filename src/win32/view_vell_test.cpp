@@ -388,7 +388,6 @@ TW_TEST(ScreenshotOfTheMainDialog) {
         return true;
       },
       [&] {
-        b.form.SetStatusText("Select the styles to copy, then click Copy styles.");
         RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         return true;
       },
