@@ -334,24 +334,47 @@ host::ObjectPtr Styles::Item(const Value& index) {
 
 // ---------------------------------------------------------------------------
 
+const host::DispatchObject::SharedTable& Style::Members() {
+  static const SharedTable table = [] {
+    SharedTable t;
+    auto self = [](DispatchObject& o) -> Style& { return static_cast<Style&>(o); };
+    t.property("NameLocal", [self](DispatchObject& o, const Args&) {
+      Style& s = self(o);
+      return Value(s.sheet().display_name(s.node()));
+    });
+    t.property("Type", [self](DispatchObject& o, const Args&) {
+      Style& s = self(o);
+      return Value(static_cast<int32_t>(s.sheet().kind(s.node())));
+    });
+    t.property("BuiltIn", [self](DispatchObject& o, const Args&) {
+      Style& s = self(o);
+      return host::word_bool(s.sheet().is_builtin(s.node()));
+    });
+    t.property(
+        "BaseStyle", [self](DispatchObject& o, const Args&) { return Value(self(o).ReferenceName("basedOn")); },
+        [self](DispatchObject& o, const Value& v, const Args&) { self(o).SetReference("basedOn", v); });
+    t.property(
+        "NextParagraphStyle", [self](DispatchObject& o, const Args&) { return Value(self(o).ReferenceName("next")); },
+        [self](DispatchObject& o, const Value& v, const Args&) { self(o).SetReference("next", v); });
+    t.property("ListTemplate", [self](DispatchObject& o, const Args&) {
+      Style& s = self(o);
+      return StyleListTemplate(s.doc_, s.node(), s.faults_);
+    });
+    t.method("LinkToListTemplate", [self](DispatchObject& o, const Args& a) {
+      Style& s = self(o);
+      LinkStyleToListTemplate(*s.doc_, s.node(), host::arg(a, 0), host::arg(a, 1));
+      return Value();
+    });
+    return t;
+  }();
+  return table;
+}
+
 Style::Style(std::shared_ptr<DocumentModel> doc, pugi::xml_node node, std::shared_ptr<host::FaultPlan> faults)
     : DispatchObject("Style", faults), doc_(std::move(doc)), faults_(std::move(faults)), node_(node) {
   id_ = doc_->styles().id(node_);
   epoch_ = doc_->styles().epoch();
-  property("NameLocal", [this](const Args&) { return Value(sheet().display_name(this->node())); });
-  property("Type", [this](const Args&) { return Value(static_cast<int32_t>(sheet().kind(this->node()))); });
-  property("BuiltIn", [this](const Args&) { return host::word_bool(sheet().is_builtin(this->node())); });
-  property(
-      "BaseStyle", [this](const Args&) { return Value(ReferenceName("basedOn")); },
-      [this](const Value& v, const Args&) { SetReference("basedOn", v); });
-  property(
-      "NextParagraphStyle", [this](const Args&) { return Value(ReferenceName("next")); },
-      [this](const Value& v, const Args&) { SetReference("next", v); });
-  property("ListTemplate", [this](const Args&) { return StyleListTemplate(doc_, this->node(), faults_); });
-  method("LinkToListTemplate", [this](const Args& a) {
-    LinkStyleToListTemplate(*doc_, this->node(), host::arg(a, 0), host::arg(a, 1));
-    return Value();
-  });
+  share(Members());
 }
 
 StyleSheet& Style::sheet() {

@@ -111,6 +111,7 @@ class Style : public host::DispatchObject {
   StyleSheet& sheet();
 
  private:
+  static const SharedTable& Members();
   std::string ReferenceName(std::string_view child);
   void SetReference(std::string_view child, const host::Value& value);
 

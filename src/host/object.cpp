@@ -50,9 +50,39 @@ void DispatchObject::property(std::string name, Getter get, Putter put) {
 
 void DispatchObject::method(std::string name, Method m) { members_[lower(name)].call = std::move(m); }
 
-DispatchObject::Member* DispatchObject::find(std::string_view name) {
-  auto it = members_.find(lower(name));
+void DispatchObject::SharedTable::property(std::string name, decltype(SharedMember::get) get,
+                                           decltype(SharedMember::put) put) {
+  auto& m = members_[lower(name)];
+  m.get = std::move(get);
+  m.put = std::move(put);
+}
+
+void DispatchObject::SharedTable::method(std::string name, decltype(SharedMember::call) m) {
+  members_[lower(name)].call = std::move(m);
+}
+
+const DispatchObject::SharedMember* DispatchObject::SharedTable::find(std::string_view lower_name) const {
+  auto it = members_.find(lower_name);
   return it == members_.end() ? nullptr : &it->second;
+}
+
+DispatchObject::Found DispatchObject::find(std::string_view name) {
+  std::string key = lower(name);
+  Found f;
+  if (auto it = members_.find(key); it != members_.end()) {
+    f.own = &it->second;
+  } else if (shared_) {
+    f.shared = shared_->find(key);
+  }
+  return f;
+}
+
+Value DispatchObject::do_get(const Found& m, const Args& args) {
+  return m.own ? m.own->get(args) : m.shared->get(*this, args);
+}
+
+Value DispatchObject::do_call(const Found& m, const Args& args) {
+  return m.own ? m.own->call(args) : m.shared->call(*this, args);
 }
 
 [[noreturn]] static void no_member(const std::string& cls, std::string_view name) {
@@ -61,25 +91,29 @@ DispatchObject::Member* DispatchObject::find(std::string_view name) {
 }
 
 Value DispatchObject::get(std::string_view name, const Args& args) {
-  Member* m = find(name);
+  Found m = find(name);
   if (faults_) faults_->check(class_name_, name);
-  if (m && m->get) return m->get(args);
-  if (m && m->call) return m->call(args);  // VB lets a method be read as a property
+  if (m.get()) return do_get(m, args);
+  if (m.call()) return do_call(m, args);  // VB lets a method be read as a property
   no_member(class_name_, name);
 }
 
 void DispatchObject::put(std::string_view name, const Value& value, const Args& args) {
-  Member* m = find(name);
+  Found m = find(name);
   if (faults_) faults_->check(class_name_, name);
-  if (!m || !m->put) no_member(class_name_, name);
-  m->put(value, args);
+  if (!m.put()) no_member(class_name_, name);
+  if (m.own) {
+    m.own->put(value, args);
+  } else {
+    m.shared->put(*this, value, args);
+  }
 }
 
 Value DispatchObject::call(std::string_view name, const Args& args) {
-  Member* m = find(name);
+  Found m = find(name);
   if (faults_) faults_->check(class_name_, name);
-  if (m && m->call) return m->call(args);
-  if (m && m->get) return m->get(args);
+  if (m.call()) return do_call(m, args);
+  if (m.get()) return do_get(m, args);
   no_member(class_name_, name);
 }
 

@@ -57,9 +57,28 @@ class DispatchObject : public Object, public std::enable_shared_from_this<Dispat
 
   const std::string& class_name() const { return class_name_; }
 
+  // Members shared by every object of a class that is made by the thousand
+  // (a style per lookup): built once, handed the object they act on.
+  struct SharedMember {
+    std::function<Value(DispatchObject&, const Args&)> get;
+    std::function<void(DispatchObject&, const Value&, const Args&)> put;
+    std::function<Value(DispatchObject&, const Args&)> call;
+  };
+  class SharedTable {
+   public:
+    void property(std::string name, decltype(SharedMember::get) get, decltype(SharedMember::put) put = nullptr);
+    void method(std::string name, decltype(SharedMember::call) m);
+    const SharedMember* find(std::string_view lower_name) const;
+
+   private:
+    std::map<std::string, SharedMember, std::less<>> members_;  // keyed lower case
+  };
+
  protected:
   void property(std::string name, Getter get, Putter put = nullptr);
   void method(std::string name, Method m);
+  // The class's shared members, which must outlive every object using them.
+  void share(const SharedTable& table) { shared_ = &table; }
 
  private:
   struct Member {
@@ -67,11 +86,22 @@ class DispatchObject : public Object, public std::enable_shared_from_this<Dispat
     Putter put;
     Method call;
   };
-  Member* find(std::string_view name);
+  // The member by name, as the object's own or the class's shared one.
+  struct Found {
+    Member* own = nullptr;
+    const SharedMember* shared = nullptr;
+    bool get() const { return own ? bool(own->get) : shared && bool(shared->get); }
+    bool put() const { return own ? bool(own->put) : shared && bool(shared->put); }
+    bool call() const { return own ? bool(own->call) : shared && bool(shared->call); }
+  };
+  Found find(std::string_view name);
+  Value do_get(const Found& m, const Args& args);
+  Value do_call(const Found& m, const Args& args);
 
   std::string class_name_;
   std::shared_ptr<FaultPlan> faults_;
   std::map<std::string, Member, std::less<>> members_;  // keyed lower case
+  const SharedTable* shared_ = nullptr;
 };
 
 // Argument helpers for implementers: the i-th argument, or a default when it

@@ -46,6 +46,44 @@ TEST(DispatchObject, UnknownMembersAndReadOnlyPutsRaise438) {
   EXPECT_EQ(error_of([&] { c.put("Bump", 1); }), kErrNoSuchMember);
 }
 
+// A class made by the thousand shares its members; an object's own member
+// of the same name comes first.
+class Shared : public DispatchObject {
+ public:
+  explicit Shared(std::shared_ptr<FaultPlan> faults = nullptr) : DispatchObject("Shared", faults) {
+    share(Table());
+    property("Own", [this](const Args&) { return Value(value_ * 10); });
+  }
+  static const SharedTable& Table() {
+    static const SharedTable t = [] {
+      SharedTable table;
+      table.property(
+          "Value", [](DispatchObject& o, const Args&) { return Value(static_cast<Shared&>(o).value_); },
+          [](DispatchObject& o, const Value& v, const Args&) { static_cast<Shared&>(o).value_ = v.as_int(); });
+      table.property("Own", [](DispatchObject&, const Args&) { return Value(-1); });
+      table.method("Twice", [](DispatchObject& o, const Args&) { return Value(static_cast<Shared&>(o).value_ * 2); });
+      return table;
+    }();
+    return t;
+  }
+  int32_t value_ = 0;
+};
+
+TEST(DispatchObject, SharedMembersActOnTheirOwnObject) {
+  auto faults = std::make_shared<FaultPlan>();
+  Shared a(faults), b(faults);
+  a.put("VALUE", 3);
+  b.put("value", 4);
+  EXPECT_EQ(a.get("Value").as_int(), 3);
+  EXPECT_EQ(b.call("twice").as_int(), 8);
+  EXPECT_EQ(a.get("Twice").as_int(), 6) << "a method read as a property";
+  EXPECT_EQ(a.get("Own").as_int(), 30) << "the object's own member first";
+  EXPECT_EQ(error_of([&] { a.put("Twice", 1); }), kErrNoSuchMember);
+  EXPECT_EQ(error_of([&] { a.get("Missing"); }), kErrNoSuchMember);
+  faults->fail("Shared.Value", 1, 5941);
+  EXPECT_EQ(error_of([&] { b.get("Value"); }), 5941) << "planned faults reach shared members";
+}
+
 TEST(FaultPlan, FailsOnlyTheNthUseOfTheNamedMember) {
   auto plan = std::make_shared<FaultPlan>();
   plan->fail("Counter.Bump", 2, kErrWordBuffersFull);
