@@ -109,6 +109,9 @@ TW_TEST(MainDialogShowsItsModelAndPassesSelectionsToIt) {
       [&] {
         seen = Bench::Dialog();
         if (!seen) return false;
+        // Message boxes and file dialogs belong to the dialog while it is up.
+        TW_CHECK(b.win.ui.owner == seen);
+        TW_CHECK_EQ(b.form.Hwnd(), reinterpret_cast<platform::WindowHandle>(seen));
         // Captions as the layout gives them, access keys and blanks kept.
         TW_CHECK_EQ(ItemText(seen, IDC_LBL_SOURCE), std::string("&Source document:"));
         TW_CHECK_EQ(ItemText(seen, IDC_LBL_TARGET), std::string("&Target document:"));
