@@ -19,6 +19,9 @@ if [[ "${TARNWELL_UNDER_XVFB:-}" != 1 ]]; then
   else
     cmake --build "$build"
   fi
+  # The command, whose copy the add-in's copy must match.
+  cmake --preset linux >/dev/null
+  cmake --build --preset linux --target tarnwell
   TARNWELL_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
@@ -39,6 +42,23 @@ wine wineboot -i </dev/null >/dev/null 2>&1
 cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+
+# Two copies of the example documents: the command copies styles in one
+# (by-command), the add-in in the other (by-addin), driven through its dialog
+# by tw_word_host_tests.exe, which then compares the targets. The styles are
+# the ones that test chooses.
+tarnwell=$PWD/build/linux/bin/tarnwell
+copy_case=$home/copy-case
+"$tarnwell" example "$copy_case/by-command" >/dev/null
+"$tarnwell" example "$copy_case/by-addin" >/dev/null
+"$tarnwell" --yes copy "$copy_case/by-command/source.docx" "$copy_case/by-command/target.docx" \
+  --style "Report Quote" --style "Report Title" >/dev/null 2>"$home/copy.log" || { cat "$home/copy.log" >&2; exit 1; }
+TARNWELL_COPY_CASE=$(winepath -w "$copy_case")
+export TARNWELL_COPY_CASE
+
 cd "$build/bin"
-wine tw_win32_tests.exe </dev/null
+failed=0
+wine tw_win32_tests.exe </dev/null || failed=1
+wine tw_word_host_tests.exe </dev/null || failed=1
 echo "Screenshot: $PWD/screenshot-main-dialog.png"
+exit "$failed"

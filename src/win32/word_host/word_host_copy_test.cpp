@@ -1,0 +1,160 @@
+// A copy made through the add-in DLL, its dialog driven as a user drives
+// it, gives the same target as the tarnwell command on the same inputs.
+// scripts/test-windows.sh prepares the case: two copies of the example
+// documents, one already copied by the command (by-command\) and one for the
+// DLL (by-addin\), in the folder TARNWELL_COPY_CASE names.
+#include "win32/platform_win32.h"
+
+#include <commctrl.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "host/collection.h"
+#include "ooxml/package.h"
+#include "win32/com_util.h"
+#include "win32/resource.h"
+#include "win32/test_runner.h"
+#include "win32/test_view_driver.h"
+#include "win32/word_host/word_host.h"
+
+namespace tarnwell::win32::testing {
+namespace {
+
+std::wstring CopyCase() {
+  wchar_t buf[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"TARNWELL_COPY_CASE", buf, MAX_PATH);
+  return buf;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The line of a document list (name, tab, full name) that stands for path.
+int DocumentLine(HWND dialog, int list_id, const std::string& path) {
+  auto lines = ListLines(dialog, list_id);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    size_t tab = lines[i].find('\t');
+    if (tab != std::string::npos && Lower(lines[i].substr(tab + 1)) == Lower(path)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int ComboLine(HWND dialog, int combo_id, const std::string& text) {
+  HWND combo = GetDlgItem(dialog, combo_id);
+  std::wstring wanted = Widen(text);
+  return static_cast<int>(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(wanted.c_str())));
+}
+
+std::vector<int> StyleLines(HWND dialog, const std::vector<std::string>& names) {
+  auto lines = ListLines(dialog, IDC_LST_STYLES);
+  std::vector<int> found;
+  for (const auto& name : names) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i] == name) found.push_back(static_cast<int>(i));
+    }
+  }
+  return found;
+}
+
+// The parts that carry style and list definitions, as saved.
+std::string Part(const std::string& file, const std::string& type) {
+  auto package = ooxml::Package::Open(file);
+  std::string name = package.Related(package.MainPart(), type);
+  return name.empty() || !package.Has(name) ? std::string() : package.Get(name);
+}
+
+TW_TEST(CopyThroughTheDialogGivesTheCommandsTarget) {
+  const std::wstring folder = CopyCase();
+  if (folder.empty()) {
+    Fail(__FILE__, __LINE__, "TARNWELL_COPY_CASE names no folder; scripts/test-windows.sh prepares one");
+    return;
+  }
+  const std::string by_addin = Narrow(folder) + "\\by-addin\\";
+  const std::string by_command = Narrow(folder) + "\\by-command\\";
+  const std::string source = by_addin + "source.docx";
+  const std::string target = by_addin + "target.docx";
+  TW_CHECK(std::filesystem::exists(Widen(by_command + "target.docx")));
+
+  EngineWord word(engine::ComAddInsEntry::Absent, "11.0.0", {source, target});
+  word.ProvideScratchTemplate();
+  ClearMessageLog();
+  AddIn addin;
+  TW_CHECK_EQ(addin.created, S_OK);
+  if (!addin.ext) return;
+  TW_CHECK_EQ(addin.Connect(word, 1, ToSafeArray(host::Array{})), S_OK);
+  TW_CHECK_EQ(addin.StartupComplete(ToSafeArray(host::Array{})), S_OK);
+  auto buttons = word.FormatButtons();
+  TW_CHECK_EQ(buttons.size(), size_t{1});
+  if (buttons.empty()) return;
+
+  const std::vector<std::string> chosen = {"Report Quote", "Report Title"};
+  HWND main = nullptr;
+  bool deps_confirmed = false;
+  ViewDriver driver(
+      {
+          [&] {
+            main = FindDialog(L"Quillon Tarnwell");
+            if (!main) return false;
+            int type = ComboLine(main, IDC_CMB_STYLE_TYPES, "Paragraph");
+            TW_CHECK(type >= 0);
+            PostChoose(main, IDC_CMB_STYLE_TYPES, type);
+            return true;
+          },
+          [&] {
+            int line = DocumentLine(main, IDC_LST_SOURCE_DOCS, source);
+            TW_CHECK(line >= 0);
+            PostSelectLine(main, IDC_LST_SOURCE_DOCS, line);
+            return true;
+          },
+          [&] {
+            int line = DocumentLine(main, IDC_LST_TARGET_DOCS, target);
+            TW_CHECK(line >= 0);
+            PostSelectLine(main, IDC_LST_TARGET_DOCS, line);
+            return true;
+          },
+          [&] {
+            // The source's styles fill the list once its click has run.
+            auto lines = StyleLines(main, chosen);
+            if (lines.size() < chosen.size()) return false;
+            PostSetSelected(main, IDC_LST_STYLES, lines, true, lines.front());
+            return true;
+          },
+          [&] {
+            TW_CHECK_EQ(SelectedLines(main, IDC_LST_STYLES).size(), chosen.size());
+            PostClick(main, IDC_CMD_COPY);
+            return true;
+          },
+          [&] {
+            // All the styles the chosen ones depend on, as offered.
+            HWND deps = FindDialog(L"Additional styles to be copied");
+            if (!deps) return false;
+            deps_confirmed = true;
+            PostClick(deps, IDOK);
+            return true;
+          },
+      },
+      60000);
+  buttons[0]->Click();
+  TW_CHECK(driver.finished());
+  TW_CHECK(!driver.timed_out());
+  TW_CHECK(deps_confirmed);
+  TW_CHECK(FindDialog(L"Quillon Tarnwell") == nullptr);
+  TW_CHECK(ReadMessageLog().find("Copying complete.") != std::string::npos);
+  TW_CHECK_EQ(addin.Disconnect(ToSafeArray(host::Array{})), S_OK);
+
+  // Compared as saved; the documents' other parts carry save times.
+  std::string expected_styles = Part(by_command + "target.docx", "styles");
+  TW_CHECK(!expected_styles.empty());
+  TW_CHECK(Part(target, "styles") == expected_styles);
+  TW_CHECK(Part(target, "numbering") == Part(by_command + "target.docx", "numbering"));
+  TW_CHECK(Part(source, "styles") == Part(by_command + "source.docx", "styles"));
+}
+
+}  // namespace
+}  // namespace tarnwell::win32::testing
