@@ -54,6 +54,7 @@ void DialogView::Run() {
     shown = DialogBoxParamW(ThisModule(), MAKEINTRESOURCEW(template_id_), parent, Procedure,
                             reinterpret_cast<LPARAM>(this));
   }
+  Detach();
   hwnd_ = nullptr;
   if (error_) std::rethrow_exception(error_);
   if (shown == -1) throw host::HostError(host::kErrOutOfMemory, "The dialog's window could not be made");

@@ -31,6 +31,8 @@ class DialogView {
   // Before the model's load: hands the window to the model and registers
   // the lists and status bar with the UI.
   virtual void Attach() {}
+  // After the window has gone.
+  virtual void Detach() {}
   virtual void Draw() = 0;
   virtual void Command(int id, int code, HWND control) = 0;
   // The close box or the window menu's Close.
@@ -43,6 +45,7 @@ class DialogView {
   // ends the showing; Run raises it again.
   void Handle(const std::function<void()>& handler);
 
+  // id 0 is the dialog's own caption.
   void SetText(int id, const std::string& text);
   // Brings a list box to the model's lines (refilled only when they differ,
   // so the scroll position survives a redraw) and its selection.

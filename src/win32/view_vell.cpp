@@ -5,12 +5,10 @@
 
 #include <algorithm>
 
-#include "copyrun/dependencies.h"
 #include "dialog/frmVell_COM.h"
 #include "win32/com_util.h"
 #include "win32/dialog_view.h"
 #include "win32/resource.h"
-#include "win32/views.h"
 
 namespace tarnwell::win32 {
 
@@ -35,6 +33,9 @@ class VellView : public DialogView {
                   {m_.lstStyles.name(), item(IDC_LST_STYLES)}};
     AddTooltip();
   }
+
+  // The window is gone: nothing may own a dialog through it any more.
+  void Detach() override { m_.SetHwnd(0); }
 
   void AddTooltip() {
     tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -166,6 +167,7 @@ class VellView : public DialogView {
             m_.lstStyles_Click();
           });
         } else if (code == LBN_KILLFOCUS) {
+          validate_pending_ = true;
           PostMessageW(hwnd(), kValidateStyles, 0, 0);
         }
         return;
@@ -179,7 +181,7 @@ class VellView : public DialogView {
         }
         return;
       case IDC_CMD_COPY:
-        if (code == BN_CLICKED) Handle([&] { m_.cmdCopy_Click(); });
+        if (code == BN_CLICKED && LeaveStyles()) Handle([&] { m_.cmdCopy_Click(); });
         return;
       case IDCANCEL:
         // Escape arrives here too, even while the button is disabled.
@@ -201,7 +203,7 @@ class VellView : public DialogView {
 
   bool Other(UINT message, WPARAM, LPARAM lparam, INT_PTR& result) override {
     if (message == kValidateStyles) {
-      ValidateStyles();
+      LeaveStyles();
       result = 0;
       return true;
     }
@@ -217,18 +219,23 @@ class VellView : public DialogView {
 
   // Validation runs as the focus moves to another control of this dialog;
   // when the model cancels, the focus goes back to the list, and the button
-  // that took it loses its pressed state and so does not click.
-  void ValidateStyles() {
+  // that took it loses its pressed state and so does not click. A click
+  // that arrives first (a button's access key clicks at once) runs the
+  // validation itself and is dropped when it is refused. True: leave.
+  bool LeaveStyles() {
+    if (!validate_pending_) return true;
+    validate_pending_ = false;
     HWND focus = GetFocus();
     HWND styles = item(IDC_LST_STYLES);
-    if (focus == styles || focus == nullptr || !IsChild(hwnd(), focus)) return;
+    if (focus == styles || focus == nullptr || !IsChild(hwnd(), focus)) return true;
     // Cancel must stay reachable from a list the model refuses to leave.
-    if (focus == item(IDCANCEL)) return;
+    if (focus == item(IDCANCEL)) return true;
+    bool cancel = false;
     Handle([&] {
-      bool cancel = false;
       m_.lstStyles_Validate(cancel);
       if (cancel) SetFocus(styles);
     });
+    return !cancel;
   }
 
   // A round emblem with an "i", for the About box.
@@ -255,6 +262,7 @@ class VellView : public DialogView {
 
   dialog::frmVell_COM& m_;
   HWND tooltip_ = nullptr;
+  bool validate_pending_ = false;  // the focus left lstStyles, not yet validated
   std::wstring tooltip_text_;
   std::vector<std::string> shown_source_, shown_target_, shown_styles_, shown_types_;
 };

@@ -248,6 +248,16 @@ TW_TEST(LeavingTooManyTableStylesKeepsTheFocusAndTheClick) {
         TW_CHECK(GetFocus() == GetDlgItem(d, IDC_LST_STYLES));
         TW_CHECK(!b.Boxed("Target document?"));
         b.boxes.clear();
+        // A click that arrives at once, as the button's access key gives
+        // it, is refused the same way.
+        PostClick(d, IDC_CMD_COPY);
+        return true;
+      },
+      [&] {
+        TW_CHECK(b.Boxed("Too many table styles selected"));
+        TW_CHECK(!b.Boxed("Target document?"));
+        TW_CHECK(GetFocus() == GetDlgItem(d, IDC_LST_STYLES));
+        b.boxes.clear();
         PostSetSelected(d, IDC_LST_STYLES, {0}, false, 1);
         return true;
       },
