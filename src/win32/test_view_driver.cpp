@@ -150,9 +150,10 @@ std::string Text(HWND window) {
 
 std::string StatusText(HWND dialog, int status_id) {
   HWND bar = GetDlgItem(dialog, status_id);
-  constexpr WPARAM kSimplePart = 255;
-  std::wstring text(static_cast<size_t>(LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, kSimplePart, 0))) + 1, L'\0');
-  SendMessageW(bar, SB_GETTEXTW, kSimplePart, reinterpret_cast<LPARAM>(text.data()));
+  // A simple-text bar answers for its one text as part 0 (Wine answers
+  // nothing for the SB_SIMPLEID that setting it takes).
+  std::wstring text(static_cast<size_t>(LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, 0, 0))) + 1, L'\0');
+  SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
   text.resize(wcslen(text.c_str()));
   return Narrow(text);
 }

@@ -89,8 +89,16 @@ class VellView : public DialogView {
     }
     EnableWindow(types, m_.cmbStyleTypes.enabled);
 
+    DrawStatus();
+  }
+
+  void DrawStatus() {
+    HWND bar = item(IDC_STATUS_BAR);
     const std::wstring status = Widen(m_.StatusBar1.simple_text);
-    SendMessageW(item(IDC_STATUS_BAR), SB_SETTEXTW, kSimpleStatus, reinterpret_cast<LPARAM>(status.c_str()));
+    // Read back as part 0: the simple text is the bar's one text.
+    std::wstring shown(static_cast<size_t>(LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, 0, 0))) + 1, L'\0');
+    SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown.data()));
+    if (status != shown.c_str()) SendMessageW(bar, SB_SETTEXTW, kSimpleStatus, reinterpret_cast<LPARAM>(status.c_str()));
   }
 
   void DrawButton(int id, const dialog::Button& button) {

@@ -169,10 +169,14 @@ TW_TEST(MainDialogShowsItsModelAndPassesSelectionsToIt) {
       [&] {
         TW_CHECK(b.Boxed("A word about table styles..."));
         TW_CHECK(ListLines(seen, IDC_LST_STYLES) == (Lines{"Table Grid"}));
+        // Progress shows in the dialog's status bar at once; a click clears it.
+        b.form.SetStatusText("Checking dependencies ...");
+        TW_CHECK_EQ(StatusText(seen, IDC_STATUS_BAR), std::string("Checking dependencies ..."));
         PostSelectLine(seen, IDC_LST_TARGET_DOCS, 3);
         return true;
       },
       [&] {
+        TW_CHECK_EQ(StatusText(seen, IDC_STATUS_BAR), std::string());
         TW_CHECK_EQ(b.form.lstTargetDocs.ListIndex(), 3);
         TW_CHECK_EQ(b.form.lstSourceDocs.ListIndex(), 2);
         PostCloseBox(seen);
