@@ -213,6 +213,35 @@ TW_TEST(OlderWordHidesTheUpdateButtonAndOffersTwoTypes) {
 }
 
 
+TW_TEST(MainDialogIsModalToWordsWindow) {
+  WNDCLASSW word_class{};
+  word_class.lpfnWndProc = DefWindowProcW;
+  word_class.hInstance = GetModuleHandleW(nullptr);
+  word_class.lpszClassName = L"OpusApp";
+  RegisterClassW(&word_class);
+  HWND word_window = CreateWindowExW(0, L"OpusApp", L"Document1 - Word", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                                     300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  TW_CHECK(word_window != nullptr);
+  Bench b;
+  AddReport(*b.word);
+  HWND owner = nullptr;
+  bool word_enabled = true;
+  ViewDriver driver({[&] {
+    HWND d = Bench::Dialog();
+    if (!d) return false;
+    owner = GetWindow(d, GW_OWNER);
+    word_enabled = IsWindowEnabled(word_window) != FALSE;
+    PostCloseBox(d);
+    return true;
+  }});
+  b.win.ui.ShowModal(b.form);
+  TW_CHECK(driver.finished());
+  TW_CHECK(owner == word_window);
+  TW_CHECK(!word_enabled);
+  TW_CHECK(IsWindowEnabled(word_window));
+  DestroyWindow(word_window);
+}
+
 TW_TEST(LeavingTooManyTableStylesKeepsTheFocusAndTheClick) {
   Bench b;
   auto tables = b.word->Add("Tables.doc", "C:\\Docs");
