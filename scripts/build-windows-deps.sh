@@ -33,7 +33,9 @@ fi
 src_list=/etc/apt/sources.list.d/debian-src.sources
 if ! apt-cache showsrc pugixml libzip 2>/dev/null | grep -q '^Package: libzip'; then
   if [[ ! -f $src_list ]]; then
-    sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | "${sudo[@]}" tee "$src_list" >/dev/null
+    binary_list=/etc/apt/sources.list.d/debian.sources
+    [[ -f $binary_list ]] || { echo "No $binary_list to take a deb-src entry from; add one for pugixml and libzip" >&2; exit 1; }
+    sed 's/^Types:.*/Types: deb-src/' "$binary_list" | "${sudo[@]}" tee "$src_list" >/dev/null
   fi
   "${sudo[@]}" apt-get update -qq
 fi
