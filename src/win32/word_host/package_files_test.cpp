@@ -9,6 +9,7 @@
 #include "ooxml/package.h"
 #include "win32/com_util.h"
 #include "win32/test_runner.h"
+#include "win32/word_host/word_host.h"
 
 namespace tarnwell::win32::testing {
 namespace {
@@ -44,16 +45,7 @@ ooxml::Package SmallPackage(const std::string& body) {
   return p;
 }
 
-std::string Contents(const std::string& path) {
-  HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return "";
-  std::string out;
-  char chunk[4096];
-  DWORD n = 0;
-  while (ReadFile(f, chunk, sizeof chunk, &n, nullptr) && n > 0) out.append(chunk, n);
-  CloseHandle(f);
-  return out;
-}
+std::string Contents(const std::string& path) { return ReadWholeFile(Widen(path)); }
 
 TW_TEST(SavedPackagesOpenAgainAndReplaceTheFileWhole) {
   TempFolder folder;

@@ -129,9 +129,11 @@ void EngineWord::ProvideScratchTemplate() {
   if (!std::filesystem::exists(blank)) engine::WriteBlankDocument(Narrow(blank.wstring()));
 }
 
-std::string ReadMessageLog() {
-  HANDLE f = CreateFileW(MessageLogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
+std::string ReadMessageLog() { return ReadWholeFile(MessageLogPath()); }
+
+std::string ReadWholeFile(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
   if (f == INVALID_HANDLE_VALUE) return "";
   std::string out;
   char chunk[4096];

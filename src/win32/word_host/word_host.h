@@ -83,6 +83,8 @@ class OtherWordProcesses {
 // What the DLL's message boxes said ("title|text" lines) since the last
 // ClearMessageLog.
 std::string ReadMessageLog();
+// A file's bytes, "" when it cannot be read; others may go on writing it.
+std::string ReadWholeFile(const std::wstring& path);
 void ClearMessageLog();
 
 // Clicks the button and, from inside the modal loop of the dialog that the
