@@ -143,14 +143,17 @@ void Numbering::changed() {
 
 std::string StyleNumId(DocumentModel& doc, pugi::xml_node style) {
   StyleSheet& sheet = doc.styles();
+  const std::string ppr = sheet.q("pPr"), numpr = sheet.q("numPr"), numid = sheet.q("numId"), val = sheet.q("val"),
+                    based_on = sheet.q("basedOn");
   pugi::xml_node walk = style;
   for (int depth = 0; walk && depth < 100; ++depth) {
-    pugi::xml_node num_id = walk.child(sheet.q("pPr").c_str()).child(sheet.q("numPr").c_str()).child(sheet.q("numId").c_str());
-    if (num_id) return num_id.attribute(sheet.q("val").c_str()).value() == std::string("0")
-                           ? std::string()
-                           : std::string(num_id.attribute(sheet.q("val").c_str()).value());
-    std::string up = sheet.reference(walk, "basedOn");
-    walk = up.empty() ? pugi::xml_node() : sheet.by_id(up);
+    pugi::xml_node num_id = walk.child(ppr.c_str()).child(numpr.c_str()).child(numid.c_str());
+    if (num_id) {
+      std::string id = num_id.attribute(val.c_str()).value();
+      return id == "0" ? std::string() : id;
+    }
+    const char* up = walk.child(based_on.c_str()).attribute(val.c_str()).value();
+    walk = *up ? sheet.by_id(up) : pugi::xml_node();
   }
   return "";
 }

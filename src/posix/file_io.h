@@ -15,7 +15,8 @@ ReadResult ReadWholeFile(const std::string& path, size_t max_bytes);
 
 // Writes a temporary file beside path and renames it over path, so readers
 // see the old or the new content, never a mix. Creates missing parent
-// folders. Returns 0 or an errno value; on failure path is untouched.
+// folders. Returns 0 or an errno value; on failure path is untouched. A
+// file that already holds content is not written again.
 int WriteFileAtomically(const std::string& path, const std::string& content);
 
 // A name for a temporary file in path's folder, as mkstemp wants it. Short,

@@ -153,6 +153,17 @@ TEST(FileIo, AtomicWriteMakesParentsAndLeavesNoTemporary) {
   EXPECT_EQ(WriteFileAtomically(path, "two"), 0);
   EXPECT_EQ(Slurp(path), "two");
   EXPECT_EQ(std::distance(fs::directory_iterator(home / "a/b"), fs::directory_iterator()), 1);
+  // The same content again leaves the file itself in place; a longer or
+  // shorter one replaces it.
+  struct stat before {}, after {};
+  ::stat(path.c_str(), &before);
+  EXPECT_EQ(WriteFileAtomically(path, "two"), 0);
+  ::stat(path.c_str(), &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(WriteFileAtomically(path, "tw"), 0);
+  EXPECT_EQ(Slurp(path), "tw");
+  EXPECT_EQ(WriteFileAtomically(path, "two!"), 0);
+  EXPECT_EQ(Slurp(path), "two!");
   // A folder in the way: refused, and no temporary left beside it.
   fs::create_directories(home / "a/b/d.txt");
   EXPECT_NE(WriteFileAtomically(home / "a/b/d.txt", "x"), 0);
