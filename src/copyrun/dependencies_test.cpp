@@ -1,11 +1,11 @@
 #include "copyrun/dependencies.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "engine/engine.h"
+#include "engine/test_support.h"
 #include "platform/fakes.h"
 
 namespace tarnwell::copyrun {
@@ -23,21 +23,12 @@ TEST(Tidy, SortsByCodeUnitAndDropsEmpties) {
   EXPECT_TRUE(empty.empty());
 }
 
-class ClosureTest : public ::testing::Test {
+class ClosureTest : public engine::testing::EngineTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tw-deps-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    engine::Options options;
-    options.normal_template = (dir_ / "Normal.dotm").string();
-    app_ = host::Application(engine::CreateApplication(options));
-    engine::WriteBlankDocument((dir_ / "s.docx").string());
-    doc_ = app_.GetDocuments().Open((dir_ / "s.docx").string());
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+    EngineTest::SetUp();
+    engine::WriteBlankDocument(Path("s.docx"));
+    doc_ = Word().GetDocuments().Open(Path("s.docx"));
   }
   void Add(const std::string& name, const std::string& base, const std::string& next = "") {
     auto s = doc_.GetStyles().Add(name, StyleType::Paragraph);
@@ -58,8 +49,6 @@ class ClosureTest : public ::testing::Test {
     TidyList(follow_);
     CompleteDependencies(doc_, selected, based_, follow_);
   }
-  fs::path dir_;
-  host::Application app_;
   host::Document doc_;
   NameList based_, follow_;
 };

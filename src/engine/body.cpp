@@ -212,7 +212,7 @@ const Body::Layout& Body::current_layout() {
   return *walked_;
 }
 
-Body::Layout Body::layout() {
+Body::Layout Body::layout(int32_t* max_bookmark_id) {
   // Whoever walks afresh may be about to change the structure.
   walked_.reset();
   pugi::xml_node body = body_root();
@@ -222,6 +222,7 @@ Body::Layout Body::layout() {
   w.Block(body, false);
   w.Finish();
   l.atoms = std::move(w.para_atoms);
+  if (max_bookmark_id) *max_bookmark_id = w.max_id;
   return l;
 }
 
@@ -676,15 +677,9 @@ void Body::InsertAt(const Layout& l, int32_t pos, pugi::xml_node element, bool a
 void Body::AddBookmark(const std::string& name, const Span& r) {
   if (!ValidBookmarkName(name)) throw HostError(kErrBadBookmarkName, "Bad bookmark name (" + name + ").");
   DeleteBookmark(name);
-  walked_.reset();
-  pugi::xml_node body = body_root();
-  Layout l;
-  std::u32string text;
-  Walker w{prefix_, l, text};
-  w.Block(body, false);
-  w.Finish();
-  l.atoms = std::move(w.para_atoms);
-  std::string id = std::to_string(w.max_id + 1);
+  int32_t max_id = 0;
+  Layout l = layout(&max_id);
+  std::string id = std::to_string(max_id + 1);
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, s, l.length);
 
   pugi::xml_document scratch;

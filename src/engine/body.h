@@ -64,7 +64,9 @@ class Body {
     std::vector<Mark> marks;  // complete bookmarks, sorted by name
     int32_t length = 0;
   };
-  Layout layout();
+  // The body walked afresh; max_bookmark_id, when given, receives the
+  // largest bookmark id in it.
+  Layout layout(int32_t* max_bookmark_id = nullptr);
   // The layout as last walked, while only formatting changed since.
   const Layout& current_layout();
 

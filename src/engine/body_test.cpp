@@ -26,12 +26,7 @@ class BodyTest : public EngineTest {
   }
   std::string BodyXml() {
     pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");
-    struct W : pugi::xml_writer {
-      std::string out;
-      void write(const void* d, size_t n) override { out.append(static_cast<const char*>(d), n); }
-    } w;
-    body.print(w, "", pugi::format_raw);
-    return w.out;
+    return ooxml::NodeXml(body);
   }
   void ExpectSectionLast() {
     pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");

@@ -16,14 +16,7 @@
 namespace tarnwell::engine::testing {
 namespace {
 
-std::string Print(pugi::xml_node n) {
-  struct W : pugi::xml_writer {
-    std::string out;
-    void write(const void* d, size_t size) override { out.append(static_cast<const char*>(d), size); }
-  } w;
-  n.print(w, "", pugi::format_raw);
-  return w.out;
-}
+std::string Print(pugi::xml_node n) { return ooxml::NodeXml(n); }
 
 DocumentModel& ModelOf(const host::Document& d) { return std::dynamic_pointer_cast<Document>(d.obj())->model(); }
 

@@ -88,12 +88,7 @@ std::string Canonical(pugi::xml_node node, std::string_view skip) {
   pugi::xml_document copy;
   pugi::xml_node c = copy.append_copy(node);
   if (!skip.empty()) c.remove_attribute(std::string(skip).c_str());
-  struct W : pugi::xml_writer {
-    std::string out;
-    void write(const void* d, size_t n) override { out.append(static_cast<const char*>(d), n); }
-  } w;
-  c.print(w, "", pugi::format_raw, pugi::encoding_utf8);
-  return w.out;
+  return ooxml::NodeXml(c);
 }
 
 class Copier {

@@ -43,14 +43,7 @@ constexpr const char* kDestinationStyles =
     "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"DestBody\"><w:name w:val=\"BodyT\"/></w:style>"
     "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"HeadX\"><w:name w:val=\"Unrelated\"/></w:style>";
 
-std::string Xml(pugi::xml_node n) {
-  struct W : pugi::xml_writer {
-    std::string out;
-    void write(const void* d, size_t size) override { out.append(static_cast<const char*>(d), size); }
-  } w;
-  n.print(w, "", pugi::format_raw);
-  return w.out;
-}
+std::string Xml(pugi::xml_node n) { return ooxml::NodeXml(n); }
 
 class OrganizerTest : public EngineTest {
  protected:

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 #include "engine/application.h"
 #include "engine/document_model.h"
 #include "engine/styles.h"
 #include "engine/engine.h"
+#include "engine/test_support.h"
 #include "host/host_error.h"
 #include "ooxml/xml.h"
 #include "platform/fakes.h"
@@ -44,21 +44,12 @@ constexpr const char* kDocument =
     "<w:p><w:pPr><w:pStyle w:val=\"Listed\"/></w:pPr><w:r><w:t>One</w:t></w:r></w:p>"
     "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr></w:body></w:document>";
 
-class ActivationTest : public ::testing::Test {
+class ActivationTest : public engine::testing::EngineTest {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("tw-activation-" + std::to_string(::getpid()) + "-" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    engine::Options options;
-    options.normal_template = (dir_ / "Normal.dotm").string();
-    faults_ = options.faults;
-    app_ = host::Application(engine::CreateApplication(options));
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+    EngineTest::SetUp();
+    faults_ = options_.faults;
+    word_ = Word();
   }
 
   // table_styles: how many table styles to add to a blank document; -1 for
@@ -71,7 +62,7 @@ class ActivationTest : public ::testing::Test {
     engine::DocumentModel model(std::move(pkg), path, "", false);
     model.add_related_part("word/numbering.xml", engine::kRelNumbering, engine::kCtNumbering, kNumbering);
     model.write(path);
-    auto doc = app_.GetDocuments().Open(path);
+    auto doc = word_.GetDocuments().Open(path);
     for (int i = 0; i < table_styles; ++i) doc.GetStyles().Add("Grid " + std::to_string(i), StyleType::Table);
     if (table_styles >= 0) doc.Save();
     engine_doc_ = std::dynamic_pointer_cast<engine::Document>(doc.obj());
@@ -80,20 +71,14 @@ class ActivationTest : public ::testing::Test {
   std::string Body() {
     auto& m = engine_doc_->model();
     pugi::xml_node body = m.xml(m.main_part()).document_element().child("w:body");
-    struct W : pugi::xml_writer {
-      std::string out;
-      void write(const void* d, size_t n) override { out.append(static_cast<const char*>(d), n); }
-    } w;
-    body.print(w, "", pugi::format_raw);
-    return w.out;
+    return ooxml::NodeXml(body);
   }
   bool Run(host::Document& doc) {
     return fncActivateStyles(platform_, doc, [this](int32_t s) { waits_.push_back(s); });
   }
 
-  fs::path dir_;
   std::shared_ptr<host::FaultPlan> faults_;
-  host::Application app_;
+  host::Application word_;
   std::shared_ptr<engine::Document> engine_doc_;
   platform::FakePlatform fake_;
   platform::Platform platform_ = fake_.platform();
@@ -103,12 +88,12 @@ class ActivationTest : public ::testing::Test {
 TEST_F(ActivationTest, LeavesASavedDocumentSavedWithItsBodyAsItWas) {
   auto doc = Open(-1);
   std::string before = Body();
-  app_.GetDocuments().Add();  // another document is active
+  word_.GetDocuments().Add();  // another document is active
   ASSERT_TRUE(doc.Saved());
   EXPECT_TRUE(Run(doc));
   EXPECT_TRUE(doc.Saved());
   EXPECT_EQ(Body(), before);
-  EXPECT_EQ(app_.ActiveDocument().Name(), doc.Name()) << "its window was activated";
+  EXPECT_EQ(word_.ActiveDocument().Name(), doc.Name()) << "its window was activated";
   EXPECT_EQ(engine_doc_->undo_clears(), doc.GetStyles().Count() + 1);
   EXPECT_EQ(waits_, (std::vector<int32_t>{1}));
   EXPECT_TRUE(fake_.ui.shown.empty());

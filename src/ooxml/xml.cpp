@@ -143,6 +143,12 @@ void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::strin
   }
 }
 
+std::string NodeXml(const pugi::xml_node& node) {
+  StringWriter writer;
+  node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  return std::move(writer.out);
+}
+
 std::string SaveXml(const pugi::xml_document& doc) {
   StringWriter writer;
   doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);

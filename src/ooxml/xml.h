@@ -22,6 +22,8 @@ inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordpr
 void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file, const std::string& part);
 // The document as UTF-8, unindented, with no declaration added.
 std::string SaveXml(const pugi::xml_document& doc);
+// One element and what it holds, as UTF-8 and unindented.
+std::string NodeXml(const pugi::xml_node& node);
 
 // The prefix a namespace URI is bound to on the root element ("" for a default
 // namespace); falls back to fallback when the URI is not declared.

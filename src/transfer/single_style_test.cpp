@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 #include "engine/engine.h"
+#include "engine/test_support.h"
 #include "host/host_error.h"
 #include "platform/fakes.h"
 #include "support/globals.h"
@@ -16,43 +16,30 @@ namespace {
 namespace fs = std::filesystem;
 using host::StyleType;
 
-int32_t ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const host::HostError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using engine::testing::ErrorOf;
 
-class SingleStyleTest : public ::testing::Test {
+class SingleStyleTest : public engine::testing::EngineTest {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("tw-transfer-" + std::to_string(::getpid()) + "-" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    engine::Options options;
-    options.normal_template = (dir_ / "Normal.dotm").string();
-    faults_ = options.faults;
-    app_ = host::Application(engine::CreateApplication(options));
+    EngineTest::SetUp();
+    faults_ = options_.faults;
+    word_ = Word();
     for (const char* name : {"source.docx", "target.docx", "scratch.docx"}) {
       engine::WriteBlankDocument((dir_ / name).string());
     }
-    source_ = app_.GetDocuments().Open((dir_ / "source.docx").string());
-    target_ = app_.GetDocuments().Open((dir_ / "target.docx").string());
+    source_ = word_.GetDocuments().Open((dir_ / "source.docx").string());
+    target_ = word_.GetDocuments().Open((dir_ / "target.docx").string());
     support::ResetGlobals();
   }
   void TearDown() override {
     support::ResetGlobals();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+    EngineTest::TearDown();
   }
 
   TransferContext Context() {
     return TransferContext{
         platform_,
-        app_,
+        word_,
         [this](const std::string& name, int32_t number, const std::string&) {
           reports_.push_back(name + " " + std::to_string(number));
         },
@@ -74,9 +61,8 @@ class SingleStyleTest : public ::testing::Test {
     }
   }
 
-  fs::path dir_;
   std::shared_ptr<host::FaultPlan> faults_;
-  host::Application app_;
+  host::Application word_;
   host::Document source_, target_;
   platform::FakePlatform fake_;
   platform::Platform platform_ = fake_.platform();
@@ -89,11 +75,11 @@ TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchDocumentWithTheNameUnchange
   source_.GetStyles().Add("R&D Notes", StyleType::Character);
   source_.Save();
   std::string scratch = (dir_ / "scratch.docx").string();
-  fncFastCopyStyle(app_, source_.FullName(), scratch, target_.FullName(), "R&D Notes");
+  fncFastCopyStyle(word_, source_.FullName(), scratch, target_.FullName(), "R&D Notes");
   EXPECT_EQ(target_.GetStyles().Item("R&D Notes").Type(), StyleType::Character);
-  auto scratch_doc = app_.GetDocuments().Open(scratch);
+  auto scratch_doc = word_.GetDocuments().Open(scratch);
   EXPECT_EQ(scratch_doc.GetStyles().Item("R&D Notes").NameLocal(), "R&D Notes") << "it passed through the scratch";
-  EXPECT_EQ(ErrorOf([&] { fncFastCopyStyle(app_, source_.FullName(), scratch, target_.FullName(), "Missing"); }),
+  EXPECT_EQ(ErrorOf([&] { fncFastCopyStyle(word_, source_.FullName(), scratch, target_.FullName(), "Missing"); }),
             host::kErrNoSuchCollectionMember);
 }
 
