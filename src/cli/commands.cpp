@@ -11,16 +11,12 @@ namespace tarnwell::cli {
 
 namespace fs = std::filesystem;
 
-namespace {
-
 host::Application NewWord(const GlobalOptions& g) {
   engine::Options o;
   o.build = g.build;
   o.normal_template = g.normal_template;
   return host::Application(engine::CreateApplication(o));
 }
-
-}  // namespace
 
 int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, std::ostream& out, std::ostream&) {
   auto word = NewWord(g);

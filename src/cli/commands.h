@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/terminal_ui.h"
+#include "host/word.h"
 
 namespace tarnwell::cli {
 
@@ -21,6 +22,9 @@ struct GlobalOptions {
 
 // One line per defined style of each file: NameLocal, Type, BaseStyle,
 // NextParagraphStyle, tab-separated. Several files get a header line each.
+// An embedded Word as the global options ask for it.
+host::Application NewWord(const GlobalOptions& g);
+
 int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
 
 // The document list of the main dialog, one entry per line, in its order.

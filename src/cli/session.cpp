@@ -14,13 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-host::Application NewWord(const GlobalOptions& g) {
-  engine::Options o;
-  o.build = g.build;
-  o.normal_template = g.normal_template;
-  return host::Application(engine::CreateApplication(o));
-}
-
 std::string Canonical(const std::string& path) {
   std::error_code ec;
   auto p = fs::weakly_canonical(fs::absolute(path), ec);

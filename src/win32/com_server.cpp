@@ -69,7 +69,7 @@ host::Value CustomArray(SAFEARRAY** custom) {
   return host::Value(custom && *custom ? FromSafeArray(*custom) : host::Array{});
 }
 
-class ConnectServer : public IDTExtensibility2 {
+class ConnectServer : public UntypedDispatch<IDTExtensibility2> {
  public:
   ConnectServer() : platform_(ModulePlatform().platform()), connect_(platform_) { ++g_objects; }
   virtual ~ConnectServer() { --g_objects; }
@@ -84,19 +84,7 @@ class ConnectServer : public IDTExtensibility2 {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-  }
 
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    if (!n) return E_POINTER;
-    *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     static constexpr const wchar_t* kNames[] = {L"OnConnection", L"OnDisconnection", L"OnAddInsUpdate",
                                                 L"OnStartupComplete", L"OnBeginShutdown"};
@@ -168,7 +156,6 @@ class ConnectServer : public IDTExtensibility2 {
   HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) override { return S_OK; }
 
  private:
-  std::atomic<ULONG> refs_{1};
   platform::Platform platform_;
   addin::Connect connect_;
 };

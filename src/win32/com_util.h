@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,37 @@
 #include "host/value.h"
 
 namespace tarnwell::win32 {
+
+// AddRef and Release for an object on one or more COM interfaces: it starts
+// with one reference and deletes itself when the last goes.
+template <class... Interfaces>
+class RefCounted : public Interfaces... {
+ public:
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG n = --refs_;
+    if (n == 0) delete this;
+    return n;
+  }
+
+ protected:
+  virtual ~RefCounted() = default;
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};
+
+// An IDispatch object that offers no type library, as late binding wants.
+template <class Dispatch, class... Others>
+class UntypedDispatch : public RefCounted<Dispatch, Others...> {
+ public:
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+    if (!n) return E_POINTER;
+    *n = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+};
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);

@@ -23,7 +23,7 @@ std::string Lower(std::string_view s) {
 }
 
 // Receives the button's Click and hands it to the bridge that advised it.
-class ClickSink : public IDispatch {
+class ClickSink : public UntypedDispatch<IDispatch> {
  public:
   explicit ClickSink(DispatchBridge* owner) : owner_(owner) {}
   virtual ~ClickSink() = default;
@@ -39,17 +39,6 @@ class ClickSink : public IDispatch {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    if (n) *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
     return DISP_E_UNKNOWNNAME;
   }
@@ -64,7 +53,6 @@ class ClickSink : public IDispatch {
   }
 
  private:
-  std::atomic<ULONG> refs_{1};
   DispatchBridge* owner_;
 };
 

@@ -37,7 +37,7 @@ class ObjectDispatch;
 
 // The one connection point of a click source: each advised sink gets the
 // button's Click (DISPID 1, the button and CancelDefault by reference).
-class ClickPoint : public IConnectionPoint {
+class ClickPoint : public RefCounted<IConnectionPoint> {
  public:
   ClickPoint(ObjectDispatch* owner, std::shared_ptr<host::ClickSource> source);
   virtual ~ClickPoint();
@@ -52,8 +52,6 @@ class ClickPoint : public IConnectionPoint {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
     if (!iid) return E_POINTER;
     *iid = DIID_CommandBarButtonEvents;
@@ -65,7 +63,6 @@ class ClickPoint : public IConnectionPoint {
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 
  private:
-  std::atomic<ULONG> refs_{1};
   ObjectDispatch* owner_;
   std::shared_ptr<host::ClickSource> source_;
   struct Advised {
@@ -76,7 +73,7 @@ class ClickPoint : public IConnectionPoint {
   DWORD next_cookie_ = 1;
 };
 
-class ObjectDispatch : public IDispatch, public IConnectionPointContainer {
+class ObjectDispatch : public UntypedDispatch<IDispatch, IConnectionPointContainer> {
  public:
   explicit ObjectDispatch(host::ObjectPtr object) : object_(std::move(object)) {}
   virtual ~ObjectDispatch() = default;
@@ -98,19 +95,7 @@ class ObjectDispatch : public IDispatch, public IConnectionPointContainer {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-  }
 
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    if (!n) return E_POINTER;
-    *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     return Guarded([&]() -> HRESULT {
       if (!names || !ids || count == 0) return E_INVALIDARG;
@@ -167,7 +152,6 @@ class ObjectDispatch : public IDispatch, public IConnectionPointContainer {
   }
 
  private:
-  std::atomic<ULONG> refs_{1};
   host::ObjectPtr object_;
   std::vector<std::string> names_;
 };
@@ -183,13 +167,6 @@ ClickPoint::~ClickPoint() {
     a.sink->Release();
   }
   owner_->Release();
-}
-
-ULONG ClickPoint::AddRef() { return ++refs_; }
-ULONG ClickPoint::Release() {
-  ULONG n = --refs_;
-  if (n == 0) delete this;
-  return n;
 }
 
 HRESULT ClickPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
