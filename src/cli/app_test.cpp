@@ -9,15 +9,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/test_support.h"
+
 namespace tarnwell::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code;
-  std::string out, err;
-};
+using testing::Result;
 
 class CliTest : public ::testing::Test {
  protected:
@@ -35,14 +34,7 @@ class CliTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   Result Tarnwell(std::vector<std::string> args, const std::string& input = "", bool terminal = false) {
-    std::vector<std::string> all{"tarnwell", "--normal", (dir_ / "Normal.dotx").string()};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<const char*> argv;
-    for (auto& a : all) argv.push_back(a.c_str());
-    std::ostringstream out, err;
-    std::istringstream in(input);
-    int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err, in, terminal);
-    return {code, out.str(), err.str()};
+    return testing::RunTarnwell(dir_, args, input, terminal);
   }
 
   fs::path dir_;

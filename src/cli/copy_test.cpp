@@ -13,6 +13,7 @@
 #include <pugixml.hpp>
 
 #include "cli/app.h"
+#include "cli/test_support.h"
 #include "ooxml/package.h"
 #include "ooxml/xml.h"
 
@@ -21,21 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code;
-  std::string out, err;
-};
+using testing::Result;
 
-Result Tarnwell(const fs::path& dir, std::vector<std::string> args) {
-  std::vector<std::string> all{"tarnwell", "--normal", (dir / "Normal.dotx").string()};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<const char*> argv;
-  for (auto& a : all) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  std::istringstream in;
-  int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err, in, false);
-  return {code, out.str(), err.str()};
-}
+Result Tarnwell(const fs::path& dir, std::vector<std::string> args) { return testing::RunTarnwell(dir, args); }
 
 // A document's styles part, with each style's definition written with
 // names in place of the ids its references use.

@@ -1,0 +1,31 @@
+#pragma once
+// Shared by the command's tests: a run of `tarnwell` as a user types it,
+// with the Normal template kept in the test's own folder.
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/app.h"
+
+namespace tarnwell::cli::testing {
+
+struct Result {
+  int code;
+  std::string out, err;
+};
+
+inline Result RunTarnwell(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                          const std::string& input = "", bool terminal = false) {
+  std::vector<std::string> all{"tarnwell", "--normal", (dir / "Normal.dotx").string()};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<const char*> argv;
+  for (auto& a : all) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  std::istringstream in(input);
+  int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err, in, terminal);
+  return {code, out.str(), err.str()};
+}
+
+}  // namespace tarnwell::cli::testing
