@@ -7,6 +7,10 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libcli11-dev googletest libgtest-dev)
+# --fuzz: clang 14 with its sanitizer and libFuzzer runtimes, for scripts/fuzz.sh
+if [[ "${1:-}" == "--fuzz" ]]; then
+  packages+=(clang-14 libclang-rt-14-dev unzip)
+fi
 if [[ "${1:-}" == "--windows" ]]; then
   packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev wine wine64 fonts-wine xvfb xauth)
 fi
