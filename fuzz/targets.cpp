@@ -135,9 +135,9 @@ void FuzzStyles(const uint8_t* data, size_t size) {
 
 void FuzzNumbering(const uint8_t* data, size_t size) {
   Guarded([&] {
-    auto package = SmallBlank();
-    package.Set("word/numbering.xml", std::string(Bytes(data, size)));
-    auto doc = OpenDocument(std::move(package));
+    auto doc = OpenDocument(SmallBlank());
+    doc->add_related_part("word/numbering.xml", engine::kRelNumbering, engine::kCtNumbering,
+                          std::string(Bytes(data, size)));
     // Styles that lead into the numbering part by the ids most inputs use.
     std::vector<std::string> numbered;
     for (int id = 0; id < 4; ++id) {
