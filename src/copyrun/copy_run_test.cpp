@@ -516,6 +516,22 @@ TEST_F(CopyRunTest, SlowCopyDoublesAmpersandsOnlyWhileEnsuring) {
   EXPECT_TRUE(HasTarget("R&D"));
 }
 
+TEST_F(CopyRunTest, SameNamedDocumentsInTwoFoldersMarkTheActiveOne) {
+  for (const char* folder : {"a", "b"}) {
+    fs::create_directories(dir_ / folder);
+    engine::WriteBlankDocument((dir_ / folder / "doc.docx").string());
+  }
+  source_ = app_.GetDocuments().Open((dir_ / "a" / "doc.docx").string());
+  target_ = app_.GetDocuments().Open((dir_ / "b" / "doc.docx").string());
+  main_.source_text = Entry(source_);
+  main_.target_text = Entry(target_);
+  AddStyle(source_, "Shared", "Normal");
+  Choose({"Shared", "Normal"});
+  RunCopy();
+  EXPECT_EQ(Titles().back(), "Done");
+  EXPECT_TRUE(HasTarget("Shared"));
+}
+
 TEST_F(CopyRunTest, ServerFaultNamesTheStyleBeingCopied) {
   AddStyle(source_, "Broken", "Normal");
   Choose({"Broken", "Normal"});
