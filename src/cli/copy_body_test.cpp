@@ -155,25 +155,32 @@ TEST_F(CopyBody, CorpusDocumentsStayAsTheyWereEitherWay) {
 
 // The run saves both documents before it copies, with the user's place
 // marked in the active one; when it then fails, the mark must not stay in
-// the file.
+// the file, whether the target is a document or the Normal template.
 TEST_F(CopyBody, AFailedRunLeavesNoBookmarkOnDisk) {
   auto source = Make("source.docx", BodyCases("<w:p><w:r><w:t>From</w:t></w:r></w:p>")[0].xml);
   auto target = Make("target.docx", BodyCases("<w:p><w:r><w:t>To</w:t></w:r></w:p>")[0].xml);
-  auto source_before = UserParts(source), target_before = UserParts(target);
-  GlobalOptions g;
-  g.normal_template = (dir_ / "Normal.dotx").string();
-  g.answering = TerminalUi::Answering::AssumeYes;
-  g.faults = std::make_shared<host::FaultPlan>();
-  g.faults->fail("Application.OrganizerCopy", 1, host::kErrPermissionDenied);
-  CopyRequest request;
-  request.source = source.string();
-  request.target = target.string();
-  request.styles = {MadeStyle(kTypes[0])};
-  std::ostringstream out, err;
-  std::istringstream in;
-  ASSERT_EQ(Copy(g, request, out, err, in), kExitRunFailed) << err.str();
-  EXPECT_EQ(UserParts(source), source_before);
-  EXPECT_EQ(UserParts(target), target_before);
+  if (!fs::exists(dir_ / "Normal.dotx")) engine::WriteBlankDocument((dir_ / "Normal.dotx").string());
+  for (bool to_normal : {false, true}) {
+    SCOPED_TRACE(to_normal ? "into the Normal template" : "into a document");
+    auto written = to_normal ? dir_ / "Normal.dotx" : target;
+    auto source_before = UserParts(source), target_before = UserParts(written);
+    GlobalOptions g;
+    g.normal_template = (dir_ / "Normal.dotx").string();
+    g.answering = TerminalUi::Answering::AssumeYes;
+    g.faults = std::make_shared<host::FaultPlan>();
+    g.faults->fail("Application.OrganizerCopy", 1, host::kErrPermissionDenied);
+    CopyRequest request;
+    request.source = source.string();
+    request.target = to_normal ? "" : target.string();
+    request.to_normal = to_normal;
+    request.styles = {MadeStyle(kTypes[0])};
+    std::ostringstream out, err;
+    std::istringstream in;
+    ASSERT_EQ(Copy(g, request, out, err, in), kExitRunFailed) << err.str();
+    EXPECT_EQ(UserParts(source), source_before);
+    EXPECT_EQ(UserParts(written), target_before);
+    EXPECT_EQ(err.str().find("tarnwell: "), std::string::npos) << err.str();
+  }
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "engine/application.h"
 #include "engine/document_model.h"
 #include "engine/styles.h"
@@ -16,9 +14,6 @@
 
 namespace tarnwell::numbering {
 namespace {
-
-namespace fs = std::filesystem;
-using host::StyleType;
 
 constexpr const char* kStylesWithoutTables =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
@@ -50,8 +45,7 @@ class ActivationTest : public engine::testing::EngineTest {
   }
 
   // table_styles: how many table styles to add to a blank document; -1 for
-  // a document without any (not even the built-in one). Each call opens a
-  // file of its own.
+  // a document without any (not even the built-in one). A new file each time.
   host::Document Open(int table_styles, const std::string& body = engine::testing::BodyCases(kListedPara)[0].xml) {
     std::string path = (dir_ / ("doc" + std::to_string(++opened_) + ".docx")).string();
     auto pkg = engine::BlankPackage(path);
@@ -61,15 +55,14 @@ class ActivationTest : public engine::testing::EngineTest {
     model.add_related_part("word/numbering.xml", engine::kRelNumbering, engine::kCtNumbering, kNumbering);
     model.write(path);
     auto doc = word_.GetDocuments().Open(path);
-    for (int i = 0; i < table_styles; ++i) doc.GetStyles().Add("Grid " + std::to_string(i), StyleType::Table);
+    for (int i = 0; i < table_styles; ++i) doc.GetStyles().Add("Grid " + std::to_string(i), host::StyleType::Table);
     if (table_styles >= 0) doc.Save();
     engine_doc_ = std::dynamic_pointer_cast<engine::Document>(doc.obj());
     return doc;
   }
   std::string Body() {
     auto& m = engine_doc_->model();
-    pugi::xml_node body = m.xml(m.main_part()).document_element().child("w:body");
-    return ooxml::NodeXml(body);
+    return ooxml::NodeXml(m.xml(m.main_part()).document_element().child("w:body"));
   }
   bool Run(host::Document& doc) {
     return fncActivateStyles(platform_, doc, [this](int32_t s) { waits_.push_back(s); });
@@ -84,8 +77,9 @@ class ActivationTest : public engine::testing::EngineTest {
   int opened_ = 0;
 };
 
-TEST_F(ActivationTest, LeavesTheSavedStateAsItWas) {
+TEST_F(ActivationTest, LeavesTheSavedStateAsItWasAndMakesNoTableWithoutTableStyles) {
   auto doc = Open(-1);
+  faults_->fail("Tables.Add", 1, host::kErrWordBuffersFull);
   word_.GetDocuments().Add();  // another document is active
   ASSERT_TRUE(doc.Saved());
   EXPECT_TRUE(Run(doc));
@@ -99,12 +93,16 @@ TEST_F(ActivationTest, LeavesTheSavedStateAsItWas) {
   EXPECT_FALSE(doc.Saved());
 }
 
+// A missing member (5941) is passed over statement by statement.
 TEST_F(ActivationTest, EveryBodyIsLeftAsItWasWithTheUsersTablesUnstyled) {
   for (const auto& body : engine::testing::BodyCases(kListedPara)) {
     SCOPED_TRACE(body.name);
     auto doc = Open(2, body.xml);
     std::string before = Body();
+    faults_->fail("Range.Style", 1, host::kErrNoSuchCollectionMember);
+    faults_->fail("Style.LinkToListTemplate", 1, host::kErrNoSuchCollectionMember);
     EXPECT_TRUE(Run(doc));
+    faults_->clear();
     EXPECT_EQ(Body(), before);
     EXPECT_TRUE(fake_.ui.shown.empty());
   }
@@ -120,36 +118,15 @@ TEST_F(ActivationTest, UnlinksOnlyStylesWithoutAListTemplate) {
   EXPECT_TRUE(doc.GetStyles().Item("Listed").ref().get("ListTemplate").as_object());
 }
 
-TEST_F(ActivationTest, NoScratchTableWithoutTableStyles) {
-  auto doc = Open(-1);
-  faults_->fail("Tables.Add", 1, host::kErrWordBuffersFull);
-  EXPECT_TRUE(Run(doc));
-}
-
-TEST_F(ActivationTest, OneScratchTableServesSeveralTableStylesAndGoes) {
-  auto doc = Open(3);
-  std::string before = Body();
-  faults_->fail("Tables.Add", 2, host::kErrWordBuffersFull);
-  EXPECT_TRUE(Run(doc)) << "a second table would have failed";
-  EXPECT_EQ(Body(), before);
-  EXPECT_EQ(doc.ref().get("Tables").as_object()->get("Count").as_int(), 0);
-  EXPECT_TRUE(doc.Saved());
-
-  faults_->clear();
-  faults_->fail("Tables.Add", 1, host::kErrWordBuffersFull);
-  EXPECT_FALSE(Run(doc)) << "table styles do make the table";
-}
-
 // Every use of every member the pass calls fails in turn; each failure ends
-// the pass with the common message and takes away what it had added.
+// the pass with the common message and takes away what it had added. With
+// two table styles, one scratch table serves both.
 TEST_F(ActivationTest, AFailureAtAnyCallLeavesTheBodyAsItWas) {
-  const char* members[] = {"Document.Saved",        "Document.ActiveWindow", "Window.Activate",
-                           "Document.Range",        "Range.InsertParagraphAfter", "Range.MoveEnd",
-                           "Range.Collapse",        "Document.Styles",       "Style.ListTemplate",
-                           "Style.Type",            "Range.Information",     "Document.Tables",
-                           "Tables.Add",            "Range.Style",           "Style.NameLocal",
-                           "Style.LinkToListTemplate", "Document.UndoClear", "Table.Delete",
-                           "Range.Delete"};
+  const char* members[] = {"Document.Saved", "Document.ActiveWindow", "Window.Activate", "Document.Range",
+                           "Range.InsertParagraphAfter", "Range.MoveEnd", "Range.Collapse", "Document.Styles",
+                           "Style.ListTemplate", "Style.Type", "Range.Information", "Document.Tables", "Tables.Add",
+                           "Range.Style", "Style.NameLocal", "Style.LinkToListTemplate", "Document.UndoClear",
+                           "Table.Delete", "Range.Delete"};
   const std::string body = engine::testing::BodyCases(kListedPara)[2].xml;
   for (const char* member : members) {
     int failed = 0;
@@ -173,17 +150,8 @@ TEST_F(ActivationTest, AFailureAtAnyCallLeavesTheBodyAsItWas) {
       EXPECT_TRUE(waits_.empty());
     }
     EXPECT_GT(failed, 0) << member << " is never called";
+    EXPECT_TRUE(std::string(member) != "Tables.Add" || failed == 1) << "one scratch table serves every table style";
   }
-}
-
-TEST_F(ActivationTest, MissingMembersAreSkippedStatementByStatement) {
-  auto doc = Open(-1);
-  std::string before = Body();
-  faults_->fail("Range.Style", 1, host::kErrNoSuchCollectionMember);
-  faults_->fail("Style.LinkToListTemplate", 1, host::kErrNoSuchCollectionMember);
-  EXPECT_TRUE(Run(doc));
-  EXPECT_TRUE(fake_.ui.shown.empty());
-  EXPECT_EQ(Body(), before);
 }
 
 }  // namespace
