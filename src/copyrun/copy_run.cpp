@@ -192,7 +192,8 @@ void CopyRun::Run() {
     const host::Document active = app.ActiveDocument();
     const std::string name = active.Name();
     const auto docs = app.GetDocuments().all();
-    const auto named = std::count_if(docs.begin(), docs.end(), [&](const host::Document& d) { return d.Name() == name; });
+    const auto named =
+        std::count_if(docs.begin(), docs.end(), [&](const host::Document& d) { return d.Name() == name; });
     support::gActiveDoc = named > 1 ? active : app.GetDocuments().Item(name);
   });
   Step([&] {

@@ -389,7 +389,8 @@ std::string Body::StyleName(const Span& r) {
   // The story's last paragraph, while not made, has the default style.
   const Para* p = AtStoryEnd(l, r.start) ? nullptr : ParaAt(l, std::clamp(r.start, 0, l.length));
   StyleSheet& sheet = doc_.styles();
-  std::string id = !p ? "" : p->node.child(q("pPr").c_str()).child(q("pStyle").c_str()).attribute(q("val").c_str()).value();
+  std::string id =
+      p ? p->node.child(q("pPr").c_str()).child(q("pStyle").c_str()).attribute(q("val").c_str()).value() : "";
   if (!id.empty()) {
     if (pugi::xml_node s = sheet.by_id(id)) return sheet.display_name(s);
   }
