@@ -15,6 +15,7 @@ host::Application NewWord(const GlobalOptions& g) {
   engine::Options o;
   o.build = g.build;
   o.normal_template = g.normal_template;
+  if (g.faults) o.faults = g.faults;
   return host::Application(engine::CreateApplication(o));
 }
 

@@ -2,6 +2,7 @@
 // The commands of tarnwell, each over a fresh embedded Word.
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct GlobalOptions {
   bool verbose = false;
   bool pace = false;  // real waits for Word; the embedded engine needs none
   TerminalUi::Answering answering = TerminalUi::Answering::NoTerminal;
+  // Failures planned in the embedded Word, for tests of the command's own
+  // clean-up; none by default.
+  std::shared_ptr<host::FaultPlan> faults;
 };
 
 // One line per defined style of each file: NameLocal, Type, BaseStyle,

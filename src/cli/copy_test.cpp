@@ -114,16 +114,7 @@ class StylesXml {
 class CopyCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tw-copy-" + std::to_string(::getpid()) + "-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    // A documents folder of the test's own (it counts once it holds a file),
-    // so parallel runs do not share scratch documents.
-    fs::create_directories(dir_ / "home" / "Documents");
-    std::ofstream(dir_ / "home" / "Documents" / "notes.txt") << "mine";
-    setenv("HOME", (dir_ / "home").c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("XDG_DATA_HOME");
+    dir_ = testing::TestHome("tw-copy");
     ASSERT_EQ(Tarnwell(dir_, {"example", dir_.string()}).code, kExitDone);
   }
   void TearDown() override { fs::remove_all(dir_); }

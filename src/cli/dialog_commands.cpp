@@ -9,7 +9,9 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "copyrun/copy_run.h"
 #include "dialog/frmVell_COM.h"
+#include "ooxml/package.h"
 #include "support/globals.h"
 
 namespace tarnwell::cli {
@@ -94,6 +96,38 @@ int32_t FindNormalEntry(const dialog::ListBox& list) {
 // The scratch documents a run may leave in the documents folder; the command
 // removes the ones it made.
 const char* const kScratchNames[] = {"TARNWELLTEMPDOC.doc", "PELLMARTEMPDOC.doc", "NormalTemplateStyles_Vell.doc"};
+
+bool FileHoldsReturnMark(const std::string& path) {
+  auto package = ooxml::Package::Open(path);
+  for (const auto& part : package.Names()) {
+    if (package.Get(part).find(copyrun::kReturnBookmark) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// A failed run leaves its documents as it saved them last, perhaps with the
+// bookmark that marks the user's place; the command closes them unsaved, so
+// such a file is put back as saved, without the bookmark.
+void DropReturnMarkOnDisk(host::Application& word, std::ostream& err) {
+  for (auto& doc : word.GetDocuments().all()) {
+    std::string file;
+    try {
+      if (doc.Path().empty()) continue;
+      file = doc.FullName();
+      if (!FileHoldsReturnMark(file)) continue;
+      doc.Close(0);
+      host::Document saved = word.GetDocuments().Open(file);
+      auto marks = saved.ref().get("Bookmarks").as_object();
+      if (host::deref(marks).call("Exists", {copyrun::kReturnBookmark}).as_bool()) {
+        host::deref(host::deref(marks).call("Item", {copyrun::kReturnBookmark}).as_object()).call("Delete");
+        saved.Save();
+      }
+      saved.Close(0);
+    } catch (const host::HostError& e) {
+      err << "tarnwell: " << file << ": " << e.description() << "\n";
+    }
+  }
+}
 
 }  // namespace
 
@@ -212,6 +246,7 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
       result = kExitRunFailed;
     }
   });
+  if (result == kExitRunFailed) DropReturnMarkOnDisk(session.word(), err);
   for (auto& p : scratch_paths()) {
     if (std::find(scratch_before.begin(), scratch_before.end(), p) != scratch_before.end()) continue;
     std::error_code ec;

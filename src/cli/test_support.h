@@ -2,7 +2,12 @@
 // Shared by the command's tests: a run of `tarnwell` as a user types it,
 // with the Normal template kept in the test's own folder.
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +20,23 @@ struct Result {
   int code;
   std::string out, err;
 };
+
+// A folder of the test's own, its home, with a documents folder there (it
+// counts once it holds a file), so parallel runs do not share scratch
+// documents.
+inline std::filesystem::path TestHome(const std::string& prefix) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() /
+                 (prefix + "-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::remove_all(dir);
+  fs::create_directories(dir / "home" / "Documents");
+  std::ofstream(dir / "home" / "Documents" / "notes.txt") << "mine";
+  setenv("HOME", (dir / "home").c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
+  unsetenv("XDG_DATA_HOME");
+  return dir;
+}
 
 inline Result RunTarnwell(const std::filesystem::path& dir, const std::vector<std::string>& args,
                           const std::string& input = "", bool terminal = false) {

@@ -1,5 +1,6 @@
 #include "copyrun/copy_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -184,7 +185,17 @@ void CopyRun::Run() {
 
   // Phase 3: preparation.
   Foreground();
-  Step([&] { support::gActiveDoc = app.GetDocuments().Item(app.ActiveDocument().Name()); });
+  Step([&] {
+    // Documents.Item by name gives the first document of that name; when
+    // two open documents share it (in different folders), the active one
+    // itself is meant.
+    const host::Document active = app.ActiveDocument();
+    const std::string name = active.Name();
+    const auto docs = app.GetDocuments().all();
+    const auto named =
+        std::count_if(docs.begin(), docs.end(), [&](const host::Document& d) { return d.Name() == name; });
+    support::gActiveDoc = named > 1 ? active : app.GetDocuments().Item(name);
+  });
   Step([&] {
     const host::ObjectPtr range = host::deref(app.Selection()).get("Range").as_object();
     Status("Please wait ...");

@@ -426,12 +426,6 @@ TEST(CopyRunHelpers, AmpersandsAndTheCopyErrorBox) {
   EXPECT_EQ(ui.shown[0].buttons, platform::Buttons::OKCancel);
 }
 
-}  // namespace
-}  // namespace tarnwell::copyrun
-
-namespace tarnwell::copyrun {
-namespace {
-
 TEST_F(CopyRunTest, AnOpenNormalDotIsUsedAndLeftOpen) {
   host::Document normal = app_.NormalTemplate().OpenAsDocument();
   ASSERT_EQ(normal.Name(), "Normal.dot");
@@ -474,12 +468,6 @@ TEST_F(CopyRunTest, FastCopyPacingAndTheBookmarkComesBack) {
   EXPECT_EQ(fake_.ui.foregrounded.size(), 3u);
 }
 
-}  // namespace
-}  // namespace tarnwell::copyrun
-
-namespace tarnwell::copyrun {
-namespace {
-
 TEST_F(CopyRunTest, AFailedActivationShowsOnlyItsOwnReportAndCleansUp) {
   Choose({"Normal"});
   faults_->fail("Range.Style", 1, host::kErrWordBuffersFull);
@@ -496,12 +484,6 @@ TEST_F(CopyRunTest, AFailedActivationShowsOnlyItsOwnReportAndCleansUp) {
   EXPECT_FALSE(host::deref(active.ref().get("Bookmarks").as_object()).call("Exists", {kReturnBookmark}).as_bool());
 }
 
-}  // namespace
-}  // namespace tarnwell::copyrun
-
-namespace tarnwell::copyrun {
-namespace {
-
 TEST_F(CopyRunTest, SlowCopyDoublesAmpersandsOnlyWhileEnsuring) {
   fs::remove(dir_ / "addin" / kScratchTemplateName);
   faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
@@ -514,6 +496,20 @@ TEST_F(CopyRunTest, SlowCopyDoublesAmpersandsOnlyWhileEnsuring) {
             main_.statuses.end());
   EXPECT_EQ(std::count(main_.statuses.begin(), main_.statuses.end(), "(Slow copy) Waiting for Word"), 0);
   EXPECT_TRUE(HasTarget("R&D"));
+}
+
+TEST_F(CopyRunTest, SameNamedDocumentsInTwoFoldersMarkTheActiveOne) {
+  for (const char* folder : {"a", "b"}) {
+    fs::create_directories(dir_ / folder);
+    engine::WriteBlankDocument((dir_ / folder / "doc.docx").string());
+  }
+  source_ = app_.GetDocuments().Open((dir_ / "a" / "doc.docx").string());
+  target_ = app_.GetDocuments().Open((dir_ / "b" / "doc.docx").string());
+  main_.source_text = Entry(source_);
+  main_.target_text = Entry(target_);
+  Choose({"Normal"});
+  RunCopy();
+  EXPECT_EQ(Titles().back(), "Done");
 }
 
 TEST_F(CopyRunTest, ServerFaultNamesTheStyleBeingCopied) {

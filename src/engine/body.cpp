@@ -260,6 +260,7 @@ void Body::Removed(int32_t from, int32_t n) {
 
 void Body::Changed(bool formatting_only) {
   if (!formatting_only) walked_.reset();
+  DropBareStoryEnd();
   doc_.changed(doc_.main_part());
 }
 
@@ -271,21 +272,48 @@ const Body::Para* Body::ParaAt(const Layout& l, int32_t pos) {
   return pos <= 0 ? &l.paras.front() : &l.paras.back();
 }
 
-void Body::InsertParagraphAfter(Span& r) {
-  Layout l = layout();
-  if (l.paras.empty()) {
-    // A body with no paragraph at all: the story's one paragraph is made.
-    pugi::xml_node body = body_root();
-    pugi::xml_node section = body.child(q("sectPr").c_str());
-    pugi::xml_node para = section ? body.insert_child_before(q("p").c_str(), section) : body.append_child(q("p").c_str());
-    made_in_empty_body_ = para;
-    Inserted(l.length, 1);
-    r.end = std::max(r.end, l.length + 1);
-    Changed();
+bool Body::LacksLastParagraph(const Layout& l) { return l.paras.empty() || l.paras.back().in_table; }
+
+const Body::Layout& Body::StoryLayout() {
+  const Layout& l = current_layout();
+  if (!LacksLastParagraph(l)) return l;
+  // Word's story always ends in a paragraph of its own, outside any table;
+  // it is made here for an edit that needs it.
+  pugi::xml_node body = body_root();
+  pugi::xml_node section = body.child(q("sectPr").c_str());
+  story_end_ = section ? body.insert_child_before(q("p").c_str(), section) : body.append_child(q("p").c_str());
+  walked_ = layout();
+  return *walked_;
+}
+
+void Body::DropBareStoryEnd() {
+  if (!story_end_) return;
+  pugi::xml_node p = story_end_;
+  if (!Attached(p)) {
+    story_end_ = {};
     return;
   }
+  if (p.first_child() || p.first_attribute()) return;
+  for (pugi::xml_node n = p.next_sibling(); n; n = n.next_sibling()) {
+    if (n.type() == pugi::node_element && n.name() != q("sectPr")) return;
+  }
+  int32_t at = -1;
+  for (const auto& para : current_layout().paras) {
+    if (para.node == p) at = para.start;
+  }
+  p.parent().remove_child(p);
+  story_end_ = {};
+  walked_.reset();
+  if (at >= 0) Removed(at, 1);
+}
+
+void Body::InsertParagraphAfter(Span& r) {
+  int32_t length_before = current_layout().length;
+  Layout l = StoryLayout();
+  // A range reaching the end of the story takes in its last paragraph, made
+  // just now when the body had none outside a table.
   int32_t at = r.end > r.start ? r.end - 1 : r.start;
-  const Para* p = ParaAt(l, std::clamp(at, 0, l.length));
+  const Para* p = r.end >= length_before ? &l.paras.back() : ParaAt(l, std::clamp(at, 0, l.length));
   pugi::xml_node para = p->node.parent().insert_child_after(pugi::node_element, p->node);
   para.set_name(q("p").c_str());
   // The new paragraph carries on the formatting of the one it follows, but
@@ -350,14 +378,19 @@ void Body::Collapse(Span& r, int32_t direction) {
 
 bool Body::InTable(const Span& r) {
   const Layout& l = current_layout();
+  if (AtStoryEnd(l, r.start)) return false;
   return ParaAt(l, std::clamp(r.start, 0, l.length))->in_table;
 }
 
+bool Body::AtStoryEnd(const Layout& l, int32_t pos) { return LacksLastParagraph(l) && pos >= l.length; }
+
 std::string Body::StyleName(const Span& r) {
   const Layout& l = current_layout();
-  const Para* p = ParaAt(l, std::clamp(r.start, 0, l.length));
+  // The story's last paragraph, while not made, has the default style.
+  const Para* p = AtStoryEnd(l, r.start) ? nullptr : ParaAt(l, std::clamp(r.start, 0, l.length));
   StyleSheet& sheet = doc_.styles();
-  std::string id = p->node.child(q("pPr").c_str()).child(q("pStyle").c_str()).attribute(q("val").c_str()).value();
+  std::string id =
+      p ? p->node.child(q("pPr").c_str()).child(q("pStyle").c_str()).attribute(q("val").c_str()).value() : "";
   if (!id.empty()) {
     if (pugi::xml_node s = sheet.by_id(id)) return sheet.display_name(s);
   }
@@ -375,7 +408,7 @@ void Body::SetStyle(const Span& r, const std::string& name) {
   pugi::xml_node style = sheet.find(name);
   if (!style) throw HostError(host::kErrNoSuchStyle, "The style \"" + name + "\" does not exist.");
   std::string id = sheet.id(style);
-  const Layout& l = current_layout();
+  const Layout& l = StoryLayout();
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, 0, l.length);
   std::vector<size_t> hit;
   for (size_t i = 0; i < l.paras.size(); ++i) {
@@ -547,8 +580,8 @@ void Body::Delete(Span& r) {
     std::string para_name = q("p");
     auto range = parent.children(para_name.c_str());
     size_t paras = static_cast<size_t>(std::distance(range.begin(), range.end()));
-    // Except a paragraph made only because the body had none: it goes again.
-    if (paras == list.size() && l.paras[list.back()].node != made_in_empty_body_) kept.insert(list.back());
+    // Except the story's last paragraph made for an edit: it goes again.
+    if (paras == list.size() && l.paras[list.back()].node != story_end_) kept.insert(list.back());
   }
   for (size_t i : whole) {
     pugi::xml_node p = l.paras[i].node;
@@ -556,7 +589,8 @@ void Body::Delete(Span& r) {
     while (before && before.type() != pugi::node_element) before = before.previous_sibling();
     pugi::xml_node after = p.next_sibling();
     while (after && after.type() != pugi::node_element) after = after.next_sibling();
-    bool table_would_end = before && before.name() == q("tbl") && (!after || after.name() == q("sectPr"));
+    bool table_would_end =
+        p != story_end_ && before && before.name() == q("tbl") && (!after || after.name() == q("sectPr"));
     if (table_would_end) kept.insert(i);
   }
   for (size_t i : whole) {
@@ -593,7 +627,7 @@ pugi::xml_node Body::AddTable(Span& r, int32_t rows, int32_t columns) {
   if (rows < 1 || columns < 1 || rows > 32767 || columns > 63) {
     throw HostError(host::kErrInvalidProcedureCall, "A table needs 1 to 32767 rows and 1 to 63 columns.");
   }
-  Layout l = layout();
+  Layout l = StoryLayout();
   const Para* p = ParaAt(l, std::clamp(r.start, 0, l.length));
   int32_t at = p->start;
   std::string width = std::to_string(9360 / columns);
@@ -677,6 +711,7 @@ void Body::InsertAt(const Layout& l, int32_t pos, pugi::xml_node element, bool a
 void Body::AddBookmark(const std::string& name, const Span& r) {
   if (!ValidBookmarkName(name)) throw HostError(kErrBadBookmarkName, "Bad bookmark name (" + name + ").");
   DeleteBookmark(name);
+  StoryLayout();
   int32_t max_id = 0;
   Layout l = layout(&max_id);
   std::string id = std::to_string(max_id + 1);

@@ -90,6 +90,10 @@ class Body {
   void AddBookmark(const std::string& name, const Span& r);
   void DeleteBookmark(const std::string& name);
 
+  // Takes away the story's last paragraph made for an edit when nothing was
+  // left in it, so that a save writes the body as it was.
+  void DropBareStoryEnd();
+
  private:
   pugi::xml_node body_root();
   std::string q(std::string_view local);
@@ -101,6 +105,12 @@ class Body {
   void Changed(bool formatting_only = false);
   // The paragraph a position stands in (the last one for the very end).
   const Para* ParaAt(const Layout& l, int32_t pos);
+  // Word's story ends in a paragraph outside any table; a body may not.
+  static bool LacksLastParagraph(const Layout& l);
+  // True at the end of a story whose last paragraph is not made yet.
+  static bool AtStoryEnd(const Layout& l, int32_t pos);
+  // The layout with the story's last paragraph made, for an edit.
+  const Layout& StoryLayout();
   // Inserts a bookmark element at a position, at the nearest run edge.
   void InsertAt(const Layout& l, int32_t pos, pugi::xml_node element, bool after_run);
   // Gives bookmarks that were whole before an edit both their ends again.
@@ -110,7 +120,9 @@ class Body {
   std::string prefix_ = "w";
   std::vector<std::weak_ptr<Span>> live_;
   std::shared_ptr<Span> selection_;
-  pugi::xml_node made_in_empty_body_;
+  // The story's last paragraph made for an edit. It is not part of the
+  // document while nothing is in it: it goes again when left bare.
+  pugi::xml_node story_end_;
   std::optional<Layout> walked_;
 };
 

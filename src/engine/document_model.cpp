@@ -170,6 +170,7 @@ Body& DocumentModel::body() {
 }
 
 void DocumentModel::flush() {
+  if (body_ && !closed_) body_->DropBareStoryEnd();
   for (auto& [name, part] : parts_) {
     if (!part.dirty) continue;
     package_.Set(name, ooxml::SaveXml(*part.doc));

@@ -81,6 +81,37 @@ class EngineTest : public ::testing::Test {
   fs::path dir_;
 };
 
+// Bodies as documents come: one ending in a paragraph, and the ones whose
+// story lacks a last paragraph outside any table (Word's own files always
+// have one). para is the paragraph put in the body and in each cell.
+struct BodyCase {
+  const char* name;
+  std::string xml;  // what w:body holds
+};
+inline std::vector<BodyCase> BodyCases(const std::string& para) {
+  const std::string section = "<w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr>";
+  auto table = [](const std::string& cell) {
+    return "<w:tbl><w:tblGrid><w:gridCol w:w=\"4000\"/></w:tblGrid><w:tr><w:tc>" + cell + "</w:tc></w:tr></w:tbl>";
+  };
+  return {
+      {"a paragraph", para + section},
+      {"a table before the section", "<w:p/>" + table(para) + section},
+      {"a table, a bookmark end and a proofing mark",
+       "<w:p><w:bookmarkStart w:id=\"7\" w:name=\"All\"/></w:p>" + table(para) +
+           "<w:bookmarkEnd w:id=\"7\"/><w:proofErr w:type=\"gramEnd\"/>" + section},
+      {"a nested table in the last cell", table(table(para) + "<w:p/>")},
+      {"only a section", section},
+      {"nothing", ""},
+  };
+}
+
+// A main part around a body's content.
+inline std::string DocumentXml(const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+         "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +
+         body + "</w:body></w:document>";
+}
+
 // Every Word package under the corpus folder, sorted; none when it is absent.
 inline std::vector<fs::path> CorpusDocuments() {
   std::vector<fs::path> files;

@@ -30,16 +30,20 @@ bool fncActivateStyles(platform::Platform& platform, host::Document& docDoc,
                        const std::function<void(int32_t)>& wait_seconds) {
   host::ObjectPtr range;
   host::ObjectPtr table;
+  bool scratch_made = false;
   try {
     bool saved = true;
     Statement([&] { saved = docDoc.Saved(); });
     Statement([&] { docDoc.ActiveWindow().Activate(); });
 
-    // The scratch range: a new paragraph at the end of the document.
-    Statement([&] { range = docDoc.ref().call("Range").as_object(); });
-    Statement([&] { host::deref(range).call("InsertParagraphAfter"); });
-    Statement([&] { host::deref(range).call("MoveEnd", {kWdParagraph, 1}); });
-    Statement([&] { host::deref(range).call("Collapse", {kWdCollapseEnd}); });
+    // The scratch range: a new paragraph at the end of the document. No
+    // failure here is passed over: every later step would land on the
+    // user's own last paragraph.
+    range = docDoc.ref().call("Range").as_object();
+    host::deref(range).call("InsertParagraphAfter");
+    scratch_made = true;
+    host::deref(range).call("MoveEnd", {kWdParagraph, 1});
+    host::deref(range).call("Collapse", {kWdCollapseEnd});
 
     std::vector<host::Style> styles;
     Statement([&] { styles = docDoc.GetStyles().all(); });
@@ -62,9 +66,13 @@ bool fncActivateStyles(platform::Platform& platform, host::Document& docDoc,
 
     Statement([&] {
       if (table) host::deref(table).call("Delete");
+      table = nullptr;
     });
     Statement([&] { host::deref(range).call("MoveEnd", {kWdParagraph, 1}); });
-    Statement([&] { host::deref(range).call("Delete"); });
+    Statement([&] {
+      host::deref(range).call("Delete");
+      scratch_made = false;
+    });
     Statement([&] { docDoc.UndoClear(); });
     Statement([&] { docDoc.SetSaved(saved); });
     wait_seconds(1);
@@ -73,7 +81,16 @@ bool fncActivateStyles(platform::Platform& platform, host::Document& docDoc,
     support::ErrInfo err = support::ErrInfo::From(e);
     // The scratch table would stay in the user's document; it goes first.
     if (table) support::SkipErrors([&] { table->call("Delete"); });
-    if (range) support::SkipErrors([&] { range->call("Delete"); });
+    // Then the scratch paragraph, taken whole as on the normal path; a
+    // failure on the way deletes nothing, since the range may still span
+    // the user's text.
+    if (scratch_made) {
+      support::SkipErrors([&] {
+        range->call("Collapse", {kWdCollapseEnd});
+        range->call("MoveEnd", {kWdParagraph, 1});
+        range->call("Delete");
+      });
+    }
     support::fncShowErrorMsg(platform.ui, "", err);
     return false;
   }
