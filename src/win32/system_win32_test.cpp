@@ -28,7 +28,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 TW_TEST(RegistryCreatesKeysAndWritesAnsiTextWithItsNul) {
   Win32Registry reg;
   const std::string key_name = "Software\\Tarnwell Tests\\Options";
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwell Tests");
+  DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\Tarnwell Tests");
   auto key = reg.CreateKey(platform::RegistryRoot::CurrentUser, key_name);
   TW_CHECK(key != 0);
   TW_CHECK_EQ(reg.SetValue(key, "CacheSize", platform::kRegSz, {'1', '0', '0', '0', '0', 0}), 0);
@@ -45,7 +45,7 @@ TW_TEST(RegistryCreatesKeysAndWritesAnsiTextWithItsNul) {
   bytes = sizeof(count);
   RegGetValueA(HKEY_CURRENT_USER, key_name.c_str(), "Count", RRF_RT_REG_DWORD, nullptr, &count, &bytes);
   TW_CHECK_EQ(count, DWORD{3});
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwell Tests");
+  DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\Tarnwell Tests");
 }
 
 TW_TEST(FilesListDeleteCopyAndExist) {
@@ -99,15 +99,22 @@ TW_TEST(NamedMutexStaysHeld) {
 
 TW_TEST(SettingsRoundTripUnderTheUsersKey) {
   Win32Settings settings;
-  settings.Save("Tarnwell Test App", "Settings", "DisplayOnConnect", "1");
-  TW_CHECK(settings.Get("Tarnwell Test App", "Settings", "DisplayOnConnect") == std::optional<std::string>("1"));
-  TW_CHECK(!settings.Get("Tarnwell Test App", "Settings", "Missing"));
-  wchar_t buf[8] = {};
-  DWORD bytes = sizeof(buf);
-  TW_CHECK_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Tarnwell Test App\\Settings",
-                           L"DisplayOnConnect", RRF_RT_REG_SZ, nullptr, buf, &bytes),
-              ERROR_SUCCESS);
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Tarnwell Test App");
+  const char* app = "Tarnwell Test App";
+  settings.Save(app, "Settings", "DisplayOnConnect", "1");
+  TW_CHECK(settings.Get(app, "Settings", "DisplayOnConnect") == std::optional<std::string>("1"));
+  TW_CHECK(!settings.Get(app, "Settings", "Missing"));
+  // Stored by another hand: text without its NUL, text to expand, a number.
+  const std::wstring key = L"Software\\VB and VBA Program Settings\\Tarnwell Test App\\Settings";
+  static const wchar_t bare[] = L"abc", expand[] = L"%TARNWELL_TEST_WORD% 97";
+  const DWORD number = 7;
+  SetEnvironmentVariableW(L"TARNWELL_TEST_WORD", L"Word");
+  SetRegistryValue(HKEY_CURRENT_USER, key, L"Bare", REG_SZ, bare, sizeof(bare) - sizeof(wchar_t));
+  SetRegistryValue(HKEY_CURRENT_USER, key, L"Expand", REG_EXPAND_SZ, expand, sizeof(expand));
+  SetRegistryValue(HKEY_CURRENT_USER, key, L"Number", REG_DWORD, &number, sizeof(number));
+  TW_CHECK(settings.Get(app, "Settings", "Bare") == std::optional<std::string>("abc"));
+  TW_CHECK(settings.Get(app, "Settings", "Expand") == std::optional<std::string>("Word 97"));
+  TW_CHECK(!settings.Get(app, "Settings", "Number"));
+  DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Tarnwell Test App");
 }
 
 TW_TEST(SpecialFoldersResolveDocumentsAndLocalAppData) {
