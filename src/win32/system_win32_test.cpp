@@ -53,19 +53,11 @@ TW_TEST(FilesListDeleteCopyAndExist) {
   std::string folder = TempFolder();
   WriteFile(folder + "~WRS0001.TMP", "abc");
   CreateDirectoryW(Widen(folder + "sub").c_str(), nullptr);
-  auto list = files.List(folder);
-  bool saw_file = false, saw_dir = false;
-  for (auto& e : list) {
-    TW_CHECK(e.name != "." && e.name != "..");
-    if (e.name == "~WRS0001.TMP") {
-      saw_file = true;
-      TW_CHECK_EQ(e.size, uint64_t{3});
-      TW_CHECK(!e.directory);
-    }
-    if (e.name == "sub") saw_dir = e.directory;
-  }
-  TW_CHECK(saw_file);
-  TW_CHECK(saw_dir);
+  std::map<std::string, platform::FileEntry> listed;
+  for (auto& e : files.List(folder)) listed[e.name] = e;
+  TW_CHECK(!listed.count(".") && !listed.count(".."));
+  TW_CHECK(listed.count("~WRS0001.TMP") && listed["~WRS0001.TMP"].size == 3 && !listed["~WRS0001.TMP"].directory);
+  TW_CHECK(listed.count("sub") && listed["sub"].directory);
   TW_CHECK(files.Copy(folder + "~WRS0001.TMP", folder + "copy.tmp"));
   TW_CHECK(files.Exists(folder + "copy.tmp"));
   TW_CHECK(files.Delete(folder + "copy.tmp"));
