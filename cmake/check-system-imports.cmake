@@ -1,7 +1,12 @@
 cmake_policy(SET CMP0057 NEW)
 # Fails when a Windows binary imports a DLL that is not part of Windows (the
 # compiler's runtime DLLs above all), so the add-in runs where only Windows is.
-# Usage: cmake -DOBJDUMP=<objdump> -DFILE=<binary> -P check-system-imports.cmake
+# With ALLOWLIST and FLOOR it also fails on any imported function that is not
+# on the list, or that the list says came after the FLOOR Windows, so the
+# add-in loads on the oldest Windows it serves; it then lists the imports in
+# <binary>.imports, each with the Windows that brought it.
+# Usage: cmake -DOBJDUMP=<objdump> -DFILE=<binary> [-DALLOWLIST=<file> -DFLOOR=<windows>]
+#              -P check-system-imports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} could not read ${FILE}")
@@ -22,3 +27,72 @@ endforeach()
 if(NOT found)
   message(FATAL_ERROR "${FILE}: no imports found; is ${OBJDUMP} the right objdump?")
 endif()
+if(NOT ALLOWLIST)
+  return()
+endif()
+
+# Oldest first; a function's entry names the first of these that has it.
+set(windows_order 2000 xp xp-sp2 xp-sp3 vista 7 8 8.1 10)
+list(FIND windows_order "${FLOOR}" floor_rank)
+if(floor_rank LESS 0)
+  message(FATAL_ERROR "FLOOR is \"${FLOOR}\"; expected one of ${windows_order}")
+endif()
+
+# "dll function windows" lines; # starts a comment.
+file(STRINGS ${ALLOWLIST} entries REGEX "^[^#]")
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "[ \t]+" ";" fields "${entry}")
+  list(LENGTH fields n)
+  if(NOT n EQUAL 3)
+    message(FATAL_ERROR "${ALLOWLIST}: \"${entry}\" is not \"dll function windows\"")
+  endif()
+  list(GET fields 0 dll)
+  list(GET fields 1 function)
+  list(GET fields 2 since)
+  if(NOT since IN_LIST windows_order)
+    message(FATAL_ERROR "${ALLOWLIST}: ${function} names Windows \"${since}\"; expected one of ${windows_order}")
+  endif()
+  string(TOLOWER "${dll}" dll)
+  set("since_${dll}_${function}" ${since})
+endforeach()
+
+# objdump prints each DLL's table as "DLL Name: x" followed by one line per
+# function, "<vma> <hint> <name>" (by ordinal: "<vma> <ordinal>" alone).
+string(REGEX REPLACE "\r?\n" ";" dump_lines "${dump}")
+set(dll "")
+set(imports "")
+set(refused "")
+foreach(line IN LISTS dump_lines)
+  if(line MATCHES "DLL Name: (.+)$")
+    string(STRIP "${CMAKE_MATCH_1}" dll)
+    string(TOLOWER "${dll}" dll)
+  elseif(dll AND line MATCHES "^\t[ 0-9a-f]+\t +([0-9]+) +([A-Za-z_][A-Za-z0-9_@]*)$")
+    set(function ${CMAKE_MATCH_2})
+    set(since "${since_${dll}_${function}}")
+    if(NOT since)
+      list(APPEND refused "${dll} ${function} (not on the list)")
+      continue()
+    endif()
+    list(FIND windows_order "${since}" rank)
+    if(rank GREATER floor_rank)
+      list(APPEND refused "${dll} ${function} (Windows ${since})")
+    endif()
+    list(APPEND imports "${dll} ${function} ${since}")
+  elseif(dll AND line MATCHES "^\t[ 0-9a-f]+\t +([0-9]+)$")
+    list(APPEND refused "${dll} ordinal ${CMAKE_MATCH_1} (by ordinal)")
+  elseif(line MATCHES "^[^\t]")
+    # The import tables end where the next section's heading begins.
+    set(dll "")
+  endif()
+endforeach()
+if(NOT imports AND NOT refused)
+  message(FATAL_ERROR "${FILE}: no imported functions found; is ${OBJDUMP} the right objdump?")
+endif()
+if(refused)
+  list(JOIN refused "\n  " text)
+  message(FATAL_ERROR "${FILE} imports what Windows ${FLOOR} lacks, by ${ALLOWLIST}:\n  ${text}")
+endif()
+list(LENGTH imports count)
+list(JOIN imports "\n" text)
+file(WRITE ${FILE}.imports "${text}\n")
+message(STATUS "${FILE}: ${count} imported functions, all in Windows ${FLOOR} (listed in ${FILE}.imports)")

@@ -1,9 +1,9 @@
 # Shared by the Windows toolchains: Debian's mingw-w64 compilers for
-# TOOLCHAIN_PREFIX, posix thread model, static runtime so the DLL imports
-# only Windows system libraries.
+# TOOLCHAIN_PREFIX in the TOOLCHAIN_THREADS thread model (posix or win32),
+# static runtime so the DLL imports only Windows system libraries.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-${TOOLCHAIN_THREADS})
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-${TOOLCHAIN_THREADS})
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

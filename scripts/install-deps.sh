@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those missing.
 # Usage: scripts/install-deps.sh [--windows]   (--windows adds the 64- and 32-bit
-# mingw-w64 compilers, the Windows zlib for the engine's libraries, Wine, which
-# runs the Windows tests, Wine's own fonts (the dialogs ask for Tahoma) and
-# Xvfb, the display the dialogs' windows need under test)
+# mingw-w64 compilers (the 32-bit one also with win32 threads, whose runtime
+# loads on Windows XP), the Windows zlib for the engine's libraries, Wine,
+# which runs the Windows tests, Wine's own fonts (the dialogs ask for Tahoma),
+# Xvfb, the display the dialogs' windows need under test, and wixl and
+# msitools, which build the installers and read their tables back)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libcli11-dev googletest libgtest-dev)
@@ -12,7 +14,7 @@ if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang-14 libclang-rt-14-dev unzip)
 fi
 if [[ "${1:-}" == "--windows" ]]; then
-  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev wine wine64 fonts-wine xvfb xauth)
+  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 libz-mingw-w64-dev dpkg-dev wine wine64 fonts-wine xvfb xauth wixl msitools)
 fi
 
 missing=()

@@ -5,7 +5,10 @@
 # Xvfb, with Wine's virtual desktop, which draws the windows' frames itself
 # (there is no window manager). The main dialog's screenshot is left in the
 # build's bin folder. TARNWELL_MINGW_BUILD names another, already configured
-# build folder to test instead of the preset's.
+# build folder to test instead of the preset's. Before anything registers the
+# DLL, the 64-bit installer is installed, the installed add-in connected by
+# the Word test host, and the package removed again (scripts/build-installer.sh
+# builds it; TARNWELL_HELP_CHM names the help file to package).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${TARNWELL_MINGW_BUILD:-build/mingw}
@@ -22,6 +25,8 @@ if [[ "${TARNWELL_UNDER_XVFB:-}" != 1 ]]; then
   # The command, whose copy the add-in's copy must match.
   cmake --preset linux >/dev/null
   cmake --build --preset linux --target tarnwell
+  TARNWELL_MSI=$PWD/$(bash scripts/build-installer.sh x64 "$build" | sed -n 's/: [0-9]* bytes$//p')
+  export TARNWELL_MSI
   TARNWELL_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
@@ -42,6 +47,24 @@ wine wineboot -i </dev/null >/dev/null 2>&1
 cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+failed=0
+
+# The installer, while nothing else has registered the DLL in this prefix.
+run_msiexec() {
+  local log=$home/msiexec-${1#/}.log
+  wine msiexec "$1" "$(winepath -w "$TARNWELL_MSI")" /qn /l*v "$(winepath -w "$log")" </dev/null ||
+    { echo "msiexec $1 failed; its log ends:" >&2; tr -d '\0' <"$log" | tail -40 >&2; return 1; }
+}
+host_case() {
+  (cd "$build/bin" && TARNWELL_INSTALL_FOLDER='C:\Program Files\Quillon Tarnwell\' wine tw_word_host_tests.exe "$1" </dev/null)
+}
+if run_msiexec /i; then
+  host_case InstalledAddInIsCreatedByProgIdAndConnects || failed=1
+  run_msiexec /x || failed=1
+  host_case UninstalledAddInLeavesNoKeyOrFile || failed=1
+else
+  failed=1
+fi
 
 # Two copies of the example documents: the command copies styles in one
 # (by-command), the add-in in the other (by-addin), driven through its dialog
@@ -57,7 +80,6 @@ TARNWELL_COPY_CASE=$(winepath -w "$copy_case")
 export TARNWELL_COPY_CASE
 
 cd "$build/bin"
-failed=0
 wine tw_win32_tests.exe </dev/null || failed=1
 wine tw_word_host_tests.exe </dev/null || failed=1
 echo "Screenshot: $PWD/screenshot-main-dialog.png"

@@ -195,8 +195,8 @@ class ClassFactory : public IClassFactory {
 ClassFactory g_factory;
 
 LONG SetString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  return RegSetKeyValueW(root, key.c_str(), name, REG_SZ, value.c_str(),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  return SetRegistryValue(root, key, name, REG_SZ, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 std::wstring ModuleFile() {
@@ -221,15 +221,14 @@ HRESULT Register() {
   step(SetString(HKEY_LOCAL_MACHINE, kWordAddInKey, L"FriendlyName", kFriendlyName));
   step(SetString(HKEY_LOCAL_MACHINE, kWordAddInKey, L"Description", kDescription));
   DWORD load = kLoadBehavior;
-  step(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kWordAddInKey, L"LoadBehavior", REG_DWORD, &load, sizeof(load)));
+  step(SetRegistryValue(HKEY_LOCAL_MACHINE, kWordAddInKey, L"LoadBehavior", REG_DWORD, &load, sizeof(load)));
   return rc == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT Unregister() {
   const std::wstring classes = L"Software\\Classes\\";
   for (const std::wstring& key : {classes + L"CLSID\\" + kClsidText, classes + kProgId, std::wstring(kWordAddInKey)}) {
-    LONG rc = RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
-    if (rc == ERROR_SUCCESS) rc = RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    LONG rc = DeleteRegistryTree(HKEY_LOCAL_MACHINE, key);
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return SELFREG_E_CLASS;
   }
   return S_OK;

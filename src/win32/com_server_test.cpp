@@ -63,9 +63,9 @@ constexpr const wchar_t* kSettingsKey = L"Software\\VB and VBA Program Settings\
 
 void ForgetUserState() {
   for (const wchar_t* v : {L"9.0", L"10.0", L"11.0"}) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Microsoft\\Office\\") + v).c_str());
+    DeleteRegistryTree(HKEY_CURRENT_USER, (std::wstring(L"Software\\Microsoft\\Office\\") + v).c_str());
   }
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Quillon Tarnwell");
+  DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Quillon Tarnwell");
 }
 
 struct Connected {

@@ -15,16 +15,28 @@ set(win32_system_libs ole32 oleaut32 uuid psapi shell32 comdlg32 comctl32 user32
 add_library(tw_win32 STATIC ${win32_lib_sources})
 target_include_directories(tw_win32 PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(tw_win32 PRIVATE ${TARNWELL_WARNINGS})
-target_compile_definitions(tw_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# The headers offer only what the oldest Windows the DLL serves has; psapi's
+# first version is the one every Windows has in psapi.dll.
+if(TARNWELL_WINDOWS_FLOOR STREQUAL "xp-sp3")
+  set(win32_winnt 0x0501)
+elseif(TARNWELL_WINDOWS_FLOOR STREQUAL "vista")
+  set(win32_winnt 0x0600)
+else()
+  message(FATAL_ERROR "TARNWELL_WINDOWS_FLOOR is \"${TARNWELL_WINDOWS_FLOOR}\"; expected xp-sp3 or vista")
+endif()
+target_compile_definitions(tw_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=${win32_winnt}
+                                           PSAPI_VERSION=1)
 target_link_libraries(tw_win32 PUBLIC tw_addin tw_dialog tw_copyrun tw_support tw_platform tw_host ${win32_system_libs})
 
 add_library(VellDLLCOM SHARED ${win32_dir}/com_server.cpp ${win32_dir}/VellDLLCOM.def ${win32_resources})
 set_target_properties(VellDLLCOM PROPERTIES PREFIX "" OUTPUT_NAME VellDLLCOM)
 target_compile_options(VellDLLCOM PRIVATE ${TARNWELL_WARNINGS})
 target_link_libraries(VellDLLCOM PRIVATE tw_win32)
-# Word loads the DLL into its own process: it may import nothing but Windows.
+# Word loads the DLL into its own process: it may import nothing but Windows,
+# and only functions the oldest Windows it serves has.
 add_custom_command(TARGET VellDLLCOM POST_BUILD
   COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:VellDLLCOM>
+          -DALLOWLIST=${PROJECT_SOURCE_DIR}/cmake/windows-imports.txt -DFLOOR=${TARNWELL_WINDOWS_FLOOR}
           -P ${PROJECT_SOURCE_DIR}/cmake/check-system-imports.cmake
   VERBATIM)
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/system.h"
@@ -106,5 +107,16 @@ struct Win32Platform {
 
 // The module (DLL or program) that holds this code.
 HMODULE ThisModule();
+
+// Registry work on the calls Windows XP already has, for the 32-bit DLL.
+// Each answers a Win32 error code, ERROR_SUCCESS when done.
+// Creates the key when it is missing, as RegSetKeyValueW does.
+LONG SetRegistryValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
+                      DWORD bytes);
+// The key with all its subkeys; ERROR_FILE_NOT_FOUND when there is no key.
+LONG DeleteRegistryTree(HKEY root, const std::wstring& key);
+// A REG_SZ value, or a REG_EXPAND_SZ one expanded, as RegGetValueW with
+// RRF_RT_REG_SZ reads it; stored text need not end in its NUL.
+std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const wchar_t* name);
 
 }  // namespace tarnwell::win32

@@ -159,34 +159,78 @@ std::string Win32SpecialFolders::Get(platform::WindowHandle owner, int32_t csidl
 
 void Win32Settings::Save(const std::string& app, const std::string& section, const std::string& key,
                          const std::string& value) {
-  HKEY k = nullptr;
   std::wstring path = Widen(std::string(kRoot) + app + "\\" + section);
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                      &k, nullptr) != ERROR_SUCCESS) {
+  std::wstring data = Widen(value);
+  if (SetRegistryValue(HKEY_CURRENT_USER, path, Widen(key).c_str(), REG_SZ, data.c_str(),
+                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS) {
     throw host::HostError(host::kErrPermissionDenied, "Cannot save the setting " + key);
   }
-  std::wstring data = Widen(value);
-  LONG rc = RegSetValueExW(k, Widen(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(k);
-  if (rc != ERROR_SUCCESS) throw host::HostError(host::kErrPermissionDenied, "Cannot save the setting " + key);
 }
 
 std::optional<std::string> Win32Settings::Get(const std::string& app, const std::string& section,
                                               const std::string& key) {
-  std::wstring path = Widen(std::string(kRoot) + app + "\\" + section);
-  DWORD bytes = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), Widen(key).c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
+  auto value = ReadRegistryString(HKEY_CURRENT_USER, Widen(std::string(kRoot) + app + "\\" + section),
+                                  Widen(key).c_str());
+  if (!value) return std::nullopt;
+  return Narrow(*value);
+}
+
+LONG SetRegistryValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
+                      DWORD bytes) {
+  HKEY k = nullptr;
+  LONG rc = RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &k,
+                            nullptr);
+  if (rc != ERROR_SUCCESS) return rc;
+  rc = RegSetValueExW(k, name, 0, type, static_cast<const BYTE*>(data), bytes);
+  RegCloseKey(k);
+  return rc;
+}
+
+LONG DeleteRegistryTree(HKEY root, const std::wstring& key) {
+  HKEY k = nullptr;
+  LONG rc = RegOpenKeyExW(root, key.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &k);
+  if (rc != ERROR_SUCCESS) return rc;
+  // A key goes only once it has no subkeys; each pass takes the first left.
+  wchar_t name[256];  // the longest key name is 255 characters
+  for (;;) {
+    DWORD length = 256;
+    rc = RegEnumKeyExW(k, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS) break;
+    rc = DeleteRegistryTree(k, name);
+    if (rc != ERROR_SUCCESS) break;
   }
-  std::wstring data(bytes / sizeof(wchar_t), L'\0');
-  if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), Widen(key).c_str(), RRF_RT_REG_SZ, nullptr, data.data(),
-                   &bytes) != ERROR_SUCCESS) {
-    return std::nullopt;
+  RegCloseKey(k);
+  if (rc != ERROR_NO_MORE_ITEMS) return rc;
+  return RegDeleteKeyW(root, key.c_str());
+}
+
+std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const wchar_t* name) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return std::nullopt;
+  DWORD type = 0, bytes = 0;
+  LONG rc = RegQueryValueExW(k, name, nullptr, &type, nullptr, &bytes);
+  std::wstring data;
+  // Asked again while the value grows between the two calls.
+  while (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    data.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD size = bytes;
+    rc = RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    if (rc == ERROR_MORE_DATA) {
+      bytes = size;
+      rc = ERROR_SUCCESS;
+      continue;
+    }
+    data.resize(wcsnlen(data.c_str(), size / sizeof(wchar_t)));
+    break;
   }
-  data.resize(wcsnlen(data.c_str(), data.size()));
-  return Narrow(data);
+  RegCloseKey(k);
+  if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+  if (type == REG_SZ) return data;
+  DWORD length = ExpandEnvironmentStringsW(data.c_str(), nullptr, 0);
+  std::wstring expanded(length, L'\0');
+  if (length == 0 || ExpandEnvironmentStringsW(data.c_str(), expanded.data(), length) == 0) return std::nullopt;
+  expanded.resize(wcsnlen(expanded.c_str(), expanded.size()));
+  return expanded;
 }
 
 }  // namespace tarnwell::win32

@@ -28,7 +28,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 TW_TEST(RegistryCreatesKeysAndWritesAnsiTextWithItsNul) {
   Win32Registry reg;
   const std::string key_name = "Software\\Tarnwell Tests\\Options";
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwell Tests");
+  DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\Tarnwell Tests");
   auto key = reg.CreateKey(platform::RegistryRoot::CurrentUser, key_name);
   TW_CHECK(key != 0);
   TW_CHECK_EQ(reg.SetValue(key, "CacheSize", platform::kRegSz, {'1', '0', '0', '0', '0', 0}), 0);
@@ -45,7 +45,7 @@ TW_TEST(RegistryCreatesKeysAndWritesAnsiTextWithItsNul) {
   bytes = sizeof(count);
   RegGetValueA(HKEY_CURRENT_USER, key_name.c_str(), "Count", RRF_RT_REG_DWORD, nullptr, &count, &bytes);
   TW_CHECK_EQ(count, DWORD{3});
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwell Tests");
+  DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\Tarnwell Tests");
 }
 
 TW_TEST(FilesListDeleteCopyAndExist) {
@@ -53,19 +53,11 @@ TW_TEST(FilesListDeleteCopyAndExist) {
   std::string folder = TempFolder();
   WriteFile(folder + "~WRS0001.TMP", "abc");
   CreateDirectoryW(Widen(folder + "sub").c_str(), nullptr);
-  auto list = files.List(folder);
-  bool saw_file = false, saw_dir = false;
-  for (auto& e : list) {
-    TW_CHECK(e.name != "." && e.name != "..");
-    if (e.name == "~WRS0001.TMP") {
-      saw_file = true;
-      TW_CHECK_EQ(e.size, uint64_t{3});
-      TW_CHECK(!e.directory);
-    }
-    if (e.name == "sub") saw_dir = e.directory;
-  }
-  TW_CHECK(saw_file);
-  TW_CHECK(saw_dir);
+  std::map<std::string, platform::FileEntry> listed;
+  for (auto& e : files.List(folder)) listed[e.name] = e;
+  TW_CHECK(!listed.count(".") && !listed.count(".."));
+  TW_CHECK(listed.count("~WRS0001.TMP") && listed["~WRS0001.TMP"].size == 3 && !listed["~WRS0001.TMP"].directory);
+  TW_CHECK(listed.count("sub") && listed["sub"].directory);
   TW_CHECK(files.Copy(folder + "~WRS0001.TMP", folder + "copy.tmp"));
   TW_CHECK(files.Exists(folder + "copy.tmp"));
   TW_CHECK(files.Delete(folder + "copy.tmp"));
@@ -99,15 +91,22 @@ TW_TEST(NamedMutexStaysHeld) {
 
 TW_TEST(SettingsRoundTripUnderTheUsersKey) {
   Win32Settings settings;
-  settings.Save("Tarnwell Test App", "Settings", "DisplayOnConnect", "1");
-  TW_CHECK(settings.Get("Tarnwell Test App", "Settings", "DisplayOnConnect") == std::optional<std::string>("1"));
-  TW_CHECK(!settings.Get("Tarnwell Test App", "Settings", "Missing"));
-  wchar_t buf[8] = {};
-  DWORD bytes = sizeof(buf);
-  TW_CHECK_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Tarnwell Test App\\Settings",
-                           L"DisplayOnConnect", RRF_RT_REG_SZ, nullptr, buf, &bytes),
-              ERROR_SUCCESS);
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Tarnwell Test App");
+  const char* app = "Tarnwell Test App";
+  settings.Save(app, "Settings", "DisplayOnConnect", "1");
+  TW_CHECK(settings.Get(app, "Settings", "DisplayOnConnect") == std::optional<std::string>("1"));
+  TW_CHECK(!settings.Get(app, "Settings", "Missing"));
+  // Stored by another hand: text without its NUL, text to expand, a number.
+  const std::wstring key = L"Software\\VB and VBA Program Settings\\Tarnwell Test App\\Settings";
+  static const wchar_t bare[] = L"abc", expand[] = L"%TARNWELL_TEST_WORD% 97";
+  const DWORD number = 7;
+  SetEnvironmentVariableW(L"TARNWELL_TEST_WORD", L"Word");
+  SetRegistryValue(HKEY_CURRENT_USER, key, L"Bare", REG_SZ, bare, sizeof(bare) - sizeof(wchar_t));
+  SetRegistryValue(HKEY_CURRENT_USER, key, L"Expand", REG_EXPAND_SZ, expand, sizeof(expand));
+  SetRegistryValue(HKEY_CURRENT_USER, key, L"Number", REG_DWORD, &number, sizeof(number));
+  TW_CHECK(settings.Get(app, "Settings", "Bare") == std::optional<std::string>("abc"));
+  TW_CHECK(settings.Get(app, "Settings", "Expand") == std::optional<std::string>("Word 97"));
+  TW_CHECK(!settings.Get(app, "Settings", "Number"));
+  DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Tarnwell Test App");
 }
 
 TW_TEST(SpecialFoldersResolveDocumentsAndLocalAppData) {

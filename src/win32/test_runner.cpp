@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <string>
 
 #include <cstdio>
@@ -27,9 +28,18 @@ void Fail(const char* file, int line, const std::string& what) {
   std::printf("  %s:%d: %s\n", file, line, what.c_str());
 }
 
-int RunAll() {
+int RunAll(const std::vector<std::string>& only) {
   int passed = 0, failed = 0;
+  for (const std::string& name : only) {
+    bool known = false;
+    for (auto& c : Cases()) known = known || c.name == name;
+    if (!known) {
+      std::printf("No case named %s\n", name.c_str());
+      return 1;
+    }
+  }
   for (auto& c : Cases()) {
+    if (!only.empty() && std::find(only.begin(), only.end(), c.name) == only.end()) continue;
     g_failures_in_case = 0;
     if (std::getenv("TARNWELL_TEST_VERBOSE")) std::printf("RUN %s\n", c.name.c_str());
     std::fflush(stdout);
@@ -56,7 +66,8 @@ int RunAll() {
 
 }  // namespace tarnwell::win32::testing
 
-int main() {
+// Arguments, when given, name the only cases to run.
+int main(int argc, char** argv) {
   // The add-in's message boxes go to a file: a real one would wait forever
   // for a user who is not there.
   wchar_t temp[MAX_PATH] = {};
@@ -64,7 +75,7 @@ int main() {
   std::wstring log = std::wstring(temp) + L"tarnwell-test-messages.txt";
   SetEnvironmentVariableW(L"TARNWELL_TEST_MESSAGE_LOG", log.c_str());
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  int rc = tarnwell::win32::testing::RunAll();
+  int rc = tarnwell::win32::testing::RunAll(std::vector<std::string>(argv + 1, argv + argc));
   CoUninitialize();
   return rc;
 }

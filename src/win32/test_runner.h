@@ -20,7 +20,8 @@ struct Register {
 };
 // Records a failed check of the running case.
 void Fail(const char* file, int line, const std::string& what);
-int RunAll();
+// Every case, or only those named in `only`; an unknown name fails the run.
+int RunAll(const std::vector<std::string>& only);
 
 }  // namespace tarnwell::win32::testing
 

@@ -48,8 +48,8 @@ constexpr const wchar_t* kSettingsKey = L"Software\\VB and VBA Program Settings\
 
 // What a previous case left in the current user's hive.
 void ForgetUserState() {
-  for (int v : {9, 10, 11}) RegDeleteTreeW(HKEY_CURRENT_USER, CacheKey(v).c_str());
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Quillon Tarnwell");
+  for (int v : {9, 10, 11}) DeleteRegistryTree(HKEY_CURRENT_USER, CacheKey(v).c_str());
+  DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Quillon Tarnwell");
 }
 
 bool CacheSizesWritten() {
