@@ -233,6 +233,42 @@ TEST_F(CopyRunTest, FastCopyBringsStylesWithTheirBaseAndNext) {
   EXPECT_FALSE(support::gWordApp);
 }
 
+// Declined dependencies are not brought by the organizer either, so the
+// fast copy makes the very styles the slow copy's ensure step makes.
+TEST_F(CopyRunTest, DeclinedDependenciesAddNothingOnEitherPath) {
+  for (bool fast : {true, false}) {
+    SCOPED_TRACE(fast ? "fast" : "slow");
+    TearDown();
+    main_ = FakeMain{};
+    fake_.ui.shown.clear();
+    SetUp();
+    AddStyle(source_, "Quote Base", "Normal");
+    AddStyle(source_, "Body", "Normal");
+    AddStyle(source_, "Lead", "Quote Base", "Body");
+    if (!fast) {
+      fs::remove(dir_ / "addin" / kScratchTemplateName);
+      faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
+    }
+    std::vector<std::string> expected = {"Lead"};
+    for (auto& s : target_.GetStyles().all()) expected.push_back(s.NameLocal());
+    Choose({"Lead"});
+    fake_.ui.user = [](platform::ModalDialog& d) {
+      auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
+      dlg.lstBased.selected.assign(dlg.lstBased.selected.size(), false);
+      dlg.lstFollow.selected.assign(dlg.lstFollow.selected.size(), false);
+      dlg.cmdOK_Click();
+    };
+    RunCopy();
+    EXPECT_EQ(main_.tag, "OK");
+    std::vector<std::string> made;
+    for (auto& s : target_.GetStyles().all()) made.push_back(s.NameLocal());
+    std::sort(made.begin(), made.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(made, expected);
+    EXPECT_EQ(target_.GetStyles().Item("Lead").BaseStyle(), "Normal");
+  }
+}
+
 TEST_F(CopyRunTest, NoDependenciesMeansNoDialog) {
   Choose({"Normal"});
   RunCopy();
