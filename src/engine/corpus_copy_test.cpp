@@ -163,7 +163,9 @@ TEST_F(CorpusTest, EveryStyleCopiesIntoABlankDocumentLookingAsItDid) {
           if (up == mine) break;
         }
         if (!all_copied) continue;
-        EXPECT_EQ(Looks(to.styles(), mine), Looks(from.styles(), from.styles().find(name))) << name;
+        pugi::xml_node theirs = from.styles().find(name);
+        EXPECT_EQ(Looks(to.styles(), mine), Looks(from.styles(), theirs)) << name;
+        EXPECT_EQ(Levels(to, mine), Levels(from, theirs)) << name;
         ++compared;
       }
       EXPECT_EQ(Dangling(to), std::vector<std::string>{});

@@ -64,6 +64,7 @@ void StyleSheet::build() {
   by_name_.clear();
   by_builtin_.clear();
   ids_lower_.clear();
+  bases_.clear();
   root_ = {};
   prefix_ = "w";
   part_ = doc_.related_part("styles");
@@ -89,6 +90,7 @@ void StyleSheet::index(size_t i) {
   ids_lower_.insert(Lower(style_id));
   by_name_.emplace(stored_name(node), i);
   by_name_.emplace(display_name(node), i);
+  if (std::string base = reference(node, "basedOn"); !base.empty()) bases_.insert(base);
   const BuiltinStyle* b = nullptr;
   if (builtin_entry(node, &b)) by_builtin_.emplace(b, i);
 }
@@ -115,6 +117,13 @@ void StyleSheet::replaced(pugi::xml_node old, pugi::xml_node node) {
     return invalidate();
   }
   order_[it->second] = node;
+  forget_base(old);
+  if (std::string base = reference(node, "basedOn"); !base.empty()) bases_.insert(base);
+}
+
+void StyleSheet::forget_base(pugi::xml_node style) {
+  auto it = bases_.find(reference(style, "basedOn"));
+  if (it != bases_.end()) bases_.erase(it);
 }
 
 size_t StyleSheet::count() {
@@ -253,30 +262,33 @@ bool StyleSheet::is_type_root(pugi::xml_node style) const {
 
 void StyleSheet::place_after_base(pugi::xml_node style) {
   if (!built_) build();
-  std::string element = q("style");
-  auto stands_before = [](pugi::xml_node a, pugi::xml_node b) {
-    for (pugi::xml_node n = a.next_sibling(); n; n = n.next_sibling()) {
-      if (n == b) return true;
-    }
-    return false;
+  const std::string element = q("style"), based_on = q("basedOn"), val = q("val");
+  auto base_of = [&](pugi::xml_node n) { return std::string_view(n.child(based_on.c_str()).attribute(val.c_str()).value()); };
+  auto place_of = [&](pugi::xml_node n) {
+    auto it = by_id_.find(id(n));
+    return it != by_id_.end() && order_[it->second] == n ? it->second : order_.size();
   };
+  size_t mine = place_of(style);
+  if (mine == order_.size()) return;  // not indexed: nothing to order against
   bool moved = false;
-  std::string based = reference(style, "basedOn");
-  pugi::xml_node base = based.empty() ? pugi::xml_node() : by_id(based);
-  if (base && stands_before(style, base)) {
+  pugi::xml_node base = base_of(style).empty() ? pugi::xml_node() : by_id(base_of(style));
+  if (base && place_of(base) > mine && place_of(base) < order_.size()) {
     root_.insert_move_after(style, base);
     moved = true;
   }
-  // Each style moves once at most, so a based-on loop cannot keep us here.
+  // Styles based on this one that stand before it follow it, and theirs in
+  // turn; each moves once at most, so a based-on loop cannot keep us here.
   std::unordered_set<size_t> placed{style.hash_value()};
   std::vector<pugi::xml_node> pending{style};
   while (!pending.empty()) {
     pugi::xml_node parent = pending.back();
     pending.pop_back();
     std::string parent_id = id(parent);
+    if (!bases_.count(parent_id)) continue;  // nothing rests on it: no walk
     std::vector<pugi::xml_node> early;
+    // The element walk, not the index: elements have moved since it was made.
     for (pugi::xml_node n = root_.first_child(); n && n != parent; n = n.next_sibling()) {
-      if (element == n.name() && reference(n, "basedOn") == parent_id && placed.insert(n.hash_value()).second) {
+      if (element == n.name() && base_of(n) == parent_id && placed.insert(n.hash_value()).second) {
         early.push_back(n);
       }
     }
@@ -288,7 +300,32 @@ void StyleSheet::place_after_base(pugi::xml_node style) {
       moved = true;
     }
   }
-  if (moved) invalidate();
+  if (moved) reordered();
+}
+
+void StyleSheet::reordered() {
+  // The indexes hold places: each is moved to its element's new place
+  // rather than built again, which a copy per style would pay for.
+  const std::string element = q("style");
+  std::vector<pugi::xml_node> now;
+  std::unordered_map<size_t, size_t> place;  // element -> new place
+  for (pugi::xml_node c = root_.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || element != c.name()) continue;
+    place.emplace(c.hash_value(), now.size());
+    now.push_back(c);
+  }
+  if (now.size() != order_.size()) return invalidate();
+  std::vector<size_t> moved(order_.size());
+  for (size_t i = 0; i < order_.size(); ++i) {
+    auto it = place.find(order_[i].hash_value());
+    if (it == place.end()) return invalidate();
+    moved[i] = it->second;
+  }
+  for (auto& [key, at] : by_id_) at = moved[at];
+  for (auto& [key, at] : by_name_) at = moved[at];
+  for (auto& [key, at] : by_builtin_) at = moved[at];
+  order_ = std::move(now);
+  ++epoch_;
 }
 
 std::string StyleSheet::stored_name(pugi::xml_node style) const {
@@ -325,6 +362,10 @@ std::string StyleSheet::reference(pugi::xml_node style, std::string_view child) 
 }
 
 void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, const std::string& ref_id) {
+  if (child == "basedOn" && built_) {
+    forget_base(style);
+    if (!ref_id.empty()) bases_.insert(ref_id);
+  }
   std::string name = q(child);
   pugi::xml_node node = style.child(name.c_str());
   if (ref_id.empty()) {

@@ -82,6 +82,9 @@ class StyleSheet {
  private:
   void build();
   void index(size_t i);
+  // Keeps the indexes after style elements moved within the part.
+  void reordered();
+  void forget_base(pugi::xml_node style);
   pugi::xml_node append_style(StyleKind kind, const std::string& id, const std::string& name);
   bool builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const;
 
@@ -95,6 +98,7 @@ class StyleSheet {
   std::unordered_map<std::string, size_t> by_name_;  // shown and stored names, exact
   std::unordered_map<const BuiltinStyle*, size_t> by_builtin_;
   std::unordered_set<std::string> ids_lower_;
+  std::unordered_multiset<std::string> bases_;  // every based-on id, once per style naming it
   uint64_t epoch_ = 0;
 };
 
