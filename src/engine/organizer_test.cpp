@@ -246,7 +246,7 @@ TEST_F(OrganizerTest, StylesMadeBeforehandKeepEveryLinkAndStandAfterTheirBases) 
   auto word = Word();
   auto src = word.GetDocuments().Open(src_path);
   auto dst = word.GetDocuments().Open(dst_path);
-  const std::vector<std::string> list = {"Child", "ChildChar", "Grand", "Parent", "CharBase"};
+  const std::vector<std::string> list = {"Child", "ChildChar", "Parent", "Grand", "CharBase"};
   for (const auto& name : list) dst.GetStyles().Add(name);
   for (const auto& name : list) word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), name, 0});
   StyleSheet& from = ModelOf(src)->styles();
