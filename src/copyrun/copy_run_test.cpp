@@ -240,7 +240,6 @@ TEST_F(CopyRunTest, DeclinedDependenciesAddNothingOnEitherPath) {
     SCOPED_TRACE(fast ? "fast" : "slow");
     TearDown();
     main_ = FakeMain{};
-    fake_.ui.shown.clear();
     SetUp();
     AddStyle(source_, "Quote Base", "Normal");
     AddStyle(source_, "Body", "Normal");
@@ -249,8 +248,7 @@ TEST_F(CopyRunTest, DeclinedDependenciesAddNothingOnEitherPath) {
       fs::remove(dir_ / "addin" / kScratchTemplateName);
       faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
     }
-    std::vector<std::string> expected = {"Lead"};
-    for (auto& s : target_.GetStyles().all()) expected.push_back(s.NameLocal());
+    size_t before = target_.GetStyles().all().size();
     Choose({"Lead"});
     fake_.ui.user = [](platform::ModalDialog& d) {
       auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
@@ -260,11 +258,7 @@ TEST_F(CopyRunTest, DeclinedDependenciesAddNothingOnEitherPath) {
     };
     RunCopy();
     EXPECT_EQ(main_.tag, "OK");
-    std::vector<std::string> made;
-    for (auto& s : target_.GetStyles().all()) made.push_back(s.NameLocal());
-    std::sort(made.begin(), made.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(made, expected);
+    EXPECT_EQ(target_.GetStyles().all().size(), before + 1) << "only the chosen style";
     EXPECT_EQ(target_.GetStyles().Item("Lead").BaseStyle(), "Normal");
   }
 }
@@ -462,12 +456,6 @@ TEST(CopyRunHelpers, AmpersandsAndTheCopyErrorBox) {
   EXPECT_EQ(ui.shown[0].buttons, platform::Buttons::OKCancel);
 }
 
-}  // namespace
-}  // namespace tarnwell::copyrun
-
-namespace tarnwell::copyrun {
-namespace {
-
 TEST_F(CopyRunTest, AnOpenNormalDotIsUsedAndLeftOpen) {
   host::Document normal = app_.NormalTemplate().OpenAsDocument();
   ASSERT_EQ(normal.Name(), "Normal.dot");
@@ -510,12 +498,6 @@ TEST_F(CopyRunTest, FastCopyPacingAndTheBookmarkComesBack) {
   EXPECT_EQ(fake_.ui.foregrounded.size(), 3u);
 }
 
-}  // namespace
-}  // namespace tarnwell::copyrun
-
-namespace tarnwell::copyrun {
-namespace {
-
 TEST_F(CopyRunTest, AFailedActivationShowsOnlyItsOwnReportAndCleansUp) {
   Choose({"Normal"});
   faults_->fail("Range.Style", 1, host::kErrWordBuffersFull);
@@ -531,12 +513,6 @@ TEST_F(CopyRunTest, AFailedActivationShowsOnlyItsOwnReportAndCleansUp) {
   EXPECT_FALSE(support::gActiveDoc);
   EXPECT_FALSE(host::deref(active.ref().get("Bookmarks").as_object()).call("Exists", {kReturnBookmark}).as_bool());
 }
-
-}  // namespace
-}  // namespace tarnwell::copyrun
-
-namespace tarnwell::copyrun {
-namespace {
 
 TEST_F(CopyRunTest, SlowCopyDoublesAmpersandsOnlyWhileEnsuring) {
   fs::remove(dir_ / "addin" / kScratchTemplateName);
