@@ -160,7 +160,7 @@ TEST_F(CopyCommand, DependenciesCanBeDeclined) {
   EXPECT_TRUE(target.ByName("Report Subtitle"));
   EXPECT_NE(r.err.find("Copying style:  Report Subtitle\n"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("Copying style:  Report Lead\n"), std::string::npos) << "the follow-on was declined";
-  // What the organizer had to bring so nothing dangles is still resolvable.
+  EXPECT_FALSE(target.ByName("Report Lead")) << "nor brought by the organizer";
   EXPECT_TRUE(target.Dangling().empty());
 }
 
