@@ -460,6 +460,17 @@ void CopyRun::FastCopy() {
   for (const auto& name : copy_) {
     support::SkipErrors([&] { target_.GetStyles().Add(name); });
   }
+  // The organizer brings only the style named and rebases a copy whose base
+  // its destination lacks; the scratch document it passes through holds
+  // every style of the list too, so that links between them survive.
+  support::SkipErrors([&] {
+    host::Document scratch = support::gWordApp.GetDocuments().Open(scratch_path_);
+    for (const auto& name : copy_) {
+      support::SkipErrors([&] { scratch.GetStyles().Add(name); });
+    }
+    support::SkipErrors([&] { scratch.Save(); });
+    scratch.Close();
+  });
   std::string source_path, target_path;
   Step([&] {
     source_path = JoinPath(source_.Path(), source_.Name());

@@ -233,6 +233,36 @@ TEST_F(CopyRunTest, FastCopyBringsStylesWithTheirBaseAndNext) {
   EXPECT_FALSE(support::gWordApp);
 }
 
+// Declined dependencies are not brought by the organizer either, so the
+// fast copy makes the very styles the slow copy's ensure step makes.
+TEST_F(CopyRunTest, DeclinedDependenciesAddNothingOnEitherPath) {
+  for (bool fast : {true, false}) {
+    SCOPED_TRACE(fast ? "fast" : "slow");
+    TearDown();
+    main_ = FakeMain{};
+    SetUp();
+    AddStyle(source_, "Quote Base", "Normal");
+    AddStyle(source_, "Body", "Normal");
+    AddStyle(source_, "Lead", "Quote Base", "Body");
+    if (!fast) {
+      fs::remove(dir_ / "addin" / kScratchTemplateName);
+      faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
+    }
+    size_t before = target_.GetStyles().all().size();
+    Choose({"Lead"});
+    fake_.ui.user = [](platform::ModalDialog& d) {
+      auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
+      dlg.lstBased.selected.assign(dlg.lstBased.selected.size(), false);
+      dlg.lstFollow.selected.assign(dlg.lstFollow.selected.size(), false);
+      dlg.cmdOK_Click();
+    };
+    RunCopy();
+    EXPECT_EQ(main_.tag, "OK");
+    EXPECT_EQ(target_.GetStyles().all().size(), before + 1) << "only the chosen style";
+    EXPECT_EQ(target_.GetStyles().Item("Lead").BaseStyle(), "Normal");
+  }
+}
+
 TEST_F(CopyRunTest, NoDependenciesMeansNoDialog) {
   Choose({"Normal"});
   RunCopy();

@@ -1,6 +1,8 @@
 #include "engine/organizer.h"
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include "engine/document_model.h"
 #include "engine/numbering.h"
@@ -96,14 +98,31 @@ class Copier {
   Copier(DocumentModel& source, DocumentModel& destination)
       : src_(source), dst_(destination), from_(source.styles()), to_(destination.styles()) {}
 
-  // Copies one source style; returns its id in the destination.
-  std::string Copy(pugi::xml_node style) {
+  // Copies one source style, and only it, as Word's organizer does: a base
+  // the destination lacks gives way to the type's root with the formatting
+  // it passed down folded into the copy, a missing next style gives way to
+  // the style itself, a missing linked partner is dropped.
+  void Copy(pugi::xml_node style) {
     std::string src_id = from_.id(style);
-    if (auto it = done_.find(src_id); it != done_.end()) return it->second;
-
-    pugi::xml_node existing = to_.find(from_.display_name(style));
+    std::string name = from_.display_name(style);
+    pugi::xml_node existing = to_.find(name);
     std::string dst_id = existing ? to_.id(existing) : to_.fresh_id(src_id.empty() ? "Style" : src_id);
     done_[src_id] = dst_id;
+
+    // Looked up before the copy stands, so that no index sees two styles
+    // of one name.
+    std::vector<pugi::xml_node> fold;
+    std::string based_on = Reference(style, "basedOn", dst_id);
+    if (based_on.empty()) {
+      if (pugi::xml_node base = from_.by_id(from_.reference(style, "basedOn"))) {
+        pugi::xml_node root_style = to_.type_root(from_.kind(style));
+        based_on = root_style ? to_.id(root_style) : "";
+        fold = Ancestors(base);
+      }
+    }
+    std::string next = Reference(style, "next", dst_id);
+    if (next.empty() && from_.by_id(from_.reference(style, "next"))) next = dst_id;
+    std::string link = Reference(style, "link", dst_id);
 
     pugi::xml_node root = to_.root(true);
     pugi::xml_node node;
@@ -122,6 +141,8 @@ class Copier {
         root.remove_child(place);
       }
     }
+    // Still in the source's prefixes here, as the ancestors are.
+    for (pugi::xml_node ancestor : fold) InheritFormatting(node, ancestor, from_.prefix());
     AdaptNamespaces(node, src_.xml(from_.part()).document_element(), root);
 
     std::string id_name = to_.q("styleId");
@@ -136,17 +157,10 @@ class Copier {
     to_.replaced(existing, node);
     if (existing) root.remove_child(existing);
 
-    // The copy's references are rewritten after the copy stands, since a
-    // referenced style copied in turn may itself refer back to this one.
-    for (const char* child : {"basedOn", "next", "link"}) {
-      std::string ref = from_.reference(style, child);
-      if (ref.empty()) continue;
-      std::string mapped = Reference(ref);
-      pugi::xml_node mine = to_.by_id(dst_id);
-      to_.set_reference(mine, child, mapped);
-    }
-    pugi::xml_node mine = to_.by_id(dst_id);
-    pugi::xml_node numpr = mine.child(to_.q("pPr").c_str()).child(to_.q("numPr").c_str());
+    to_.set_reference(node, "basedOn", based_on);
+    to_.set_reference(node, "next", next);
+    to_.set_reference(node, "link", link);
+    pugi::xml_node numpr = node.child(to_.q("pPr").c_str()).child(to_.q("numPr").c_str());
     if (pugi::xml_node num_id = numpr.child(to_.q("numId").c_str())) {
       std::string id = num_id.attribute(to_.q("val").c_str()).value();
       if (id != "0") {
@@ -158,24 +172,32 @@ class Copier {
         }
       }
     }
+    to_.place_after_base(node);
     dst_.changed(to_.part());
-    return dst_id;
   }
 
  private:
-  // A source style id as the destination knows it: the id of the
-  // same-named destination style, else the id of a copy of the referenced
-  // style. A reference already dangling in the source is dropped ("").
-  //
-  // Copying what is missing, rather than dropping the reference, keeps the
-  // style as it was in the source: its base and partners come with it, as
-  // no reference may point at nothing in the destination.
-  std::string Reference(const std::string& src_id) {
-    if (auto it = done_.find(src_id); it != done_.end()) return it->second;
-    pugi::xml_node target = from_.by_id(src_id);
+  // The destination's id for the style a reference child of a source style
+  // names: the same-named destination style's; "" when the destination
+  // lacks it or the reference already dangles in the source.
+  std::string Reference(pugi::xml_node style, const char* child, const std::string& own_id) {
+    pugi::xml_node target = from_.by_id(from_.reference(style, child));
     if (!target) return "";
-    if (pugi::xml_node there = to_.find(from_.display_name(target))) return to_.id(there);
-    return Copy(target);
+    if (target == style) return own_id;
+    pugi::xml_node there = to_.find(from_.display_name(target));
+    return there ? to_.id(there) : "";
+  }
+
+  // The source styles from base up to its type's root, nearest first: what
+  // a copy rebased on the root no longer inherits.
+  std::vector<pugi::xml_node> Ancestors(pugi::xml_node base) {
+    std::vector<pugi::xml_node> out;
+    for (pugi::xml_node walk = base; walk && !from_.is_type_root(walk) && out.size() < 100;
+         walk = from_.by_id(from_.reference(walk, "basedOn"))) {
+      if (std::find(out.begin(), out.end(), walk) != out.end()) break;  // a loop in the source
+      out.push_back(walk);
+    }
+    return out;
   }
 
   // A source w:numId brought into the destination's numbering part: the
@@ -197,6 +219,7 @@ class Copier {
     pugi::xml_document scratch;
     pugi::xml_node holder = scratch.append_child("holder");
     pugi::xml_node candidate = holder.append_copy(abstract);
+    TakeLinkedLevels(candidate, abstract, from);
     AdaptNamespaces(candidate, src_root, root);
     FixLevels(candidate, to);
     std::string key = Canonical(candidate, to.q("abstractNumId"));
@@ -217,6 +240,10 @@ class Copier {
     pugi::xml_document scratch_num;
     pugi::xml_node num_copy = scratch_num.append_child("holder").append_copy(num);
     AdaptNamespaces(num_copy, src_root, root);
+    std::string override_name = to.q("lvlOverride"), lvl_name = to.q("lvl");
+    for (pugi::xml_node o : num_copy.children(override_name.c_str())) {
+      if (pugi::xml_node lvl = o.child(lvl_name.c_str())) FixLevel(lvl, to);
+    }
     num_copy.child(to.q("abstractNumId").c_str()).attribute(to.q("val").c_str()).set_value(abstract_id.c_str());
     std::string num_key = Canonical(num_copy, to.q("numId"));
     std::string num_id;
@@ -240,33 +267,54 @@ class Copier {
     return num_id;
   }
 
+  // A definition that takes its levels from a list style (w:numStyleLink
+  // to a numbering style, whose own list carries w:styleLink) gets the
+  // levels the source resolves to, so it stays numbered where the list
+  // style does not travel with it.
+  void TakeLinkedLevels(pugi::xml_node candidate, pugi::xml_node abstract, Numbering& from) {
+    std::string link = from.q("numStyleLink"), val = from.q("val"), lvl = from.q("lvl");
+    pugi::xml_node levels = abstract;
+    for (int hops = 0; levels.child(link.c_str()) && hops < 10; ++hops) {
+      pugi::xml_node list_style = from_.by_id(levels.child(link.c_str()).attribute(val.c_str()).value());
+      pugi::xml_node next = list_style ? from.abstract_for_num(StyleNumId(src_, list_style)) : pugi::xml_node();
+      if (!next || next == levels) break;
+      levels = next;
+    }
+    if (levels == abstract) return;
+    while (pugi::xml_node old = candidate.child(lvl.c_str())) candidate.remove_child(old);
+    for (pugi::xml_node l : levels.children(lvl.c_str())) candidate.append_copy(l);
+  }
+
   // Levels name styles and picture bullets by the source's ids: style links
   // are mapped by name (kept only when the destination has that style);
   // picture bullets, which live elsewhere in the source part, are dropped.
   void FixLevels(pugi::xml_node abstract, Numbering& to) {
-    std::string val = to.q("val");
-    auto map_style = [&](pugi::xml_node parent, const std::string& child) {
-      pugi::xml_node ref = parent.child(child.c_str());
-      if (!ref) return;
-      std::string src_id = ref.attribute(val.c_str()).value();
-      std::string mapped;
-      if (auto it = done_.find(src_id); it != done_.end()) {
-        mapped = it->second;
-      } else if (pugi::xml_node s = from_.by_id(src_id)) {
-        if (pugi::xml_node there = to_.find(from_.display_name(s))) mapped = to_.id(there);
-      }
-      if (mapped.empty()) {
-        parent.remove_child(ref);
-      } else {
-        ref.attribute(val.c_str()).set_value(mapped.c_str());
-      }
-    };
-    map_style(abstract, to.q("numStyleLink"));
-    map_style(abstract, to.q("styleLink"));
+    MapStyle(abstract, to.q("numStyleLink"), to);
+    MapStyle(abstract, to.q("styleLink"), to);
     std::string lvl_name = to.q("lvl");
-    for (pugi::xml_node lvl : abstract.children(lvl_name.c_str())) {
-      map_style(lvl, to.q("pStyle"));
-      if (pugi::xml_node pic = lvl.child(to.q("lvlPicBulletId").c_str())) lvl.remove_child(pic);
+    for (pugi::xml_node lvl : abstract.children(lvl_name.c_str())) FixLevel(lvl, to);
+  }
+
+  void FixLevel(pugi::xml_node lvl, Numbering& to) {
+    MapStyle(lvl, to.q("pStyle"), to);
+    if (pugi::xml_node pic = lvl.child(to.q("lvlPicBulletId").c_str())) lvl.remove_child(pic);
+  }
+
+  void MapStyle(pugi::xml_node parent, const std::string& child, Numbering& to) {
+    std::string val = to.q("val");
+    pugi::xml_node ref = parent.child(child.c_str());
+    if (!ref) return;
+    std::string src_id = ref.attribute(val.c_str()).value();
+    std::string mapped;
+    if (auto it = done_.find(src_id); it != done_.end()) {
+      mapped = it->second;
+    } else if (pugi::xml_node s = from_.by_id(src_id)) {
+      if (pugi::xml_node there = to_.find(from_.display_name(s))) mapped = to_.id(there);
+    }
+    if (mapped.empty()) {
+      parent.remove_child(ref);
+    } else {
+      ref.attribute(val.c_str()).set_value(mapped.c_str());
     }
   }
 
@@ -274,7 +322,7 @@ class Copier {
   DocumentModel& dst_;
   StyleSheet& from_;
   StyleSheet& to_;
-  std::map<std::string, std::string> done_;   // source style id -> destination id
+  std::map<std::string, std::string> done_;   // source style id -> destination id, of the copy
   std::map<std::string, std::string> lists_;  // source numId -> destination numId
 };
 

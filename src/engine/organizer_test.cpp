@@ -43,16 +43,73 @@ constexpr const char* kDestinationStyles =
     "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"DestBody\"><w:name w:val=\"BodyT\"/></w:style>"
     "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"HeadX\"><w:name w:val=\"Unrelated\"/></w:style>";
 
+// Chains of each style type, with formatting at every level, and a style
+// whose list takes its levels from a list style.
+constexpr const char* kChainStyles =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
+    "<w:rPr><w:sz w:val=\"20\"/></w:rPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Grand\"><w:name w:val=\"Grand\"/>"
+    "<w:basedOn w:val=\"Normal\"/><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/>"
+    "<w:tab w:val=\"center\" w:pos=\"4320\"/></w:tabs><w:spacing w:after=\"120\"/>"
+    "<w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr>"
+    "<w:rPr><w:rFonts w:ascii=\"Arial\"/><w:b/><w:sz w:val=\"28\"/></w:rPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Parent\"><w:name w:val=\"Parent\"/>"
+    "<w:basedOn w:val=\"Grand\"/><w:pPr><w:tabs><w:tab w:val=\"clear\" w:pos=\"720\"/></w:tabs>"
+    "<w:ind w:firstLine=\"200\"/></w:pPr>"
+    "<w:rPr><w:rFonts w:hAnsi=\"Times New Roman\"/><w:i/><w:sz w:val=\"24\"/></w:rPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Child\"><w:name w:val=\"Child\"/>"
+    "<w:basedOn w:val=\"Parent\"/><w:next w:val=\"Parent\"/><w:link w:val=\"ChildChar\"/>"
+    "<w:pPr><w:jc w:val=\"center\"/></w:pPr><w:rPr><w:color w:val=\"FF0000\"/></w:rPr></w:style>"
+    "<w:style w:type=\"character\" w:customStyle=\"1\" w:styleId=\"CharBase\"><w:name w:val=\"CharBase\"/>"
+    "<w:rPr><w:color w:val=\"00FF00\"/><w:u w:val=\"single\"/></w:rPr></w:style>"
+    "<w:style w:type=\"character\" w:customStyle=\"1\" w:styleId=\"ChildChar\"><w:name w:val=\"ChildChar\"/>"
+    "<w:basedOn w:val=\"CharBase\"/><w:link w:val=\"Child\"/><w:rPr><w:i/></w:rPr></w:style>"
+    "<w:style w:type=\"table\" w:customStyle=\"1\" w:styleId=\"TableBase\"><w:name w:val=\"TableBase\"/>"
+    "<w:tblPr><w:tblBorders><w:top w:val=\"single\"/></w:tblBorders></w:tblPr>"
+    "<w:tblStylePr w:type=\"firstRow\"><w:rPr><w:b/></w:rPr></w:tblStylePr></w:style>"
+    "<w:style w:type=\"table\" w:customStyle=\"1\" w:styleId=\"TableChild\"><w:name w:val=\"TableChild\"/>"
+    "<w:basedOn w:val=\"TableBase\"/><w:tblPr><w:tblInd w:w=\"100\"/></w:tblPr>"
+    "<w:tblStylePr w:type=\"firstRow\"><w:rPr><w:i/></w:rPr></w:tblStylePr>"
+    "<w:tblStylePr w:type=\"lastRow\"><w:rPr><w:caps/></w:rPr></w:tblStylePr></w:style>"
+    "<w:style w:type=\"numbering\" w:customStyle=\"1\" w:styleId=\"ListX\"><w:name w:val=\"ListX\"/>"
+    "<w:pPr><w:numPr><w:numId w:val=\"7\"/></w:numPr></w:pPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Numbered\"><w:name w:val=\"Numbered\"/>"
+    "<w:basedOn w:val=\"Normal\"/><w:pPr><w:numPr><w:numId w:val=\"8\"/></w:numPr></w:pPr></w:style>"
+    "</w:styles>";
+
+constexpr const char* kChainNumbering =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:numbering xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+    "<w:abstractNum w:abstractNumId=\"10\"><w:multiLevelType w:val=\"multilevel\"/>"
+    "<w:numStyleLink w:val=\"ListX\"/></w:abstractNum>"
+    "<w:abstractNum w:abstractNumId=\"11\"><w:multiLevelType w:val=\"multilevel\"/>"
+    "<w:styleLink w:val=\"ListX\"/><w:lvl w:ilvl=\"0\"><w:lvlText w:val=\"%1)\"/></w:lvl>"
+    "<w:lvl w:ilvl=\"1\"><w:lvlText w:val=\"%2.\"/></w:lvl></w:abstractNum>"
+    "<w:num w:numId=\"7\"><w:abstractNumId w:val=\"11\"/></w:num>"
+    "<w:num w:numId=\"8\"><w:abstractNumId w:val=\"10\"/><w:lvlOverride w:ilvl=\"0\">"
+    "<w:lvl w:ilvl=\"0\"><w:pStyle w:val=\"Numbered\"/></w:lvl></w:lvlOverride></w:num></w:numbering>";
+
 std::string Xml(pugi::xml_node n) { return ooxml::NodeXml(n); }
+
+std::vector<std::string> CustomStyles(StyleSheet& s) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < s.count(); ++i) {
+    if (!s.is_builtin(s.at(i))) out.push_back(s.display_name(s.at(i)));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
 
 class OrganizerTest : public EngineTest {
  protected:
-  std::string WriteSource() {
+  std::string WriteSource(const char* styles = kSourceStyles, const char* numbering = kSourceNumbering) {
     std::string path = Path("source.docx");
     auto pkg = BlankPackage(path);
-    pkg.Set("word/styles.xml", kSourceStyles);
+    pkg.Set("word/styles.xml", styles);
     DocumentModel model(std::move(pkg), path, "", false);
-    model.add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering, kSourceNumbering);
+    model.add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering, numbering);
     model.write(path);
     return path;
   }
@@ -101,9 +158,8 @@ TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatI
   ASSERT_TRUE(copied);
   std::string id = to.styles().id(copied);
   EXPECT_EQ(id, "HeadX1") << "the source id was taken by an unrelated style";
-  pugi::xml_node linked = to.styles().find("Heading X Char");
-  ASSERT_TRUE(linked) << "a linked style missing in the destination comes along";
-  EXPECT_EQ(to.styles().reference(linked, "link"), id);
+  EXPECT_FALSE(to.styles().find("Heading X Char")) << "only the style named is copied";
+  EXPECT_EQ(to.styles().reference(copied, "link"), "") << "a linked partner the destination lacks is dropped";
   EXPECT_EQ(to.styles().reference(copied, "next"), "DestBody") << "the same-named destination style is used";
   EXPECT_EQ(to.styles().reference(copied, "basedOn"), "Normal");
 
@@ -120,7 +176,7 @@ TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatI
   pugi::xml_node e = expected.append_copy(ModelOf(src)->styles().find("Heading X"));
   e.attribute("w:styleId").set_value(id.c_str());
   e.child("w:next").attribute("w:val").set_value("DestBody");
-  e.child("w:link").attribute("w:val").set_value(to.styles().id(linked).c_str());
+  e.remove_child("w:link");
   e.child("w:pPr").child("w:numPr").child("w:numId").attribute("w:val").set_value(num_id.c_str());
   e.append_attribute("xmlns:w15").set_value("http://schemas.microsoft.com/office/word/2012/wordml");
   EXPECT_EQ(Xml(copied), Xml(e));
@@ -137,33 +193,110 @@ TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatI
             std::string::npos);
 }
 
-TEST_F(OrganizerTest, ClosedSourceIsReadFromItsFileAndLeftAlone) {
-  std::string src_path = WriteSource();
-  std::string bytes = ReadFile(src_path);
-  std::string dst_path = WriteWithStyles("dest.docx", kDestinationStyles);
+TEST_F(OrganizerTest, AMissingBaseGivesWayToTheRootWithItsFormattingFolded) {
+  std::string src_path = WriteSource(kChainStyles, kChainNumbering);
+  std::string dst_path = Path("blank.docx");
+  WriteBlankDocument(dst_path);
   auto word = Word();
   auto dst = word.GetDocuments().Open(dst_path);
-  word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Heading X", 0});
-  EXPECT_EQ(word.GetDocuments().Count(), 1);
-  EXPECT_EQ(ReadFile(src_path), bytes);
-  EXPECT_EQ(dst.GetStyles().Item("Heading X").BaseStyle(), "Normal");
+  struct Case {
+    const char* name;
+    const char* base;
+    const char* formatting;  // pPr, rPr, tblPr and tblStylePr as they come out
+  };
+  const Case cases[] = {
+      {"Child", "Normal",
+       "<w:pPr><w:tabs><w:tab w:val=\"clear\" w:pos=\"720\"/><w:tab w:val=\"center\" w:pos=\"4320\"/></w:tabs>"
+       "<w:spacing w:after=\"120\"/><w:ind w:firstLine=\"200\" w:left=\"720\"/><w:jc w:val=\"center\"/></w:pPr>"
+       "<w:rPr><w:rFonts w:hAnsi=\"Times New Roman\" w:ascii=\"Arial\"/><w:b/><w:i/><w:color w:val=\"FF0000\"/>"
+       "<w:sz w:val=\"24\"/></w:rPr>"},
+      {"ChildChar", "Default Paragraph Font", "<w:rPr><w:i/><w:color w:val=\"00FF00\"/><w:u w:val=\"single\"/></w:rPr>"},
+      {"TableChild", "Table Normal",
+       "<w:tblPr><w:tblInd w:w=\"100\"/><w:tblBorders><w:top w:val=\"single\"/></w:tblBorders></w:tblPr>"
+       "<w:tblStylePr w:type=\"firstRow\"><w:rPr><w:b/><w:i/></w:rPr></w:tblStylePr>"
+       "<w:tblStylePr w:type=\"lastRow\"><w:rPr><w:caps/></w:rPr></w:tblStylePr>"},
+  };
+  for (const auto& c : cases) word.ref().call("OrganizerCopy", {src_path, dst.FullName(), c.name, 0});
+  StyleSheet& to = ModelOf(dst)->styles();
+  EXPECT_EQ(CustomStyles(to), (std::vector<std::string>{"Child", "ChildChar", "TableChild"}))
+      << "no base, next or partner came along";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto style = dst.GetStyles().Item(c.name);
+    EXPECT_EQ(style.BaseStyle(), c.base);
+    std::string formatting;
+    for (pugi::xml_node k : to.find(c.name).children()) {
+      std::string_view n = k.name();
+      if (n == "w:pPr" || n == "w:rPr" || n == "w:tblPr" || n == "w:tblStylePr") formatting += Xml(k);
+    }
+    EXPECT_EQ(formatting, c.formatting);
+  }
+  EXPECT_EQ(dst.GetStyles().Item("Child").NextParagraphStyle(), "Child") << "a missing next style: itself";
+  EXPECT_EQ(to.reference(to.find("Child"), "link"), "") << "its partner was not there yet";
+  EXPECT_EQ(to.reference(to.find("ChildChar"), "link"), "Child") << "a partner already there is kept";
   ExpectNothingDangles(*ModelOf(dst));
 }
 
-TEST_F(OrganizerTest, CopyingTwiceLeavesOneListDefinitionAndReplacesInPlace) {
-  std::string src_path = WriteSource();
-  std::string dst_path = WriteWithStyles("dest.docx", kDestinationStyles);
+// What the copy run does with confirmed dependencies: every style of the
+// list made first, then each copied in the list's order.
+TEST_F(OrganizerTest, StylesMadeBeforehandKeepEveryLinkAndStandAfterTheirBases) {
+  std::string src_path = WriteSource(kChainStyles, kChainNumbering);
+  std::string dst_path = Path("blank.docx");
+  WriteBlankDocument(dst_path);
   auto word = Word();
   auto src = word.GetDocuments().Open(src_path);
   auto dst = word.GetDocuments().Open(dst_path);
-  word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), "Heading X", 0});
+  const std::vector<std::string> list = {"Child", "ChildChar", "Parent", "Grand", "CharBase"};
+  for (const auto& name : list) dst.GetStyles().Add(name);
+  for (const auto& name : list) word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), name, 0});
+  StyleSheet& from = ModelOf(src)->styles();
+  StyleSheet& to = ModelOf(dst)->styles();
+  for (const auto& name : list) EXPECT_EQ(Xml(to.find(name)), Xml(from.find(name))) << name;
+  // Written after their bases, whatever order the copies came in.
+  for (size_t i = 0; i < to.count(); ++i) {
+    std::string base = to.reference(to.at(i), "basedOn");
+    for (size_t j = i; !base.empty() && j < to.count(); ++j) {
+      EXPECT_NE(to.id(to.at(j)), base) << to.id(to.at(i)) << " stands before its base";
+    }
+  }
+}
+
+// The source stays closed: read from its file, left as it was.
+TEST_F(OrganizerTest, AListTakenFromAListStyleArrivesWithItsLevels) {
+  std::string src_path = WriteSource(kChainStyles, kChainNumbering);
+  std::string bytes = ReadFile(src_path);
+  // An unrelated style holds the id the copy would take, so its links move.
+  std::string dst_path = WriteWithStyles(
+      "dest.docx", "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Numbered\"><w:name w:val=\"Other\"/></w:style>");
+  auto word = Word();
+  auto dst = word.GetDocuments().Open(dst_path);
+  word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Numbered", 0});
   auto& to = *ModelOf(dst);
+  pugi::xml_node copied = to.styles().find("Numbered");
+  std::string num_id = StyleNumId(to, copied);
+  pugi::xml_node abstract = to.numbering().abstract_for_num(num_id);
+  ASSERT_TRUE(abstract);
+  EXPECT_EQ(Xml(abstract.child("w:lvl")), "<w:lvl w:ilvl=\"0\"><w:lvlText w:val=\"%1)\"/></w:lvl>");
+  EXPECT_EQ(abstract.select_nodes("w:lvl").size(), 2u);
+  EXPECT_FALSE(abstract.child("w:numStyleLink")) << "the list style did not travel";
+  EXPECT_FALSE(to.styles().find("ListX"));
+  pugi::xml_node over = to.numbering().num(num_id).child("w:lvlOverride").child("w:lvl").child("w:pStyle");
+  EXPECT_EQ(std::string(over.attribute("w:val").value()), to.styles().id(copied));
+  EXPECT_NE(to.styles().id(copied), "Numbered");
+  EXPECT_EQ(word.GetDocuments().Count(), 1);
+  EXPECT_EQ(ReadFile(src_path), bytes);
+
   size_t styles = to.styles().count();
-  std::string first = Xml(to.numbering().root(false));
-  word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), "Heading X", 0});
-  EXPECT_EQ(to.styles().count(), styles);
-  EXPECT_EQ(Xml(to.numbering().root(false)), first) << "no second list definition";
-  EXPECT_EQ(to.numbering().root(false).select_nodes("w:abstractNum").size(), 1u);
+  std::string lists = Xml(to.numbering().root(false));
+  word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Numbered", 0});
+  EXPECT_EQ(to.styles().count(), styles) << "replaced in place";
+  EXPECT_EQ(Xml(to.numbering().root(false)), lists) << "no second list definition";
+
+  // Once the list style is there, the definition links to it again.
+  word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "ListX", 0});
+  word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Numbered", 0});
+  abstract = to.numbering().abstract_for_num(StyleNumId(to, to.styles().find("Numbered")));
+  EXPECT_STREQ(abstract.child("w:numStyleLink").attribute("w:val").value(), "ListX");
   ExpectNothingDangles(to);
 }
 

@@ -64,6 +64,7 @@ void StyleSheet::build() {
   by_name_.clear();
   by_builtin_.clear();
   ids_lower_.clear();
+  bases_.clear();
   root_ = {};
   prefix_ = "w";
   part_ = doc_.related_part("styles");
@@ -89,6 +90,7 @@ void StyleSheet::index(size_t i) {
   ids_lower_.insert(Lower(style_id));
   by_name_.emplace(stored_name(node), i);
   by_name_.emplace(display_name(node), i);
+  if (std::string base = reference(node, "basedOn"); !base.empty()) bases_.insert(base);
   const BuiltinStyle* b = nullptr;
   if (builtin_entry(node, &b)) by_builtin_.emplace(b, i);
 }
@@ -115,6 +117,13 @@ void StyleSheet::replaced(pugi::xml_node old, pugi::xml_node node) {
     return invalidate();
   }
   order_[it->second] = node;
+  forget_base(old);
+  if (std::string base = reference(node, "basedOn"); !base.empty()) bases_.insert(base);
+}
+
+void StyleSheet::forget_base(pugi::xml_node style) {
+  auto it = bases_.find(reference(style, "basedOn"));
+  if (it != bases_.end()) bases_.erase(it);
 }
 
 size_t StyleSheet::count() {
@@ -218,16 +227,105 @@ pugi::xml_node StyleSheet::add(std::string_view name, StyleKind kind) {
                         ").");
   }
   root(true);
-  // As Word does: new paragraph styles rest on Normal, character styles on
-  // Default Paragraph Font, table styles on Table Normal.
-  std::string based;
-  if (kind == StyleKind::Paragraph) based = id(builtin(*FindBuiltin("Normal")));
-  if (kind == StyleKind::Character) based = id(builtin(*FindBuiltin("Default Paragraph Font")));
-  if (kind == StyleKind::Table) based = id(builtin(*FindBuiltin("Normal Table")));
+  pugi::xml_node base = type_root(kind);
+  std::string based = base ? id(base) : "";
   pugi::xml_node node = append_style(kind, fresh_id(IdFromName(name)), std::string(name));
   if (!based.empty()) set_reference(node, "basedOn", based);
   doc_.changed(part_);
   return node;
+}
+
+const BuiltinStyle* TypeRoot(StyleKind kind) {
+  // As Word does: new paragraph styles rest on Normal, character styles on
+  // Default Paragraph Font, table styles on Table Normal.
+  switch (kind) {
+    case StyleKind::Paragraph:
+      return FindBuiltin("Normal");
+    case StyleKind::Character:
+      return FindBuiltin("Default Paragraph Font");
+    case StyleKind::Table:
+      return FindBuiltin("Normal Table");
+    default:
+      return nullptr;
+  }
+}
+
+pugi::xml_node StyleSheet::type_root(StyleKind kind) {
+  const BuiltinStyle* b = TypeRoot(kind);
+  return b ? builtin(*b) : pugi::xml_node();
+}
+
+bool StyleSheet::is_type_root(pugi::xml_node style) const {
+  const BuiltinStyle* b = nullptr;
+  return builtin_entry(style, &b) && b == TypeRoot(kind(style));
+}
+
+void StyleSheet::place_after_base(pugi::xml_node style) {
+  if (!built_) build();
+  const std::string element = q("style"), based_on = q("basedOn"), val = q("val");
+  auto base_of = [&](pugi::xml_node n) { return std::string_view(n.child(based_on.c_str()).attribute(val.c_str()).value()); };
+  auto place_of = [&](pugi::xml_node n) {
+    auto it = by_id_.find(id(n));
+    return it != by_id_.end() && order_[it->second] == n ? it->second : order_.size();
+  };
+  size_t mine = place_of(style);
+  if (mine == order_.size()) return;  // not indexed: nothing to order against
+  bool moved = false;
+  pugi::xml_node base = base_of(style).empty() ? pugi::xml_node() : by_id(base_of(style));
+  if (base && place_of(base) > mine && place_of(base) < order_.size()) {
+    root_.insert_move_after(style, base);
+    moved = true;
+  }
+  // Styles based on this one that stand before it follow it, and theirs in
+  // turn; each moves once at most, so a based-on loop cannot keep us here.
+  std::unordered_set<size_t> placed{style.hash_value()};
+  std::vector<pugi::xml_node> pending{style};
+  while (!pending.empty()) {
+    pugi::xml_node parent = pending.back();
+    pending.pop_back();
+    std::string parent_id = id(parent);
+    if (!bases_.count(parent_id)) continue;  // nothing rests on it: no walk
+    std::vector<pugi::xml_node> early;
+    // The element walk, not the index: elements have moved since it was made.
+    for (pugi::xml_node n = root_.first_child(); n && n != parent; n = n.next_sibling()) {
+      if (element == n.name() && base_of(n) == parent_id && placed.insert(n.hash_value()).second) {
+        early.push_back(n);
+      }
+    }
+    pugi::xml_node anchor = parent;
+    for (pugi::xml_node n : early) {
+      root_.insert_move_after(n, anchor);
+      anchor = n;
+      pending.push_back(n);
+      moved = true;
+    }
+  }
+  if (moved) reordered();
+}
+
+void StyleSheet::reordered() {
+  // The indexes hold places: each is moved to its element's new place
+  // rather than built again, which a copy per style would pay for.
+  const std::string element = q("style");
+  std::vector<pugi::xml_node> now;
+  std::unordered_map<size_t, size_t> place;  // element -> new place
+  for (pugi::xml_node c = root_.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || element != c.name()) continue;
+    place.emplace(c.hash_value(), now.size());
+    now.push_back(c);
+  }
+  if (now.size() != order_.size()) return invalidate();
+  std::vector<size_t> moved(order_.size());
+  for (size_t i = 0; i < order_.size(); ++i) {
+    auto it = place.find(order_[i].hash_value());
+    if (it == place.end()) return invalidate();
+    moved[i] = it->second;
+  }
+  for (auto& [key, at] : by_id_) at = moved[at];
+  for (auto& [key, at] : by_name_) at = moved[at];
+  for (auto& [key, at] : by_builtin_) at = moved[at];
+  order_ = std::move(now);
+  ++epoch_;
 }
 
 std::string StyleSheet::stored_name(pugi::xml_node style) const {
@@ -264,6 +362,10 @@ std::string StyleSheet::reference(pugi::xml_node style, std::string_view child) 
 }
 
 void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, const std::string& ref_id) {
+  if (child == "basedOn" && built_) {
+    forget_base(style);
+    if (!ref_id.empty()) bases_.insert(ref_id);
+  }
   std::string name = q(child);
   pugi::xml_node node = style.child(name.c_str());
   if (ref_id.empty()) {
@@ -275,6 +377,158 @@ void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, con
   pugi::xml_attribute a = node.attribute(val.c_str());
   if (!a) a = node.append_attribute(val.c_str());
   a.set_value(ref_id.c_str());
+}
+
+// ---------------------------------------------------------------------------
+// Folding inherited formatting
+
+namespace {
+
+using Order = std::initializer_list<std::string_view>;
+
+const Order kRunPropertyOrder = {
+    "rStyle", "rFonts", "b", "bCs", "i", "iCs", "caps", "smallCaps", "strike", "dstrike", "outline", "shadow",
+    "emboss", "imprint", "noProof", "snapToGrid", "vanish", "webHidden", "color", "spacing", "w", "kern",
+    "position", "sz", "szCs", "highlight", "u", "effect", "bdr", "shd", "fitText", "vertAlign", "rtl", "cs", "em",
+    "lang", "eastAsianLayout", "specVanish", "oMath"};
+const Order kTablePropertyOrder = {"tblStyle", "tblpPr", "tblOverlap", "bidiVisual", "tblStyleRowBandSize",
+                                   "tblStyleColBandSize", "tblW", "jc", "tblCellSpacing", "tblInd", "tblBorders",
+                                   "shd", "tblLayout", "tblCellMar", "tblLook", "tblCaption", "tblDescription"};
+const Order kCellPropertyOrder = {"cnfStyle", "tcW", "gridSpan", "hMerge", "vMerge", "tcBorders", "shd",
+                                  "noWrap", "tcMar", "textDirection", "tcFitText", "vAlign", "hideMark"};
+// Sides of borders and margins, in the order all their containers share.
+const Order kSideOrder = {"top", "left", "start", "bottom", "right", "end", "insideH", "insideV",
+                          "tl2br", "tr2bl", "between", "bar"};
+const Order kNumPrOrder = {"ilvl", "numId"};
+const Order kNoOrder = {};
+
+// Containers whose children are properties of their own: each is merged.
+const Order* ChildOrder(std::string_view local) {
+  if (local == "pPr") return &kParagraphPropertyOrder;
+  if (local == "rPr") return &kRunPropertyOrder;
+  if (local == "tblPr") return &kTablePropertyOrder;
+  if (local == "tcPr") return &kCellPropertyOrder;
+  if (local == "trPr") return &kNoOrder;  // its children come in any order
+  if (local == "pBdr" || local == "tblBorders" || local == "tcBorders" || local == "tblCellMar" ||
+      local == "tcMar") {
+    return &kSideOrder;
+  }
+  if (local == "numPr") return &kNumPrOrder;
+  return nullptr;
+}
+
+// Elements whose attributes are separate properties (LeftIndent and
+// FirstLineIndent are both w:ind), with the pairs of which one setting
+// rules out the other.
+struct AttributeMerge {
+  std::string_view local;
+  std::initializer_list<std::pair<std::string_view, std::string_view>> exclusive;
+};
+const AttributeMerge kAttributeMerges[] = {
+    {"ind",
+     {{"firstLine", "hanging"}, {"firstLineChars", "hangingChars"}, {"left", "start"}, {"right", "end"},
+      {"leftChars", "startChars"}, {"rightChars", "endChars"}}},
+    {"spacing", {{"before", "beforeAutospacing"}, {"after", "afterAutospacing"}}},
+    {"rFonts", {{"ascii", "asciiTheme"}, {"hAnsi", "hAnsiTheme"}, {"eastAsia", "eastAsiaTheme"}, {"cs", "cstheme"}}},
+    {"lang", {}},
+};
+
+void MergeAttributes(pugi::xml_node mine, pugi::xml_node inherited, const AttributeMerge& rule,
+                     std::string_view prefix) {
+  auto has = [&](std::string_view local) { return mine.attribute(ooxml::Q(prefix, local).c_str()); };
+  for (pugi::xml_attribute a : inherited.attributes()) {
+    if (mine.attribute(a.name())) continue;
+    std::string_view local = ooxml::LocalName(a.name());
+    bool ruled_out = false;
+    for (const auto& [one, other] : rule.exclusive) {
+      if ((local == one && has(other)) || (local == other && has(one))) ruled_out = true;
+    }
+    if (!ruled_out) mine.append_copy(a);
+  }
+}
+
+pugi::xml_node InsertCopyOrdered(pugi::xml_node parent, pugi::xml_node copy_of, const Order& order) {
+  pugi::xml_node place = ooxml::InsertOrdered(parent, copy_of.name(), order);
+  pugi::xml_node node = parent.insert_copy_before(copy_of, place);
+  parent.remove_child(place);
+  return node;
+}
+
+// Tab stops are keyed by position; the nearer list keeps its clears.
+void MergeTabs(pugi::xml_node mine, pugi::xml_node inherited, std::string_view prefix) {
+  std::string pos = ooxml::Q(prefix, "pos");
+  for (pugi::xml_node tab : inherited.children()) {
+    if (tab.type() != pugi::node_element) continue;
+    int at = tab.attribute(pos.c_str()).as_int();
+    pugi::xml_node after;
+    bool taken = false;
+    for (pugi::xml_node m : mine.children()) {
+      if (m.type() != pugi::node_element) continue;
+      int here = m.attribute(pos.c_str()).as_int();
+      if (here == at) taken = true;
+      if (here > at) break;
+      after = m;
+    }
+    if (taken) continue;
+    if (after) {
+      mine.insert_copy_after(tab, after);
+    } else {
+      mine.prepend_copy(tab);
+    }
+  }
+}
+
+void MergeUnder(pugi::xml_node mine, pugi::xml_node inherited, const Order& order, std::string_view prefix) {
+  for (pugi::xml_node c : inherited.children()) {
+    if (c.type() != pugi::node_element) continue;
+    pugi::xml_node m = mine.child(c.name());
+    if (!m) {
+      InsertCopyOrdered(mine, c, order);
+      continue;
+    }
+    std::string_view local = ooxml::LocalName(c.name());
+    if (ooxml::Q(prefix, local) != c.name()) continue;  // markup of other namespaces is taken whole
+    if (local == "tabs") {
+      MergeTabs(m, c, prefix);
+    } else if (const Order* inner = ChildOrder(local)) {
+      MergeUnder(m, c, *inner, prefix);
+    } else {
+      for (const auto& rule : kAttributeMerges) {
+        if (rule.local == local) MergeAttributes(m, c, rule, prefix);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void InheritFormatting(pugi::xml_node style, pugi::xml_node ancestor, std::string_view prefix) {
+  std::string conditional = ooxml::Q(prefix, "tblStylePr"), type = ooxml::Q(prefix, "type");
+  for (pugi::xml_node c : ancestor.children()) {
+    if (c.type() != pugi::node_element) continue;
+    std::string_view local = ooxml::LocalName(c.name());
+    if (ooxml::Q(prefix, local) != c.name()) continue;
+    if (local == "tblStylePr") {
+      // Conditional formats merge per condition (first row, banded rows ...).
+      pugi::xml_node mine = style.find_child_by_attribute(conditional.c_str(), type.c_str(), c.attribute(type.c_str()).value());
+      if (!mine) {
+        InsertCopyOrdered(style, c, kStyleChildOrder);
+      } else {
+        InheritFormatting(mine, c, prefix);
+      }
+      continue;
+    }
+    // Names, links and flags are the style's own, never inherited.
+    if (local != "pPr" && local != "rPr" && local != "tblPr" && local != "trPr" && local != "tcPr") continue;
+    const Order* order = ChildOrder(local);
+    pugi::xml_node mine = style.child(c.name());
+    if (!mine) {
+      // A conditional format orders these as a style does.
+      InsertCopyOrdered(style, c, kStyleChildOrder);
+    } else {
+      MergeUnder(mine, c, *order, prefix);
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------

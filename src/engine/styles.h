@@ -38,6 +38,15 @@ class StyleSheet {
   pugi::xml_node builtin(const BuiltinStyle& b);
   // Styles.Add: raises 5173 for a name in use or reserved for a built-in.
   pugi::xml_node add(std::string_view name, StyleKind kind);
+  // The style a new style of the kind rests on ("Normal", "Default
+  // Paragraph Font", "Table Normal"), made real when latent; null for list
+  // styles, which rest on nothing.
+  pugi::xml_node type_root(StyleKind kind);
+  bool is_type_root(pugi::xml_node style) const;
+  // Moves style after its base when it stands before it, and the styles
+  // based on it (in turn on those) after it, keeping their order: some
+  // readers take a style written before its base as inheriting nothing.
+  void place_after_base(pugi::xml_node style);
 
   // Facts about one style element.
   std::string stored_name(pugi::xml_node style) const;
@@ -73,6 +82,9 @@ class StyleSheet {
  private:
   void build();
   void index(size_t i);
+  // Keeps the indexes after style elements moved within the part.
+  void reordered();
+  void forget_base(pugi::xml_node style);
   pugi::xml_node append_style(StyleKind kind, const std::string& id, const std::string& name);
   bool builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const;
 
@@ -86,8 +98,15 @@ class StyleSheet {
   std::unordered_map<std::string, size_t> by_name_;  // shown and stored names, exact
   std::unordered_map<const BuiltinStyle*, size_t> by_builtin_;
   std::unordered_set<std::string> ids_lower_;
+  std::unordered_multiset<std::string> bases_;  // every based-on id, once per style naming it
   uint64_t epoch_ = 0;
 };
+
+// Folds the formatting an ancestor of style holds (its pPr, rPr, tblPr,
+// trPr, tcPr and conditional formats) into style's own, which wins property
+// by property, so that style looks the same without that ancestor. Both
+// elements are of one part, whose Word prefix is prefix.
+void InheritFormatting(pugi::xml_node style, pugi::xml_node ancestor, std::string_view prefix);
 
 // Word's Styles collection of one document.
 class Styles : public host::DispatchObject {
