@@ -17,6 +17,8 @@ struct GlobalOptions {
   bool assume_yes = false;
   bool verbose = false;
   bool pace = false;  // real waits for Word; the embedded engine needs none
+  bool no_wait = false;  // refuse a document another run is writing
+  bool force = false;    // write documents that owner files say are open elsewhere
   TerminalUi::Answering answering = TerminalUi::Answering::NoTerminal;
 };
 
