@@ -51,6 +51,10 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
       ->capture_default_str();
   app.add_flag("--yes,-y", g.assume_yes, "Answer OK to every question");
   app.add_flag("--verbose,-v", g.verbose, "Print status texts as progress");
+  app.add_flag("--no-wait", g.no_wait,
+               "Refuse at once when another tarnwell run is writing a document, instead of waiting for it");
+  app.add_flag("--force", g.force,
+               "Write a document even where an owner file beside it says Word or LibreOffice has it open");
   app.add_flag("--pace", g.pace,
                "Wait where the add-in waits for Word (the embedded engine needs no waits, so they are skipped)");
 

@@ -18,6 +18,8 @@ struct GlobalOptions {
   bool assume_yes = false;
   bool verbose = false;
   bool pace = false;  // real waits for Word; the embedded engine needs none
+  bool no_wait = false;  // refuse a document another run is writing
+  bool force = false;    // write documents that owner files say are open elsewhere
   TerminalUi::Answering answering = TerminalUi::Answering::NoTerminal;
   // Failures planned in the embedded Word, for tests of the command's own
   // clean-up; none by default.

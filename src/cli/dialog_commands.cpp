@@ -8,6 +8,7 @@
 
 #include "cli/app.h"
 #include "cli/commands.h"
+#include "cli/document_guard.h"
 #include "cli/session.h"
 #include "copyrun/copy_run.h"
 #include "dialog/frmVell_COM.h"
@@ -140,6 +141,11 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
   std::vector<std::string> files;
   if (!request.from_normal) files.push_back(request.source);
   if (!request.to_normal) files.push_back(request.target);
+  // The run saves both documents; the Normal template only as the target.
+  auto written = files;
+  if (request.to_normal) written.push_back(g.normal_template);
+  DocumentGuard guard;
+  if (!guard.Take(written, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
   auto docs = session.Open(files);
 
   // The save-as dialog: each given answer is used once, for the document the

@@ -8,6 +8,7 @@
 #include "engine/numbering.h"
 #include "engine/styles.h"
 #include "host/host_error.h"
+#include "ooxml/package_io.h"
 #include "ooxml/xml.h"
 
 namespace tarnwell::engine {
@@ -329,6 +330,7 @@ class Copier {
 }  // namespace
 
 void OrganizerCopyStyle(DocumentModel& source, DocumentModel& destination, const std::string& name) {
+  ooxml::io::KillPoint("organizer");
   source.require_open();
   destination.require_open();
   pugi::xml_node style = source.styles().find(name);

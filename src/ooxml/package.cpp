@@ -2,7 +2,9 @@
 
 #include <zip.h>
 
+#include <csignal>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -24,6 +26,21 @@ void FailOpen(int32_t number, const std::string& path, const std::string& proble
 
 void FailSave(int32_t number, const std::string& path, const std::string& problem) {
   throw host::HostError(number, "Cannot save \"" + path + "\": " + problem);
+}
+
+void KillPoint(std::string_view event) {
+  // TARNWELL_KILL_AT=EVENT:N; read once, as the tests set it per process.
+  static const char* plan = std::getenv("TARNWELL_KILL_AT");
+  if (!plan) return;
+  std::string_view p(plan);
+  auto colon = p.rfind(':');
+  if (colon == std::string_view::npos || p.substr(0, colon) != event) return;
+  static int reached = 0;
+  if (++reached != std::atoi(plan + colon + 1)) return;
+#ifdef SIGKILL
+  std::raise(SIGKILL);
+#endif
+  std::_Exit(137);  // no unwinding, no clean-up: as a kill
 }
 
 }  // namespace io

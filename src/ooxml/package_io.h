@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tarnwell::ooxml::io {
 
@@ -41,5 +42,16 @@ class InputFile {
 // in its folder and renames that over path. A link is followed: the file it
 // points at is replaced. Raises through FailSave and leaves path as it was.
 void WriteWhole(const std::string& path, const std::function<std::string()>& bytes);
+
+// Test hook: the process kills itself (as SIGKILL would) the N-th time it
+// reaches EVENT when TARNWELL_KILL_AT=EVENT:N is set. Events: "writing" (a
+// temporary file half written), "saved" (a file replaced), "organizer" (a
+// style about to be copied).
+void KillPoint(std::string_view event);
+
+#ifndef _WIN32
+// Removes temporary files that a dead run left beside path.
+void RemoveLeftovers(const std::string& path);
+#endif
 
 }  // namespace tarnwell::ooxml::io

@@ -1,12 +1,17 @@
 // Package files on POSIX systems: descriptors, fsync and rename.
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <algorithm>
+#include <cstdlib>
 #include <random>
+#include <string_view>
 #include <utility>
 
 #include "host/host_error.h"
@@ -125,13 +130,19 @@ std::string RandomSuffix() {
   return s;
 }
 
+// The temporary file beside a document: ".~NAME.PID.RANDOM.tmp". The
+// process id lets a later run tell a leftover of a dead run from the file a
+// live one is writing.
+std::string TempPrefix(const std::string& base) { return ".~" + base.substr(0, 120) + "."; }
+
 // Removes the temporary file unless the save got as far as the rename.
 class TempFile {
  public:
   TempFile(const std::string& target, const std::string& folder, const std::string& base, mode_t mode) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       // Cut so that a long file name still leaves room for the suffix.
-      std::string candidate = folder + "/.~" + base.substr(0, 120) + "." + RandomSuffix() + ".tmp";
+      std::string candidate =
+          folder + "/" + TempPrefix(base) + std::to_string(::getpid()) + "." + RandomSuffix() + ".tmp";
       int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
       if (fd >= 0) {
         fd_ = fd;
@@ -168,8 +179,16 @@ class TempFile {
 
 void WriteAll(int fd, const std::string& bytes, const std::string& target) {
   size_t done = 0;
+  bool halfway = false;
   while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (!halfway && done >= bytes.size() / 2) {
+      halfway = true;
+      KillPoint("writing");
+    }
+    // Two writes at least, so that a run killed "while writing" leaves a
+    // half-written temporary file.
+    size_t chunk = halfway ? bytes.size() - done : std::max<size_t>(bytes.size() / 2 - done, 1);
+    ssize_t n = ::write(fd, bytes.data() + done, chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
       int err = errno;
@@ -180,6 +199,31 @@ void WriteAll(int fd, const std::string& bytes, const std::string& target) {
 }
 
 }  // namespace
+
+void RemoveLeftovers(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path p(path);
+  std::string folder = p.parent_path().empty() ? "." : p.parent_path().string();
+  const std::string prefix = TempPrefix(p.filename().string());
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (dirent* e = ::readdir(dir)) {
+    std::string_view name(e->d_name);
+    if (name.substr(0, prefix.size()) != prefix || name.size() < prefix.size() + 4 ||
+        name.substr(name.size() - 4) != ".tmp")
+      continue;
+    std::string_view rest = name.substr(prefix.size());
+    auto dot = rest.find('.');
+    if (dot == 0 || dot == std::string_view::npos) continue;
+    std::string pid_text(rest.substr(0, dot));
+    if (pid_text.find_first_not_of("0123456789") != std::string::npos || pid_text.size() > 9) continue;
+    pid_t pid = static_cast<pid_t>(std::stol(pid_text));
+    // A live process may be writing it; only a dead run's file goes.
+    if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    ::unlink((folder + "/" + std::string(name)).c_str());
+  }
+  ::closedir(dir);
+}
 
 InputFile InputFile::Open(const std::string& path) {
   InputFile file;
@@ -249,6 +293,7 @@ void WriteWhole(const std::string& path, const std::function<std::string()>& ser
 
   std::string bytes = serialize();
 
+  RemoveLeftovers(target);
   TempFile temp(path, folder, base, mode);
   WriteAll(temp.fd(), bytes, path);
   if (replacing) {
@@ -274,6 +319,7 @@ void WriteWhole(const std::string& path, const std::function<std::string()>& ser
   // Makes the rename itself durable.
   Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
+  KillPoint("saved");
 }
 
 }  // namespace tarnwell::ooxml::io
