@@ -91,16 +91,20 @@ class ConnectTest : public ::testing::Test {
 
 // --- connection ------------------------------------------------------------------
 
-TEST_F(ConnectTest, CustomElementZeroAboveOneMakesTheConnectionInactive) {
+TEST_F(ConnectTest, InactiveConnectionComesAndGoesQuietly) {
   for (int32_t mark : {2, 3}) {
     Connect c(platform_);
     c.AddinInstance_OnConnection(app_, ext_cm_Startup, nullptr, Custom({mark}));
     EXPECT_TRUE(c.blnInactive());
     EXPECT_EQ(c.wdAppConnect(), nullptr);
     EXPECT_EQ(c.mcbVellButton(), nullptr);
+    // No Word to take the button from or to save the menus of: no "Error: 91".
+    c.AddinInstance_OnDisconnection(0, Custom({mark}));
   }
   EXPECT_TRUE(fake_.registry.writes.empty());
   EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
+  EXPECT_EQ(Context()->save_count(), 0);
+  EXPECT_FALSE(DisplayOnConnect());
   EXPECT_TRUE(fake_.ui.shown.empty());
 }
 
@@ -139,6 +143,10 @@ TEST_F(ConnectTest, AfterAFailedCustomReadErrorsFailTheConnection) {
   EXPECT_EQ(fake_.registry.writes.size(), 3u);
   ASSERT_EQ(fake_.ui.shown.size(), 3u);
   for (const auto& box : fake_.ui.shown) EXPECT_EQ(box.text.rfind("Error: 91 ", 0), 0u) << box.text;
+  // Holding no Word, it has nothing to take down.
+  skipping.AddinInstance_OnDisconnection(0, Custom({}));
+  EXPECT_EQ(fake_.ui.shown.size(), 3u);
+  EXPECT_FALSE(DisplayOnConnect());
 }
 
 TEST_F(ConnectTest, CacheSizeIsWrittenForThreeVersionsWithItsNul) {
@@ -248,6 +256,18 @@ TEST_F(ConnectTest, ShowVellFormIgnoresWordErrors) {
   EXPECT_EQ(connect().form(), nullptr);
 }
 
+TEST_F(ConnectTest, AnyFailureOfTheShowingStillUnloadsTheForm) {
+  ConnectNormally();
+  auto clicks = std::dynamic_pointer_cast<host::ClickSource>(connect().mcbVellButton());
+  ASSERT_NE(clicks, nullptr);
+  fake_.ui.user = [](platform::ModalDialog&) { throw std::runtime_error("not Word's"); };
+  EXPECT_THROW(clicks->Click(), std::runtime_error);
+  EXPECT_EQ(connect().form(), nullptr);
+  fake_.ui.user = nullptr;
+  clicks->Click();
+  EXPECT_EQ(fake_.ui.modal_showings, 2);
+}
+
 TEST_F(ConnectTest, ClickAfterTheConnectionIsGoneDoesNothing) {
   ConnectNormally();
   auto clicks = std::dynamic_pointer_cast<host::ClickSource>(connect().mcbVellButton());
@@ -299,18 +319,30 @@ TEST_F(ConnectTest, OtherCustomizationErrorsAreShownAndEndTheDisconnection) {
   EXPECT_EQ(fake_.ui.shown[0].text.rfind("Error: 4605 ", 0), 0u) << fake_.ui.shown[0].text;
   EXPECT_EQ(fake_.ui.shown[0].icon, platform::Icon::None);
   EXPECT_FALSE(DisplayOnConnect());
-  EXPECT_EQ(connect().wdAppConnect(), app_);
+  EXPECT_EQ(connect().wdAppConnect(), nullptr);
   EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
 }
 
-TEST_F(ConnectTest, DisconnectionBesideAnotherWordLeavesEverything) {
+TEST_F(ConnectTest, DisconnectionBesideAnotherWordLeavesTheMenusButLetsGoOfWord) {
   ConnectNormally();
   fake_.processes.running[300] = kWordExe;
+  // What a failed run leaves behind.
+  host::Application word(app_);
+  support::gWordApp = word;
+  support::gActiveDoc = word.GetDocuments().Add();
   connect().AddinInstance_OnDisconnection(0, Custom({}));
-  EXPECT_EQ(Captioned("Format", "&Tarnwell").size(), 1u);
+  const auto buttons = Captioned("Format", "&Tarnwell");
+  ASSERT_EQ(buttons.size(), 1u);
   EXPECT_EQ(Context()->save_count(), 0);
   EXPECT_FALSE(DisplayOnConnect());
-  EXPECT_EQ(connect().wdAppConnect(), app_);
+  EXPECT_EQ(connect().wdAppConnect(), nullptr);
+  EXPECT_EQ(connect().mcbVellButton(), nullptr);
+  EXPECT_EQ(connect().mcbCOMMenuButton(), nullptr);
+  EXPECT_FALSE(support::gWordApp);
+  EXPECT_FALSE(support::gActiveDoc);
+  // The button stays in Word, no longer bound to this connection.
+  std::dynamic_pointer_cast<host::ClickSource>(buttons[0])->Click();
+  EXPECT_EQ(fake_.ui.modal_showings, 0);
 }
 
 }  // namespace

@@ -2,12 +2,17 @@
 // file shows in a copy of it, and a deleted file stays deleted.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "cli/session.h"
+#include "engine/application.h"
 #include "engine/engine.h"
+#include "host/collection.h"
 #include "host/word.h"
 #include "ooxml/package.h"
 #include "platform/fakes.h"
@@ -45,6 +50,67 @@ TEST(OrganizerAwareFilesTest, CopiesShowHeldChangesAndDeletedFilesStayGone) {
   }
   auto fresh = ooxml::Package::Open((dir / "gone.docx").string());
   EXPECT_EQ(fresh.Get("word/styles.xml").find("Held Style"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+// Programs of other makers that happen to be called winword.exe.
+struct ForeignWords {
+  explicit ForeignWords(const fs::path& dir) {
+    const fs::path exe = dir / "winword.exe";
+    fs::copy_file("/bin/sleep", exe, fs::copy_options::overwrite_existing);
+    for (int i = 0; i < 2; ++i) {
+      const pid_t pid = fork();
+      if (pid == 0) {
+        execl(exe.c_str(), "winword.exe", "60", static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      pids.push_back(pid);
+    }
+  }
+  ~ForeignWords() {
+    for (pid_t pid : pids) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  std::vector<pid_t> pids;
+};
+
+TEST(HostSessionTest, TheButtonIsThereBesideOtherWinwordsAndItsAbsenceIsExplained) {
+  fs::path dir = fs::temp_directory_path() / ("tw-session-button-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  ForeignWords others(dir);
+  GlobalOptions g;
+  g.normal_template = (dir / "Normal.dotx").string();
+  std::ostringstream err;
+  std::istringstream in;
+  {
+    HostSession session(g, err, in);
+    session.Open({});
+    int shown = 0;
+    EXPECT_TRUE(session.ShowDialog([&](dialog::frmVell_COM& form) {
+      ++shown;
+      form.cmdCancel_Click();
+    }));
+    EXPECT_EQ(shown, 1);
+
+    auto format = host::item(host::deref(session.word().ref().get("CommandBars").as_object()), "Format");
+    for (auto& control : host::items(host::deref(host::deref(format).get("Controls").as_object()))) {
+      if (control->get("Caption").as_string() == "&Tarnwell") control->call("Delete");
+    }
+    EXPECT_FALSE(session.ShowDialog([](dialog::frmVell_COM&) {}));
+    EXPECT_NE(err.str().find("button is not on Word's Format menu: it was removed"), std::string::npos) << err.str();
+  }
+  {
+    HostSession session(g, err, in);
+    session.Open({});
+    dynamic_cast<engine::Application&>(session.word().ref()).faults()->fail("CommandBarControls.Add", 1, 4605);
+    err.str("");
+    EXPECT_FALSE(session.ShowDialog([](dialog::frmVell_COM&) {}));
+    EXPECT_NE(err.str().find("Error: 4605"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("the add-in could not put it there"), std::string::npos) << err.str();
+  }
   fs::remove_all(dir);
 }
 
