@@ -112,6 +112,16 @@ void Connect::AddinInstance_OnConnection(const host::ObjectPtr& Application, int
 }
 
 void Connect::AddinInstance_OnDisconnection(int32_t /*RemoveMode*/, const host::Value& /*custom*/) {
+  // Word gets back every reference the add-in holds, whichever way this
+  // ends: one kept past disconnection keeps Word's process alive.
+  struct Release {
+    Connect& connect;
+    ~Release() { connect.ReleaseWord(); }
+  } release{*this};
+  // An inactive connection, or one that never got Word, has nothing of its
+  // own in Word to take down.
+  if (blnInactive() || !wdAppConnect()) return;
+
   int32_t process_count = 0;
   SkipErrors([&] { process_count = fncCountProcess(platform_.processes); });
   if (process_count > 1) return;
@@ -141,7 +151,16 @@ void Connect::AddinInstance_OnDisconnection(int32_t /*RemoveMode*/, const host::
       support::SaveDisplayOnConnect(platform_.settings, false);
     }
   });
-  wdAppConnect(nullptr);
+}
+
+void Connect::ReleaseWord() {
+  UnbindVellButton();
+  vell_button_.reset();
+  com_menu_button_.reset();
+  wd_app_connect_.reset();
+  // What a dialog or a failed run left behind is Word's too.
+  support::gWordApp = host::Application();
+  support::gActiveDoc = host::Document();
 }
 
 void Connect::AddinInstance_OnStartupComplete(const host::Value& /*custom*/) {
@@ -157,13 +176,24 @@ void Connect::ShowVellForm() {
   if (form_) return;
   SkipErrors([&] { support::fncReadWordEnvironment(host::Application(wdAppConnect())); });
   SkipErrors([&] { fncCheckScratchFile(platform_, support::gScratchFolder); });
-  if (!form_) form_ = std::make_unique<dialog::frmVell_COM>(platform_);
+  form_ = std::make_unique<dialog::frmVell_COM>(platform_);
+  // Unloaded on every way out, a failure of any kind included: a form left
+  // behind would make every later click return at once.
+  struct Unload {
+    std::unique_ptr<dialog::frmVell_COM>& form;
+    ~Unload() {
+      try {
+        form->SetVellAddIn(nullptr);
+        form->Close(dialog::kUnloadFormCode);
+      } catch (...) {
+        // Ignored like every error here; the form goes all the same.
+      }
+      form.reset();
+    }
+  } unload{form_};
   SkipErrors([&] { form_->SetVellAddIn(this); });
   FormDisplayed(true);
   SkipErrors([&] { platform_.ui.ShowModal(*form_); });
-  SkipErrors([&] { form_->SetVellAddIn(nullptr); });
-  SkipErrors([&] { form_->Close(dialog::kUnloadFormCode); });
-  form_.reset();
 }
 
 void Connect::Hide() {

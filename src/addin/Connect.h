@@ -87,6 +87,9 @@ class Connect : public dialog::VellAddIn {
  private:
   void fncRemoveFormatButton(const host::ObjectPtr& Application, const std::string& caption);
   void UnbindVellButton();
+  // Lets go of Word: the connection's Application, the buttons and what
+  // the dialog and the copy run hold in the process-wide values.
+  void ReleaseWord();
 
   platform::Platform& platform_;
   bool form_displayed_ = false;

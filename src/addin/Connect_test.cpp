@@ -91,16 +91,20 @@ class ConnectTest : public ::testing::Test {
 
 // --- connection ------------------------------------------------------------------
 
-TEST_F(ConnectTest, CustomElementZeroAboveOneMakesTheConnectionInactive) {
+TEST_F(ConnectTest, InactiveConnectionComesAndGoesQuietly) {
   for (int32_t mark : {2, 3}) {
     Connect c(platform_);
     c.AddinInstance_OnConnection(app_, ext_cm_Startup, nullptr, Custom({mark}));
     EXPECT_TRUE(c.blnInactive());
     EXPECT_EQ(c.wdAppConnect(), nullptr);
     EXPECT_EQ(c.mcbVellButton(), nullptr);
+    // No Word to take the button from or to save the menus of: no "Error: 91".
+    c.AddinInstance_OnDisconnection(0, Custom({mark}));
   }
   EXPECT_TRUE(fake_.registry.writes.empty());
   EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
+  EXPECT_EQ(Context()->save_count(), 0);
+  EXPECT_FALSE(DisplayOnConnect());
   EXPECT_TRUE(fake_.ui.shown.empty());
 }
 
@@ -139,6 +143,10 @@ TEST_F(ConnectTest, AfterAFailedCustomReadErrorsFailTheConnection) {
   EXPECT_EQ(fake_.registry.writes.size(), 3u);
   ASSERT_EQ(fake_.ui.shown.size(), 3u);
   for (const auto& box : fake_.ui.shown) EXPECT_EQ(box.text.rfind("Error: 91 ", 0), 0u) << box.text;
+  // Holding no Word, it has nothing to take down.
+  skipping.AddinInstance_OnDisconnection(0, Custom({}));
+  EXPECT_EQ(fake_.ui.shown.size(), 3u);
+  EXPECT_FALSE(DisplayOnConnect());
 }
 
 TEST_F(ConnectTest, CacheSizeIsWrittenForThreeVersionsWithItsNul) {
@@ -153,8 +161,6 @@ TEST_F(ConnectTest, CacheSizeIsWrittenForThreeVersionsWithItsNul) {
     EXPECT_EQ(stored.type, platform::kRegSz);
     EXPECT_EQ(stored.data, data);
   }
-  EXPECT_NE(fake_.registry.writes[0].find("9.0"), std::string::npos);
-  EXPECT_NE(fake_.registry.writes[2].find("11.0"), std::string::npos);
   // A second Word process: the values, but no button.
   EXPECT_EQ(connect().mcbVellButton(), nullptr);
   EXPECT_EQ(connect().mcbCOMMenuButton(), nullptr);
@@ -236,7 +242,7 @@ TEST_F(ConnectTest, HideResetsFormDisplayedAndHidesTheShownDialog) {
   EXPECT_FALSE(connect().FormDisplayed());
 }
 
-TEST_F(ConnectTest, ShowVellFormIgnoresWordErrors) {
+TEST_F(ConnectTest, ShowVellFormIgnoresWordErrorsAndUnloadsTheFormWhateverHappens) {
   ConnectNormally();
   // Word fails the version read here and again in the dialog's load.
   faults_->fail("Application.Build", 1, host::kErrServerFault);
@@ -246,6 +252,14 @@ TEST_F(ConnectTest, ShowVellFormIgnoresWordErrors) {
   EXPECT_TRUE(connect().FormDisplayed());
   EXPECT_EQ(support::gWordVersion, "");
   EXPECT_EQ(connect().form(), nullptr);
+
+  // A failure that is not Word's: the next click still shows the dialog.
+  fake_.ui.user = [](platform::ModalDialog&) { throw std::runtime_error("not Word's"); };
+  EXPECT_THROW(connect().ShowVellForm(), std::runtime_error);
+  EXPECT_EQ(connect().form(), nullptr);
+  fake_.ui.user = nullptr;
+  connect().ShowVellForm();
+  EXPECT_EQ(fake_.ui.modal_showings, 3);
 }
 
 TEST_F(ConnectTest, ClickAfterTheConnectionIsGoneDoesNothing) {
@@ -274,13 +288,7 @@ TEST_F(ConnectTest, DisconnectionAfterAShowingStoresOneAndRemovesTheButton) {
   EXPECT_TRUE(fake_.ui.shown.empty());
 }
 
-TEST_F(ConnectTest, DisconnectionWithoutAShowingStoresZero) {
-  ConnectNormally();
-  connect().AddinInstance_OnDisconnection(0, Custom({}));
-  EXPECT_EQ(DisplayOnConnect(), "0");
-  EXPECT_EQ(connect().wdAppConnect(), nullptr);
-}
-
+// Also: never showing the dialog stores "0".
 TEST_F(ConnectTest, CustomizationSaveRefusalIsTolerated) {
   ConnectNormally();
   faults_->fail("CustomizationContext.Save", 1, host::kErrCustomizationSave);
@@ -299,18 +307,30 @@ TEST_F(ConnectTest, OtherCustomizationErrorsAreShownAndEndTheDisconnection) {
   EXPECT_EQ(fake_.ui.shown[0].text.rfind("Error: 4605 ", 0), 0u) << fake_.ui.shown[0].text;
   EXPECT_EQ(fake_.ui.shown[0].icon, platform::Icon::None);
   EXPECT_FALSE(DisplayOnConnect());
-  EXPECT_EQ(connect().wdAppConnect(), app_);
+  EXPECT_EQ(connect().wdAppConnect(), nullptr);
   EXPECT_TRUE(Captioned("Format", "&Tarnwell").empty());
 }
 
-TEST_F(ConnectTest, DisconnectionBesideAnotherWordLeavesEverything) {
+TEST_F(ConnectTest, DisconnectionBesideAnotherWordLeavesTheMenusButLetsGoOfWord) {
   ConnectNormally();
   fake_.processes.running[300] = kWordExe;
+  // What a failed run leaves behind.
+  host::Application word(app_);
+  support::gWordApp = word;
+  support::gActiveDoc = word.GetDocuments().Add();
   connect().AddinInstance_OnDisconnection(0, Custom({}));
-  EXPECT_EQ(Captioned("Format", "&Tarnwell").size(), 1u);
+  const auto buttons = Captioned("Format", "&Tarnwell");
+  ASSERT_EQ(buttons.size(), 1u);
   EXPECT_EQ(Context()->save_count(), 0);
   EXPECT_FALSE(DisplayOnConnect());
-  EXPECT_EQ(connect().wdAppConnect(), app_);
+  EXPECT_EQ(connect().wdAppConnect(), nullptr);
+  EXPECT_EQ(connect().mcbVellButton(), nullptr);
+  EXPECT_EQ(connect().mcbCOMMenuButton(), nullptr);
+  EXPECT_FALSE(support::gWordApp);
+  EXPECT_FALSE(support::gActiveDoc);
+  // The button stays in Word, no longer bound to this connection.
+  std::dynamic_pointer_cast<host::ClickSource>(buttons[0])->Click();
+  EXPECT_EQ(fake_.ui.modal_showings, 0);
 }
 
 }  // namespace

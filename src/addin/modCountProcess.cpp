@@ -111,7 +111,7 @@ int32_t fncCountProcess(platform::Processes& processes) {
     std::string file = cut == std::string::npos ? *path : path->substr(cut + 1);
     std::transform(file.begin(), file.end(), file.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (file == "winword.exe") ++count;
+    if (file == kWordExecutable) ++count;
   }
   return count;
 }

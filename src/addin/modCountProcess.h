@@ -22,6 +22,9 @@ void WriteRegistryValue(platform::Registry& registry, platform::RegistryRoot roo
 int32_t WriteRegistryData(platform::Registry& registry, platform::Registry::Key hKey, const std::string& valueName,
                           uint32_t valueType, const host::Value& value);
 
+// The executable file of a Word process, in lower case.
+inline constexpr const char* kWordExecutable = "winword.exe";
+
 // How many running processes run "winword.exe" (this one included).
 // Processes that cannot be opened are not counted.
 int32_t fncCountProcess(platform::Processes& processes);

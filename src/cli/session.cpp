@@ -1,8 +1,11 @@
 #include "cli/session.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <ostream>
 
+#include "addin/modCountProcess.h"
 #include "dialog/frmVell_COM.h"
 #include "engine/engine.h"
 #include "host/click.h"
@@ -26,8 +29,8 @@ std::unique_ptr<posix::PosixPlatform> PosixFor(bool pace) {
   return p;
 }
 
-platform::Platform WithFiles(platform::Platform p, platform::Files& files) {
-  return platform::Platform{p.ui, files, p.registry, p.processes, p.folders, p.settings, p.clock};
+platform::Platform HostPlatform(platform::Platform p, platform::Files& files, platform::Processes& processes) {
+  return platform::Platform{p.ui, files, p.registry, processes, p.folders, p.settings, p.clock};
 }
 
 // An organizer failure to write surfaces in Word's next call on the file;
@@ -69,6 +72,14 @@ bool OrganizerAwareFiles::Copy(const std::string& from, const std::string& to) {
   return copied;
 }
 
+EmbeddedWordProcesses::EmbeddedWordProcesses(platform::Processes& inner)
+    : inner_(inner), self_(static_cast<uint32_t>(::getpid())) {}
+
+std::optional<std::string> EmbeddedWordProcesses::ExecutablePath(uint32_t id) {
+  if (id != self_) return std::nullopt;
+  return std::string(addin::kWordExecutable);
+}
+
 posix::PosixPlatform& HostSession::Posix(bool pace) {
   posix_owner_ = PosixFor(pace);
   return *posix_owner_;
@@ -80,7 +91,8 @@ HostSession::HostSession(const GlobalOptions& g, std::ostream& err, std::istream
       posix_(Posix(g.pace)),
       word_(NewWord(g)),
       files_(posix_.files, dynamic_cast<engine::Application&>(word_.ref())),
-      platform_(WithFiles(posix_.platform(ui_), files_)) {
+      processes_(posix_.processes),
+      platform_(HostPlatform(posix_.platform(ui_), files_, processes_)) {
   ui_.show_status = g.verbose;
 }
 
@@ -121,7 +133,12 @@ bool HostSession::ShowDialog(const std::function<void(dialog::frmVell_COM&)>& us
     }
   }
   if (!button) {
-    err_ << "tarnwell: the \"" << addin::kVellButtonCaption << "\" button is not on Word's Format menu\n";
+    // The add-in reported why it could not make one; a button it made and
+    // someone took away is another story.
+    err_ << "tarnwell: the \"" << addin::kVellButtonCaption << "\" button is not on Word's Format menu: "
+         << (connect_->mcbVellButton() ? "it was removed after the add-in put it there"
+                                       : "the add-in could not put it there (see the error above)")
+         << "\n";
     return false;
   }
   bool shown = false;

@@ -37,6 +37,21 @@ class OrganizerAwareFiles : public platform::Files {
   engine::Application& word_;
 };
 
+// The processes as the add-in counts Word's: in the command's home Word is
+// the engine inside this process, the one Word process there is, whatever
+// other programs' executables are called.
+class EmbeddedWordProcesses : public platform::Processes {
+ public:
+  explicit EmbeddedWordProcesses(platform::Processes& inner);
+  std::vector<uint32_t> Ids() override { return {self_}; }
+  std::optional<std::string> ExecutablePath(uint32_t id) override;
+  bool CreateNamedMutex(const std::string& name) override { return inner_.CreateNamedMutex(name); }
+
+ private:
+  platform::Processes& inner_;
+  uint32_t self_;
+};
+
 class HostSession {
  public:
   HostSession(const GlobalOptions& g, std::ostream& err, std::istream& in);
@@ -66,6 +81,7 @@ class HostSession {
   posix::PosixPlatform& posix_;
   host::Application word_;
   OrganizerAwareFiles files_;
+  EmbeddedWordProcesses processes_;
   platform::Platform platform_;
   std::unique_ptr<addin::Connect> connect_;
   bool connected_ = false;

@@ -2,12 +2,17 @@
 // file shows in a copy of it, and a deleted file stays deleted.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "cli/session.h"
+#include "engine/application.h"
 #include "engine/engine.h"
+#include "host/collection.h"
 #include "host/word.h"
 #include "ooxml/package.h"
 #include "platform/fakes.h"
@@ -45,6 +50,51 @@ TEST(OrganizerAwareFilesTest, CopiesShowHeldChangesAndDeletedFilesStayGone) {
   }
   auto fresh = ooxml::Package::Open((dir / "gone.docx").string());
   EXPECT_EQ(fresh.Get("word/styles.xml").find("Held Style"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+TEST(HostSessionTest, TheButtonIsThereBesideOtherWinwordsAndItsAbsenceIsExplained) {
+  fs::path dir = fs::temp_directory_path() / ("tw-session-button-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  // Two programs of other makers that happen to be called winword.exe.
+  fs::copy_file("/bin/sleep", dir / "winword.exe");
+  std::vector<pid_t> others;
+  for (int i = 0; i < 2; ++i) {
+    if (pid_t pid = fork(); pid != 0) {
+      others.push_back(pid);
+    } else {
+      execl((dir / "winword.exe").c_str(), "winword.exe", "60", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  GlobalOptions g;
+  g.normal_template = (dir / "Normal.dotx").string();
+  std::ostringstream err;
+  std::istringstream in;
+  for (bool fail_the_button : {false, true}) {
+    HostSession session(g, err, in);
+    session.Open({});
+    auto& word = dynamic_cast<engine::Application&>(session.word().ref());
+    if (fail_the_button) word.faults()->fail("CommandBarControls.Add", 1, host::kErrCommandFailed);
+    EXPECT_EQ(session.ShowDialog([](dialog::frmVell_COM& form) { form.cmdCancel_Click(); }), !fail_the_button);
+    if (fail_the_button) {
+      EXPECT_NE(err.str().find("Error: 4605"), std::string::npos) << err.str();
+      EXPECT_NE(err.str().find("Format menu: the add-in could not put it there"), std::string::npos) << err.str();
+      continue;
+    }
+    // The button is the last control of the Format menu.
+    auto format = host::item(host::deref(word.get("CommandBars").as_object()), "Format");
+    auto controls = format->get("Controls").as_object();
+    host::item(*controls, controls->get("Count"))->call("Delete");
+    EXPECT_FALSE(session.ShowDialog([](dialog::frmVell_COM&) {}));
+    EXPECT_NE(err.str().find("Format menu: it was removed"), std::string::npos) << err.str();
+    err.str("");
+  }
+  for (pid_t pid : others) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  }
   fs::remove_all(dir);
 }
 

@@ -23,12 +23,8 @@ void SetListTabStops(platform::Ui& ui, ListBox& list, const std::vector<int32_t>
       stop += 4 * ((w + pad) / unit);
       stops.push_back(stop);
     }
-    std::vector<int32_t> args;
-    args.reserve(stops.size() + 1);
-    args.push_back(static_cast<int32_t>(stops.size()));
-    args.insert(args.end(), stops.begin(), stops.end());
     list.tab_stops = stops;
-    ui.ListMessage(list.name(), platform::kLbSetTabStops, args);
+    ui.ListMessage(list.name(), platform::kLbSetTabStops, stops);
   });
 }
 

@@ -34,7 +34,7 @@ TEST(SetListTabStops, OneUnitPerCharacterGivesStopsFourPerCharacter) {
   ASSERT_EQ(ui.list_messages.size(), 1u);
   EXPECT_EQ(ui.list_messages[0].list, "lstSourceDocs");
   EXPECT_EQ(ui.list_messages[0].message, platform::kLbSetTabStops);
-  EXPECT_EQ(ui.list_messages[0].args, (std::vector<int32_t>{2, 2008, 2036}));
+  EXPECT_EQ(ui.list_messages[0].args, list.tab_stops);
 }
 
 TEST(SetListTabStops, HalvesRoundToEvenAndDivisionTruncates) {

@@ -57,6 +57,7 @@ class Ui {
   // count characters).
   virtual int32_t TextWidth(const std::string& text) = 0;
   // Sends a list-box message (tab stops, horizontal extent) to a view's list.
+  // Tab stops come as the stops alone; the view sends their count apart.
   virtual void ListMessage(const std::string& list_name, uint32_t message, const std::vector<int32_t>& args) = 0;
   virtual bool ForceForeground(WindowHandle window) = 0;
   // Shows a progress text (the status bar of a dialog, or a terminal line).

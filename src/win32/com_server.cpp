@@ -21,7 +21,6 @@ namespace tarnwell::win32 {
 
 namespace {
 
-std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 
 // Test hosts name a file in TARNWELL_TEST_MESSAGE_LOG; message boxes are then
@@ -65,14 +64,15 @@ Win32Platform& ModulePlatform() {
   return *platform;
 }
 
+// custom() is declared an array of VARIANTs, whatever the array records.
 host::Value CustomArray(SAFEARRAY** custom) {
-  return host::Value(custom && *custom ? FromSafeArray(*custom) : host::Array{});
+  return host::Value(custom && *custom ? FromSafeArray(*custom, VT_VARIANT) : host::Array{});
 }
 
 class ConnectServer : public UntypedDispatch<IDTExtensibility2> {
  public:
-  ConnectServer() : platform_(ModulePlatform().platform()), connect_(platform_) { ++g_objects; }
-  virtual ~ConnectServer() { --g_objects; }
+  ConnectServer() : platform_(ModulePlatform().platform()), connect_(platform_) {}
+  virtual ~ConnectServer() = default;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -247,7 +247,9 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
   return g_factory.QueryInterface(riid, out);
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_objects == 0 && g_locks == 0 ? S_OK : S_FALSE; }
+// Every COM object of the DLL counts (connections, event sinks, adapters),
+// not only the connections.
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return LiveComObjects() == 0 && g_locks == 0 ? S_OK : S_FALSE; }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
   return Guarded([] { return Register(); });

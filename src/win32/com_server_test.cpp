@@ -133,6 +133,7 @@ TW_TEST(ConnectionPutsTheButtonOnWordsMenusAndClickOpensTheDialog) {
     if (!word->format->buttons.empty()) word->format->buttons[0]->Click();
     TW_CHECK(word->build_reads > reads);
 
+    TW_CHECK_EQ(CallExport("DllCanUnloadNow"), S_FALSE);
     UniqueSafeArray none(Custom({}));
     raw = none.get();
     TW_CHECK_EQ(c.ext->OnDisconnection(0, &raw), S_OK);
@@ -140,25 +141,39 @@ TW_TEST(ConnectionPutsTheButtonOnWordsMenusAndClickOpensTheDialog) {
     TW_CHECK_EQ(word->context_saves, 1);
     // The dialog was opened once, so the setting says so.
     TW_CHECK(ReadString(HKEY_CURRENT_USER, kSettingsKey, L"DisplayOnConnect") == std::wstring(L"1"));
+    // Word and its buttons are the test's alone again.
+    TW_CHECK_EQ(word.use_count(), 1L);
+    for (auto& button : word->tools->buttons) TW_CHECK_EQ(button.use_count(), 1L);
   }
+  TW_CHECK_EQ(CallExport("DllCanUnloadNow"), S_OK);
 }
 
-TW_TEST(InactiveConnectionTouchesNothing) {
+TW_TEST(InactiveConnectionComesAndGoesQuietly) {
   TW_CHECK_EQ(CallExport("DllRegisterServer"), S_OK);
   ForgetUserState();
+  DeleteFileW(MessageLog().c_str());
   auto word = std::make_shared<FakeWord>();
-  Connected c;
-  if (!c.ext) return;
-  IDispatch* app = DispatchFor(word);
-  UniqueSafeArray custom(Custom({host::Value(int32_t{2})}));
-  SAFEARRAY* raw = custom.get();
-  TW_CHECK_EQ(c.ext->OnConnection(app, 1, nullptr, &raw), S_OK);
-  app->Release();
+  for (int32_t mark : {2, 3}) {
+    Connected c;
+    if (!c.ext) return;
+    IDispatch* app = DispatchFor(word);
+    VARIANT element;
+    VariantInit(&element);
+    element.vt = VT_I4;
+    element.lVal = mark;
+    UniqueSafeArray custom(testing::UntypedVariants({element}));
+    SAFEARRAY* raw = custom.get();
+    TW_CHECK_EQ(c.ext->OnConnection(app, 1, nullptr, &raw), S_OK);
+    app->Release();
+    TW_CHECK_EQ(c.ext->OnDisconnection(0, &raw), S_OK);
+  }
   TW_CHECK(word->format->buttons.empty());
   TW_CHECK(!KeyExists(HKEY_CURRENT_USER, kCacheKey11));
+  TW_CHECK(!KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+  TW_CHECK_EQ(ReadLog(), std::string());  // no "Error: 91"
 }
 
-TW_TEST(LateBoundConnectionReachesTheSameHandlers) {
+TW_TEST(LateBoundConnectionReachesTheSameHandlersAndErrorsComeBackAsHresults) {
   TW_CHECK_EQ(CallExport("DllRegisterServer"), S_OK);
   auto word = std::make_shared<FakeWord>();
   Connected c;
@@ -168,46 +183,28 @@ TW_TEST(LateBoundConnectionReachesTheSameHandlers) {
   LPOLESTR names[] = {name.data()};
   DISPID id = 0;
   TW_CHECK_EQ(c.ext->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-  TW_CHECK_EQ(id, DISPID{1});
+  TW_CHECK_EQ(id, DISPID{kDispidOnConnection});
   VARIANT args[4];
   for (auto& v : args) VariantInit(&v);
   ToVariant(host::Value(host::Array{}), &args[0]);  // custom, last
   ToVariant(host::Value(), &args[1]);
-  ToVariant(host::Value(int32_t{1}), &args[2]);
-  ToVariant(host::Value(host::ObjectPtr(word)), &args[3]);
-  DISPPARAMS params{args, nullptr, 4, 0};
-  TW_CHECK_EQ(c.ext->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
-  for (auto& v : args) VariantClear(&v);
-  TW_CHECK_EQ(word->format->buttons.size(), size_t{1});
-}
-
-TW_TEST(ConnectionErrorsComeBackAsHresultsNotExceptions) {
-  TW_CHECK_EQ(CallExport("DllRegisterServer"), S_OK);
-  Connected c;
-  if (!c.ext) return;
-  // A ConnectMode that is no number: the conversion's error 13 comes back
-  // through EXCEPINFO, not as an exception through Invoke.
-  auto word = std::make_shared<FakeWord>();
-  VARIANT args[4];
-  for (auto& v : args) VariantInit(&v);
-  ToVariant(host::Value(host::Array{}), &args[0]);
-  ToVariant(host::Value(), &args[1]);
   ToVariant(host::Value("not a mode"), &args[2]);
   ToVariant(host::Value(host::ObjectPtr(word)), &args[3]);
   DISPPARAMS params{args, nullptr, 4, 0};
+  // A ConnectMode that is no number: the conversion's error 13 comes back
+  // through EXCEPINFO, not as an exception through Invoke.
   EXCEPINFO info{};
-  TW_CHECK_EQ(c.ext->Invoke(kDispidOnConnection, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &info, nullptr),
-              DISP_E_EXCEPTION);
+  TW_CHECK_EQ(c.ext->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &info, nullptr), DISP_E_EXCEPTION);
   TW_CHECK_EQ(ErrorNumber(DISP_E_EXCEPTION, &info), host::kErrTypeMismatch);
   SysFreeString(info.bstrSource);
   SysFreeString(info.bstrDescription);
-  for (auto& v : args) VariantClear(&v);
+  ToVariant(host::Value(int32_t{1}), &args[2]);
+  TW_CHECK_EQ(c.ext->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+  TW_CHECK_EQ(word->format->buttons.size(), size_t{1});
   params.cArgs = 1;
-  VARIANT one;
-  VariantInit(&one);
-  params.rgvarg = &one;
-  TW_CHECK_EQ(c.ext->Invoke(kDispidOnConnection, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+  TW_CHECK_EQ(c.ext->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
               DISP_E_BADPARAMCOUNT);
+  for (auto& v : args) VariantClear(&v);
   TW_CHECK_EQ(c.ext->OnAddInsUpdate(nullptr), S_OK);
   TW_CHECK_EQ(c.ext->OnBeginShutdown(nullptr), S_OK);
 }

@@ -1,5 +1,7 @@
 #include "win32/com_util.h"
 
+#include <cstring>
+
 #include "win32/dispatch_bridge.h"
 #include "win32/object_dispatch.h"
 
@@ -42,29 +44,78 @@ SAFEARRAY* ToSafeArray(const host::Array& array) {
   return sa.release();
 }
 
-host::Array FromSafeArray(const SAFEARRAY* array) {
+namespace {
+
+// The size of one element of a plain type, as a SAFEARRAY stores it; 0 for
+// the types read no other way than through a VARIANT.
+size_t PlainElementSize(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1:
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_ERROR:
+      return 4;
+    case VT_I8:
+    case VT_UI8:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+      return 8;
+    case VT_BSTR:
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+      return sizeof(void*);
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+host::Array FromSafeArray(const SAFEARRAY* array, VARTYPE element_type) {
   host::Array out;
   if (!array) return out;
   auto* sa = const_cast<SAFEARRAY*>(array);
   if (SafeArrayGetDim(sa) != 1) throw host::HostError(host::kErrTypeMismatch, "Type mismatch");
   VARTYPE vt = VT_EMPTY;
-  SafeArrayGetVartype(sa, &vt);
+  if (FAILED(SafeArrayGetVartype(sa, &vt)) || vt == VT_EMPTY) vt = element_type;
+  const size_t size = SafeArrayGetElemsize(sa);
+  const bool variants = vt == VT_VARIANT;
+  if (size != (variants ? sizeof(VARIANT) : PlainElementSize(vt)) || size == 0) {
+    throw host::HostError(host::kErrTypeMismatch, "Type mismatch");
+  }
   LONG lower = 0, upper = -1;
   SafeArrayGetLBound(sa, 1, &lower);
   SafeArrayGetUBound(sa, 1, &upper);
   out.lower_bound = lower;
-  for (LONG i = lower; i <= upper; ++i) {
-    UniqueVariant v;
-    HRESULT hr;
-    if (vt == VT_VARIANT) {
-      hr = SafeArrayGetElement(sa, &i, v.get());
-    } else {
-      // Typed arrays (of strings, numbers) read element by element as their type.
-      v.get()->vt = vt;
-      hr = SafeArrayGetElement(sa, &i, &v.get()->lVal);
+  void* data = nullptr;
+  HRESULT hr = SafeArrayAccessData(sa, &data);
+  if (FAILED(hr)) throw host::HostError(ErrorNumber(hr, nullptr), "Cannot read an array");
+  struct Unaccess {
+    SAFEARRAY* sa;
+    ~Unaccess() { SafeArrayUnaccessData(sa); }
+  } unaccess{sa};
+  const auto* element = static_cast<const unsigned char*>(data);
+  for (LONG i = lower; i <= upper; ++i, element += size) {
+    if (variants) {
+      out.items.push_back(FromVariant(*reinterpret_cast<const VARIANT*>(element)));
+      continue;
     }
-    if (FAILED(hr)) throw host::HostError(ErrorNumber(hr, nullptr), "Cannot read an array");
-    out.items.push_back(FromVariant(*v.get()));
+    // A borrowed view of the element, never cleared: the array keeps it.
+    VARIANT view;
+    VariantInit(&view);
+    view.vt = vt;
+    std::memcpy(&view.llVal, element, size);
+    out.items.push_back(FromVariant(view));
   }
   return out;
 }
@@ -116,6 +167,10 @@ void ToVariant(const host::Value& value, VARIANT* out) {
 }
 
 host::Value FromVariant(const VARIANT& in) {
+  if (in.vt & VT_ARRAY) {
+    SAFEARRAY* array = (in.vt & VT_BYREF) ? (in.pparray ? *in.pparray : nullptr) : in.parray;
+    return host::Value(FromSafeArray(array, in.vt & VT_TYPEMASK));
+  }
   UniqueVariant copy;
   const VARIANT* v = &in;
   if (in.vt & VT_BYREF) {
@@ -124,7 +179,6 @@ host::Value FromVariant(const VARIANT& in) {
     }
     v = copy.get();
   }
-  if (v->vt & VT_ARRAY) return host::Value(FromSafeArray(v->parray));
   switch (v->vt) {
     case VT_EMPTY:
       return host::Value();
@@ -169,10 +223,31 @@ host::Value FromVariant(const VARIANT& in) {
   }
 }
 
+namespace {
+
+struct VbNumber {
+  HRESULT hr;
+  int32_t number;
+};
+
+constexpr VbNumber kVbNumbers[] = {
+    {E_OUTOFMEMORY, host::kErrOutOfMemory},
+    {DISP_E_MEMBERNOTFOUND, host::kErrNoSuchMember},
+    {DISP_E_UNKNOWNNAME, host::kErrNoSuchMember},
+    {DISP_E_TYPEMISMATCH, host::kErrTypeMismatch},
+    {DISP_E_PARAMNOTOPTIONAL, host::kErrArgumentNotOptional},
+    {DISP_E_BADPARAMCOUNT, 450},  // wrong number of arguments
+};
+
+}  // namespace
+
 int32_t ErrorNumber(HRESULT hr, const EXCEPINFO* info) {
   if (hr == DISP_E_EXCEPTION && info) {
     if (info->wCode != 0) return info->wCode;
-    hr = info->scode;
+    if (info->scode != 0) hr = info->scode;
+  }
+  for (const VbNumber& vb : kVbNumbers) {
+    if (vb.hr == hr) return vb.number;
   }
   if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return HRESULT_CODE(hr);
   return static_cast<int32_t>(hr);

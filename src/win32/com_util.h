@@ -16,6 +16,13 @@
 
 namespace tarnwell::win32 {
 
+// How many COM objects of this module are alive: the module may not be
+// unloaded while anyone can still call into one.
+inline std::atomic<long>& LiveComObjects() {
+  static std::atomic<long> live{0};
+  return live;
+}
+
 // AddRef and Release for an object on one or more COM interfaces: it starts
 // with one reference and deletes itself when the last goes.
 template <class... Interfaces>
@@ -29,7 +36,8 @@ class RefCounted : public Interfaces... {
   }
 
  protected:
-  virtual ~RefCounted() = default;
+  RefCounted() { ++LiveComObjects(); }
+  virtual ~RefCounted() { --LiveComObjects(); }
 
  private:
   std::atomic<ULONG> refs_{1};
@@ -111,8 +119,11 @@ class UniqueSafeArray {
 };
 
 // A VB-style one-dimensional SAFEARRAY of VARIANTs from a host::Array, and back.
+// An array that records no element type of its own holds element_type, the
+// type its interface declares. Elements are read in place: nothing the
+// array owns is copied, freed or kept.
 SAFEARRAY* ToSafeArray(const host::Array& array);
-host::Array FromSafeArray(const SAFEARRAY* array);
+host::Array FromSafeArray(const SAFEARRAY* array, VARTYPE element_type);
 
 // Fills an initialised VARIANT (the caller owns and clears it). Objects are
 // handed over as IDispatch: a bridged Word object as its own IDispatch, any
@@ -121,9 +132,13 @@ void ToVariant(const host::Value& value, VARIANT* out);
 // Reads a VARIANT, following VT_BYREF. Unknown types raise 13.
 host::Value FromVariant(const VARIANT& v);
 
-// Word's error number for a failed call: the code of EXCEPINFO (wCode, or the
-// code of a FACILITY_CONTROL scode), the code of a FACILITY_CONTROL HRESULT,
-// else the HRESULT itself as a signed number.
+// Word's error number for a failed call, as Visual Basic reports it: the
+// code of EXCEPINFO (wCode, else its scode), the code of a FACILITY_CONTROL
+// HRESULT, VB's number for the common automation failures (out of memory 7,
+// no such member 438, type mismatch 13, argument not optional 449, wrong
+// number of arguments 450), else the HRESULT itself as a signed number. An
+// EXCEPINFO whose codes stay 0 leaves DISP_E_EXCEPTION: never 0, which
+// would read as success.
 int32_t ErrorNumber(HRESULT hr, const EXCEPINFO* info);
 // The HRESULT that carries a Word error number back through COM.
 HRESULT ErrorHresult(int32_t number);

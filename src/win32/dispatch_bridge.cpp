@@ -76,7 +76,7 @@ DISPID DispatchBridge::Id(std::string_view name) {
   DISPID id = DISPID_UNKNOWN;
   HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   if (FAILED(hr)) {
-    throw host::HostError(hr == DISP_E_UNKNOWNNAME ? host::kErrNoSuchMember : ErrorNumber(hr, nullptr),
+    throw host::HostError(ErrorNumber(hr, nullptr),
                           "Object doesn't support this property or method (" + std::string(name) + ")");
   }
   ids_.emplace(std::move(key), id);
@@ -85,6 +85,16 @@ DISPID DispatchBridge::Id(std::string_view name) {
 
 host::Value DispatchBridge::Invoke(std::string_view name, WORD flags, const host::Args& args,
                                    const host::Value* put_value) {
+  try {
+    return InvokeOnce(name, flags, args, put_value);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out on our side of the call: Word's own "out of memory".
+    throw host::HostError(host::kErrOutOfMemory, "Out of memory (" + std::string(name) + ")");
+  }
+}
+
+host::Value DispatchBridge::InvokeOnce(std::string_view name, WORD flags, const host::Args& args,
+                                       const host::Value* put_value) {
   if (!dispatch_) throw host::HostError(host::kErrObjectNotSet, "Object variable or With block variable not set");
   DISPID id = Id(name);
   // COM wants the arguments last to first, the put value in front of them.

@@ -42,6 +42,7 @@ class DispatchBridge : public host::Object, public host::ClickSource {
  private:
   DISPID Id(std::string_view name);
   host::Value Invoke(std::string_view name, WORD flags, const host::Args& args, const host::Value* put_value);
+  host::Value InvokeOnce(std::string_view name, WORD flags, const host::Args& args, const host::Value* put_value);
   void Unadvise();
 
   IDispatch* dispatch_;

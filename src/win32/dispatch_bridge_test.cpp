@@ -4,6 +4,7 @@
 
 #include "win32/com_util.h"
 #include "win32/dispatch_bridge.h"
+#include "win32/fake_word_test.h"
 #include "win32/object_dispatch.h"
 #include "win32/test_runner.h"
 
@@ -92,12 +93,20 @@ TW_TEST(ObjectsKeepTheirIdentityThroughTheAdapter) {
   TW_CHECK(b->call("Echo", {host::Value(host::ObjectPtr())}).as_object() == nullptr);
 }
 
-// A foreign IDispatch that fails as real servers do, to check the numbers
-// read from an HRESULT rather than from our own adapter.
+// A foreign IDispatch that fails as Word does: a plain HRESULT, or
+// DISP_E_EXCEPTION with its EXCEPINFO filled in at once or on request.
+EXCEPINFO g_deferred{};
+HRESULT STDAPICALLTYPE FillInLater(EXCEPINFO* info) {
+  *info = g_deferred;
+  return S_OK;
+}
+
 class Failing : public IDispatch {
  public:
   HRESULT hr = S_OK;
   EXCEPINFO info{};
+  bool deferred = false;
+  bool out_of_memory = false;  // an allocation fails while the call is under way
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (riid == IID_IUnknown || riid == IID_IDispatch) {
       *out = this;
@@ -118,26 +127,91 @@ class Failing : public IDispatch {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* out, UINT*) override {
-    if (hr == DISP_E_EXCEPTION && out) *out = info;
+    if (out_of_memory) throw std::bad_alloc();
+    if (hr == DISP_E_EXCEPTION && out) {
+      *out = EXCEPINFO{};
+      g_deferred = info;
+      if (deferred) {
+        out->pfnDeferredFillIn = FillInLater;
+      } else {
+        *out = info;
+      }
+    }
     return hr;
   }
   virtual ~Failing() = default;
 };
 
-TW_TEST(BridgeReadsFacilityControlAndPlainHresults) {
+TW_TEST(WordsFailuresBecomeTheNumbersVisualBasicGives) {
+  constexpr HRESULT kControl5174 = static_cast<HRESULT>(0x800A1436);  // a control's code for Word's 5174
+  struct Case {
+    HRESULT hr;
+    WORD wcode;
+    HRESULT scode;
+    bool deferred;
+    int32_t number;
+  };
+  const Case cases[] = {
+      {DISP_E_EXCEPTION, 0, kControl5174, false, 5174},
+      {DISP_E_EXCEPTION, 4198, 0, false, host::kErrWordBuffersFull},
+      {DISP_E_EXCEPTION, 4198, 0, true, host::kErrWordBuffersFull},
+      {DISP_E_EXCEPTION, 0, E_OUTOFMEMORY, true, host::kErrOutOfMemory},
+      // Nothing filled in: still a failure, never 0.
+      {DISP_E_EXCEPTION, 0, 0, true, static_cast<int32_t>(DISP_E_EXCEPTION)},
+      {DISP_E_EXCEPTION, 0, 0, false, static_cast<int32_t>(DISP_E_EXCEPTION)},
+      {E_OUTOFMEMORY, 0, 0, false, host::kErrOutOfMemory},
+      {DISP_E_MEMBERNOTFOUND, 0, 0, false, host::kErrNoSuchMember},
+      {DISP_E_TYPEMISMATCH, 0, 0, false, host::kErrTypeMismatch},
+      {DISP_E_PARAMNOTOPTIONAL, 0, 0, false, 449},
+      {DISP_E_BADPARAMCOUNT, 0, 0, false, 450},
+      {static_cast<HRESULT>(0x80010105), 0, 0, false, host::kErrServerFault},  // RPC_E_SERVERFAULT
+      {static_cast<HRESULT>(0x800A01B6), 0, 0, false, host::kErrNoSuchMember},  // FACILITY_CONTROL 438
+  };
   Failing f;
   DispatchBridge b(&f);
-  f.hr = DISP_E_EXCEPTION;
-  f.info.scode = static_cast<HRESULT>(0x800A1436);  // a control's code: Word's 5174
-  TW_CHECK_RAISES(b.call("Open"), 5174);
-  f.info = EXCEPINFO{};
-  f.info.wCode = 4198;
-  TW_CHECK_RAISES(b.call("Open"), host::kErrWordBuffersFull);
-  f.hr = static_cast<HRESULT>(0x80010105);  // RPC_E_SERVERFAULT, no EXCEPINFO
-  TW_CHECK_RAISES(b.call("Open"), host::kErrServerFault);
-  TW_CHECK_EQ(host::kErrServerFault, -2147417851);
-  f.hr = static_cast<HRESULT>(0x800A01B6);  // FACILITY_CONTROL without EXCEPINFO: 438
-  TW_CHECK_RAISES(b.get("Open"), host::kErrNoSuchMember);
+  for (const Case& c : cases) {
+    f.hr = c.hr;
+    f.deferred = c.deferred;
+    f.info = EXCEPINFO{};
+    f.info.wCode = c.wcode;
+    f.info.scode = c.scode;
+    f.info.bstrDescription = SysAllocString(L"planned");  // the bridge frees it
+    TW_CHECK_RAISES(b.call("Open"), c.number);
+    if (c.hr != DISP_E_EXCEPTION) SysFreeString(f.info.bstrDescription);
+  }
+  f.hr = S_OK;
+  f.out_of_memory = true;
+  TW_CHECK_RAISES(b.put("Caption", "x"), host::kErrOutOfMemory);
+}
+
+TW_TEST(ArraysAreReadByTheirDeclaredTypeWhenTheyRecordNone) {
+  VARIANT two, text;
+  VariantInit(&two);
+  two.vt = VT_I4;
+  two.lVal = 2;
+  VariantInit(&text);
+  text.vt = VT_BSTR;
+  text.bstrVal = SysAllocString(L"x");
+  UniqueSafeArray untyped(testing::UntypedVariants({two, text}));
+  host::Array read = FromSafeArray(untyped.get(), VT_VARIANT);
+  TW_CHECK(read == (host::Array{0, {host::Value(int32_t{2}), host::Value("x")}}));
+  // Declared as something else, the element size gives it away.
+  TW_CHECK_RAISES(FromSafeArray(untyped.get(), VT_BSTR), host::kErrTypeMismatch);
+  SysFreeString(text.bstrVal);  // the array does not own what it holds
+}
+
+TW_TEST(EveryAdapterAndSinkCountsWhileItLives) {
+  const long before = LiveComObjects();
+  {
+    std::vector<std::shared_ptr<testing::FakeButton>> bar;
+    auto bridge = Bridged(std::make_shared<testing::FakeButton>(&bar, 1));
+    TW_CHECK_EQ(LiveComObjects().load(), before + 1);  // the adapter
+    auto token = bridge->OnClick([] {});
+    TW_CHECK_EQ(LiveComObjects().load(), before + 3);  // and the connection point and the sink
+    bridge->RemoveClick(token);
+    TW_CHECK_EQ(LiveComObjects().load(), before + 1);
+  }
+  TW_CHECK_EQ(LiveComObjects().load(), before);
 }
 
 TW_TEST(ErrorNumbersRoundTripThroughHresults) {

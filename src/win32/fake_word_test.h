@@ -2,6 +2,10 @@
 // Word as the test host dresses it: the few objects the connection touches,
 // built from host::DispatchObject and handed to the add-in as IDispatch.
 
+#include <windows.h>
+#include <oleauto.h>
+
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -136,5 +140,21 @@ class FakeWord : public host::DispatchObject {
   std::shared_ptr<Bars> bars;
   std::shared_ptr<Context> context;
 };
+
+// An array of VARIANTs as a host may pass custom(): recording no element
+// type, only its size, and owning nothing it holds.
+inline SAFEARRAY* UntypedVariants(const std::vector<VARIANT>& items) {
+  SAFEARRAY* sa = nullptr;
+  if (FAILED(SafeArrayAllocDescriptor(1, &sa))) return nullptr;
+  sa->fFeatures = 0;
+  sa->cbElements = sizeof(VARIANT);
+  sa->rgsabound[0] = {static_cast<ULONG>(items.size()), 0};
+  if (FAILED(SafeArrayAllocData(sa))) {
+    SafeArrayDestroyDescriptor(sa);
+    return nullptr;
+  }
+  std::copy(items.begin(), items.end(), static_cast<VARIANT*>(sa->pvData));
+  return sa;
+}
 
 }  // namespace tarnwell::win32::testing

@@ -140,7 +140,7 @@ void Win32Ui::ListMessage(const std::string& list_name, uint32_t message, const 
   HWND list = it->second;
   if (message == platform::kLbSetTabStops) {
     std::vector<INT> stops(args.begin(), args.end());
-    SendMessageW(list, LB_SETTABSTOPS, stops.size(), reinterpret_cast<LPARAM>(stops.data()));
+    SendMessageW(list, LB_SETTABSTOPS, static_cast<WPARAM>(stops.size()), reinterpret_cast<LPARAM>(stops.data()));
     InvalidateRect(list, nullptr, TRUE);
   } else if (message == platform::kLbSetHorizontalExtent) {
     SendMessageW(list, LB_SETHORIZONTALEXTENT, args.empty() ? 0 : static_cast<WPARAM>(args[0]), 0);

@@ -207,7 +207,11 @@ class VellView : public DialogView {
     return line == LB_ERR ? -1 : static_cast<int32_t>(line);
   }
 
-  void CloseBox() override { Handle([&] { m_.Close(dialog::kUnloadFormControlMenu); }); }
+  // The close box is Cancel too, and as with Escape a run that disabled
+  // Cancel keeps its Word while it pumps messages.
+  void CloseBox() override {
+    if (m_.cmdCancel.enabled) Handle([&] { m_.Close(dialog::kUnloadFormControlMenu); });
+  }
 
   bool Other(UINT message, WPARAM, LPARAM lparam, INT_PTR& result) override {
     if (message == kValidateStyles) {
