@@ -2,13 +2,14 @@
 # Installs the Debian packages the build needs, only those missing.
 # Usage: scripts/install-deps.sh [--windows]   (--windows adds the 64- and 32-bit
 # mingw-w64 compilers, the Windows zlib for the engine's libraries, Wine, which
-# runs the Windows tests, Wine's own fonts (the dialogs ask for Tahoma) and
-# Xvfb, the display the dialogs' windows need under test)
+# runs the Windows tests, Wine's own fonts (the dialogs ask for Tahoma),
+# Xvfb, the display the dialogs' windows need under test, and fp-utils, whose
+# chmcmd compiles the help file)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libcli11-dev googletest libgtest-dev)
 if [[ "${1:-}" == "--windows" ]]; then
-  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev wine wine64 fonts-wine xvfb xauth)
+  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev wine wine64 fonts-wine xvfb xauth fp-utils)
 fi
 
 missing=()

@@ -3,7 +3,7 @@
 # Wine in a fresh prefix (a temporary HOME), which is removed afterwards.
 # The dialogs' tests need a display: the script runs itself again under
 # Xvfb, with Wine's virtual desktop, which draws the windows' frames itself
-# (there is no window manager). The main dialog's screenshot is left in the
+# (there is no window manager). The dialogs' screenshots are left in the
 # build's bin folder. TARNWELL_MINGW_BUILD names another, already configured
 # build folder to test instead of the preset's.
 set -euo pipefail
@@ -60,5 +60,5 @@ cd "$build/bin"
 failed=0
 wine tw_win32_tests.exe </dev/null || failed=1
 wine tw_word_host_tests.exe </dev/null || failed=1
-echo "Screenshot: $PWD/screenshot-main-dialog.png"
+echo "Screenshots:" "$PWD"/screenshot-*.png
 exit "$failed"

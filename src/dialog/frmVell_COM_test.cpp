@@ -190,33 +190,20 @@ TEST_F(VellDialogTest, NormalDotOpenAsADocumentStandsForTheNormalTemplate) {
   EXPECT_EQ(form_.lstSourceDocs.List(0), "Normal.dot\t" + normal.FullName());
 }
 
-TEST_F(VellDialogTest, WordWithoutListAndTableStylesOffersTwoTypesAndNoUpdate) {
-  for (const std::string build : {"12.0.6425", "9.0.2720", "8.0"}) {
+TEST_F(VellDialogTest, OnlyWordXpAnd2003OfferListAndTableStylesAndTheUpdate) {
+  const Strings two{"Character", "Paragraph"}, four{"Character", "List", "Paragraph", "Table"};
+  for (const std::string build : {"12.0.6425", "9.0.2720", "8.0", "10.0.2627", "11.0.8169"}) {
     SCOPED_TRACE(build);
+    const bool xp_or_03 = build[0] == '1' && (build[1] == '0' || build[1] == '1');
     support::ResetGlobals();
     StartWord(build);
     OpenNew("a.docx");
     LoadDialog();
-    EXPECT_EQ(form_.cmbStyleTypes.items(), (Strings{"Character", "Paragraph"}));
-    EXPECT_EQ(form_.cmbStyleTypes.ListIndex(), 1);
-    EXPECT_EQ(form_.WordStyleType(), static_cast<int32_t>(StyleType::Paragraph));
-    EXPECT_FALSE(form_.cmdUpdate.visible);
-    EXPECT_FALSE(form_.cmdUpdate.enabled);
-  }
-}
-
-TEST_F(VellDialogTest, WordXpAnd2003OfferFourTypesAndUpdate) {
-  for (const std::string build : {"10.0.2627", "11.0.8169"}) {
-    SCOPED_TRACE(build);
-    support::ResetGlobals();
-    StartWord(build);
-    OpenNew("a.docx");
-    LoadDialog();
-    EXPECT_EQ(form_.cmbStyleTypes.items(), (Strings{"Character", "List", "Paragraph", "Table"}));
-    EXPECT_EQ(form_.cmbStyleTypes.ListIndex(), 2);
+    EXPECT_EQ(form_.cmbStyleTypes.items(), xp_or_03 ? four : two);
     EXPECT_EQ(form_.cmbStyleTypes.Text(), "Paragraph");
-    EXPECT_TRUE(form_.cmdUpdate.visible);
-    EXPECT_TRUE(form_.cmdUpdate.enabled);
+    EXPECT_EQ(form_.WordStyleType(), static_cast<int32_t>(StyleType::Paragraph));
+    EXPECT_EQ(form_.cmdUpdate.visible, xp_or_03);
+    EXPECT_EQ(form_.cmdUpdate.enabled, xp_or_03);
   }
 }
 
@@ -280,6 +267,39 @@ TEST_F(VellDialogTest, LoadWithoutTheAddInFailsAndStaysHidden) {
     EXPECT_EQ(e.number(), host::kErrObjectNotSet);
   }
   EXPECT_FALSE(form_.Visible());
+}
+
+// ---- help and About
+
+TEST_F(VellDialogTest, HelpOpensTopicsBesideTheAddInAndAboutShowsTheSameTextEachTime) {
+  StartWord();
+  OpenNew("a.docx");
+  LoadDialog();
+  form_.btnGetStarted_Click();
+  form_.btnUsing_Click();
+  using Shown = std::vector<std::pair<std::string, int32_t>>;
+  EXPECT_EQ(fake_.ui.help_shown, (Shown{{form_.HelpFile, 3}, {form_.HelpFile, 87}}));
+
+  Strings seen;
+  fake_.ui.user = [&](platform::ModalDialog& shown) {
+    auto& about = dynamic_cast<frmVellAbout_COM&>(shown);
+    seen.push_back(about.Caption + "|" + about.lblAbout.caption);
+    if (seen.size() == 1) {
+      about.cmdOK_Click();
+    } else {
+      about.Close(kUnloadFormControlMenu);
+    }
+  };
+  form_.btnAbout_Click();
+  form_.imgHB_Click();
+  EXPECT_EQ(seen, Strings(2, "About|Quillon Tarnwell\r\n\r\nVersion 2.3.30"));
+  EXPECT_FALSE(form_.About().Visible());
+  EXPECT_TRUE(form_.Visible());
+
+  // A copy starts by unloading an About box that is up.
+  form_.About().Load();
+  form_.cmdCopy_Click();
+  EXPECT_FALSE(form_.About().Visible());
 }
 
 TEST_F(VellDialogTest, StatusTextReachesTheStatusBarAndThePlatform) {

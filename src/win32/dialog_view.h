@@ -66,6 +66,10 @@ class DialogView {
   std::exception_ptr error_;
 };
 
+// The About image: a round emblem with an "i", drawn into an owner-drawn
+// static control.
+void DrawAboutEmblem(const DRAWITEMSTRUCT& draw);
+
 // Word's main window among this thread's windows, nullptr when there is none.
 HWND WordWindowOfThisThread();
 
