@@ -42,6 +42,11 @@ wine wineboot -i </dev/null >/dev/null 2>&1
 cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+# The desktop that wineboot started has no frames to draw; the next one,
+# made for the tests, is the virtual desktop just set.
+wineserver -k
+wineserver -w
+wineserver -p
 
 # Two copies of the example documents: the command copies styles in one
 # (by-command), the add-in in the other (by-addin), driven through its dialog

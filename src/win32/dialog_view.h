@@ -77,6 +77,7 @@ HWND WordWindowOfThisThread();
 
 namespace tarnwell::dialog {
 class frmVell_COM;
+class frmVellAbout_COM;
 }
 namespace tarnwell::copyrun {
 class frmVellDependencies_COM;
@@ -85,4 +86,5 @@ class frmVellDependencies_COM;
 namespace tarnwell::win32 {
 void ShowVellView(Win32Ui& ui, dialog::frmVell_COM& model);
 void ShowDependenciesView(Win32Ui& ui, copyrun::frmVellDependencies_COM& model);
+void ShowAboutView(Win32Ui& ui, dialog::frmVellAbout_COM& model);
 }  // namespace tarnwell::win32

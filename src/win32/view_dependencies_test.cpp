@@ -42,6 +42,7 @@ TW_TEST(DependenciesDialogReturnsTheNamesLeftSelected) {
         RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         return true;
       },
+      Pause(10),
       [&] {
         shot = CaptureWindow(d);
         PostClick(d, IDOK);

@@ -437,6 +437,7 @@ TW_TEST(ScreenshotOfTheMainDialog) {
         RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         return true;
       },
+      Pause(10),
       [&] {
         shot = CaptureWindow(d);
         PostCloseBox(d);
@@ -492,6 +493,7 @@ TW_TEST(HelpMenuOpensTheHelpFileBesideTheAddInAndTheImageShowsAbout) {
         RedrawWindow(a, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         return true;
       },
+      Pause(10),
       [&] {
         HWND a = FindDialog(L"About");
         shot = CaptureWindow(a);
