@@ -259,7 +259,6 @@ TEST_F(VellDialogTest, ALongDocumentNameWidensBothListsButTheNormalEntryDoesNot)
 }
 
 TEST_F(VellDialogTest, LoadWithoutTheAddInFailsAndStaysHidden) {
-  StartWord();
   try {
     form_.Load();
     FAIL() << "loaded without a connection";
@@ -272,29 +271,20 @@ TEST_F(VellDialogTest, LoadWithoutTheAddInFailsAndStaysHidden) {
 // ---- help and About
 
 TEST_F(VellDialogTest, HelpOpensTopicsBesideTheAddInAndAboutShowsTheSameTextEachTime) {
-  StartWord();
-  OpenNew("a.docx");
-  LoadDialog();
   form_.btnGetStarted_Click();
   form_.btnUsing_Click();
-  using Shown = std::vector<std::pair<std::string, int32_t>>;
-  EXPECT_EQ(fake_.ui.help_shown, (Shown{{form_.HelpFile, 3}, {form_.HelpFile, 87}}));
-
+  const std::string chm = fake_.files.own_folder + "TarnwellHelp.chm";
+  EXPECT_EQ(fake_.ui.help_shown, (std::vector<std::pair<std::string, int32_t>>{{chm, 3}, {chm, 87}}));
   Strings seen;
   fake_.ui.user = [&](platform::ModalDialog& shown) {
     auto& about = dynamic_cast<frmVellAbout_COM&>(shown);
     seen.push_back(about.Caption + "|" + about.lblAbout.caption);
-    if (seen.size() == 1) {
-      about.cmdOK_Click();
-    } else {
-      about.Close(kUnloadFormControlMenu);
-    }
+    seen.size() == 1 ? about.cmdOK_Click() : about.Close();
   };
   form_.btnAbout_Click();
   form_.imgHB_Click();
   EXPECT_EQ(seen, Strings(2, "About|Quillon Tarnwell\r\n\r\nVersion 2.3.30"));
   EXPECT_FALSE(form_.About().Visible());
-  EXPECT_TRUE(form_.Visible());
 
   // A copy starts by unloading an About box that is up.
   form_.About().Load();
@@ -303,9 +293,6 @@ TEST_F(VellDialogTest, HelpOpensTopicsBesideTheAddInAndAboutShowsTheSameTextEach
 }
 
 TEST_F(VellDialogTest, StatusTextReachesTheStatusBarAndThePlatform) {
-  StartWord();
-  OpenNew("a.docx");
-  LoadDialog();
   form_.SetStatusText("Copying style:  Body");
   EXPECT_EQ(form_.StatusBar1.simple_text, "Copying style:  Body");
   form_.lstTargetDocs_Click();
@@ -318,23 +305,7 @@ TEST_F(VellDialogTest, StatusTextReachesTheStatusBarAndThePlatform) {
 
 // ---- cancel and closing
 
-TEST_F(VellDialogTest, TheCloseBoxBehavesAsCancel) {
-  StartWord();
-  OpenNew("a.docx");
-  form_.SetVellAddIn(&addin_);
-  app_.SetScreenUpdating(false);
-  fake_.ui.user = [](platform::ModalDialog& shown) { static_cast<frmVell_COM&>(shown).Close(); };
-  fake_.ui.ShowModal(form_);
-
-  EXPECT_EQ(fake_.ui.modal_showings, 1);
-  EXPECT_EQ(form_.Tag, "Cancel");
-  EXPECT_FALSE(form_.Visible());
-  EXPECT_FALSE(support::gWordApp);
-  EXPECT_TRUE(app_.ScreenUpdating());
-  EXPECT_TRUE(fake_.ui.shown.empty());
-}
-
-TEST_F(VellDialogTest, ClosingByCodeSkipsCancel) {
+TEST_F(VellDialogTest, TheCloseBoxBehavesAsCancelClosingByCodeDoesNot) {
   StartWord();
   OpenNew("a.docx");
   LoadDialog();
@@ -342,8 +313,16 @@ TEST_F(VellDialogTest, ClosingByCodeSkipsCancel) {
   form_.QueryUnload(kUnloadFormCode, cancel);
   EXPECT_FALSE(cancel);
   EXPECT_EQ(form_.Tag, "");
-  EXPECT_TRUE(form_.Visible());
   EXPECT_TRUE(support::gWordApp);
+
+  app_.SetScreenUpdating(false);
+  fake_.ui.user = [](platform::ModalDialog& shown) { static_cast<frmVell_COM&>(shown).Close(); };
+  fake_.ui.ShowModal(form_);
+  EXPECT_EQ(form_.Tag, "Cancel");
+  EXPECT_FALSE(form_.Visible());
+  EXPECT_FALSE(support::gWordApp);
+  EXPECT_TRUE(app_.ScreenUpdating());
+  EXPECT_TRUE(fake_.ui.shown.empty());
 }
 
 // A document whose bookmarks record what is done to them.
