@@ -28,11 +28,13 @@ if ! unshare --user --map-root-user --mount sh -c \
 fi
 
 chm=$stage/TarnwellHelp.chm
-listing=$(chmls --no-page --name-only list "$chm")
-# Every file of the project is in the CHM.
+listing=$(chmls --no-page --name-only list "$chm" 2>/dev/null)
+# Every file of the project is in the CHM, every topic in its contents.
 files=$(sed -n '/^\[FILES\]/,/^\[/{/^\[/d;/^$/d;p}' "$help_dir/$project")
 for f in $files; do
   grep -qx "/$f" <<<"$listing" || { echo "build-chm: $f is missing from the CHM" >&2; exit 1; }
+  [[ $f != *.html ]] || grep -q "value=\"$f\"" "$help_dir/TarnwellHelp.hhc" ||
+    { echo "build-chm: $f is missing from the contents" >&2; exit 1; }
 done
 # Every context id of the map leads to its topic inside the CHM.
 (cd "$stage" && chmls extractalias TarnwellHelp.chm >/dev/null)
