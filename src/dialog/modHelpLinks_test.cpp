@@ -31,6 +31,22 @@ TEST(HelpLinksTest, TheHelpFileIsTheAddInFolderFollowedByTheNameInItsOwnSeparato
   }
 }
 
+// Without a help viewer the click gets the common error message; nothing
+// escapes to end the dialog.
+TEST(HelpLinksTest, AMissingViewerIsReportedNotRaised) {
+  struct NoViewer : platform::FakeUi {
+    void ShowHelp(const std::string&, int32_t, platform::WindowHandle) override {
+      throw host::HostError(host::kErrFileNotFound, "The help viewer hhctrl.ocx is not installed");
+    }
+  } ui;
+  platform::FakePlatform fake;
+  platform::Platform platform{ui, fake.files, fake.registry, fake.processes, fake.folders, fake.settings, fake.clock};
+  EXPECT_NO_THROW(fncShowHelp(platform, kHelpFile, kHelpUsing, 0));
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].title, "Quillon Tarnwell");
+  EXPECT_EQ(ui.shown[0].text.rfind("Error: 53 ", 0), 0u);
+}
+
 TEST(HelpLinksTest, AnAboutBoxThatFailsEndsQuietlyAndHidden) {
   platform::FakeUi ui;
   frmVellAbout_COM about;
