@@ -4,8 +4,9 @@
 # mingw-w64 compilers (the 32-bit one also with win32 threads, whose runtime
 # loads on Windows XP), the Windows zlib for the engine's libraries, Wine,
 # which runs the Windows tests, Wine's own fonts (the dialogs ask for Tahoma),
-# Xvfb, the display the dialogs' windows need under test, and wixl and
-# msitools, which build the installers and read their tables back)
+# Xvfb, the display the dialogs' windows need under test, wixl and msitools,
+# which build the installers and read their tables back, and fp-utils, whose
+# chmcmd compiles the help file)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libcli11-dev googletest libgtest-dev)
@@ -14,7 +15,7 @@ if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang-14 libclang-rt-14-dev unzip)
 fi
 if [[ "${1:-}" == "--windows" ]]; then
-  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 libz-mingw-w64-dev dpkg-dev wine wine64 fonts-wine xvfb xauth wixl msitools)
+  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 libz-mingw-w64-dev dpkg-dev wine wine64 fonts-wine xvfb xauth wixl msitools fp-utils)
 fi
 
 missing=()

@@ -3,7 +3,7 @@
 # Wine in a fresh prefix (a temporary HOME), which is removed afterwards.
 # The dialogs' tests need a display: the script runs itself again under
 # Xvfb, with Wine's virtual desktop, which draws the windows' frames itself
-# (there is no window manager). The main dialog's screenshot is left in the
+# (there is no window manager). The dialogs' screenshots are left in the
 # build's bin folder. TARNWELL_MINGW_BUILD names another, already configured
 # build folder to test instead of the preset's. Before anything registers the
 # DLL, the 64-bit installer is installed, the installed add-in connected by
@@ -47,6 +47,12 @@ wine wineboot -i </dev/null >/dev/null 2>&1
 cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+# The desktop that wineboot started has no frames to draw; the next one,
+# made for the tests, is the virtual desktop just set.
+wineserver -k
+wineserver -w
+wineserver -p
+
 failed=0
 
 # The installer, while nothing else has registered the DLL in this prefix.
@@ -82,5 +88,5 @@ export TARNWELL_COPY_CASE
 cd "$build/bin"
 wine tw_win32_tests.exe </dev/null || failed=1
 wine tw_word_host_tests.exe </dev/null || failed=1
-echo "Screenshot: $PWD/screenshot-main-dialog.png"
+echo "Screenshots:" "$PWD"/screenshot-*.png
 exit "$failed"

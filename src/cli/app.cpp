@@ -7,6 +7,7 @@
 #include <map>
 
 #include "cli/commands.h"
+#include "cli/help_command.h"
 #include "host/host_error.h"
 
 namespace tarnwell::cli {
@@ -105,6 +106,13 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
   copy->add_option("--save-target-as", copy_request.save_target_as,
                    "Where to save a target that was never saved or is read-only");
 
+  app.set_version_flag("--version", VersionText(), "Print the About text and the build's version");
+  std::string help_topic;
+  bool help_html = false;
+  auto* help = app.add_subcommand("help", "Show a topic of the manual as text; without TOPIC, list the topics");
+  help->add_option("TOPIC", help_topic, "getting-started, using, or another topic the list names");
+  help->add_flag("--html", help_html, "Open the topic's page with the desktop's opener (xdg-open) instead");
+
   std::string example_dir;
   auto* example = app.add_subcommand("example", "Write example documents (source.docx, target.docx) into DIR");
   example->add_option("DIR", example_dir, "Folder to write into (created when missing)")->required();
@@ -113,6 +121,9 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
     out << app.help();
+    return kExitDone;
+  } catch (const CLI::CallForVersion& e) {
+    out << VersionText();
     return kExitDone;
   } catch (const CLI::CallForAllHelp& e) {
     out << app.help("", CLI::AppFormatMode::All);
@@ -135,6 +146,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                                     : TerminalUi::Answering::NoTerminal;
 
   try {
+    if (*help) return Help(help_topic, help_html, out, err);
     if (*inspect) return Inspect(g, inspect_files, out, err);
     if (*example) return WriteExamples(example_dir, out);
     if (*copy) {

@@ -11,6 +11,10 @@
 
 namespace tarnwell::dialog {
 
+// QueryUnload modes: closed from the window menu or close box, or by code.
+inline constexpr int32_t kUnloadFormControlMenu = 0;
+inline constexpr int32_t kUnloadFormCode = 1;
+
 // A list property read or written with an index that is not a line.
 inline constexpr int32_t kErrInvalidPropertyArrayIndex = 381;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "dialog/modHelpLinks.h"
 #include "dialog/modListBoxTabs.h"
 #include "dialog/modQuickSort.h"
 #include "host/host_error.h"
@@ -290,5 +291,13 @@ void frmVell_COM::Close(int32_t unload_mode) {
 namespace tarnwell::dialog {
 
 void frmVell_COM::cmdCopy_Click() { copy_run_.cmdCopy_Click(); }
+
+void frmVell_COM::btnGetStarted_Click() { fncShowHelp(platform_, kHelpFile, kHelpGettingStarted, hwnd_); }
+
+void frmVell_COM::btnUsing_Click() { fncShowHelp(platform_, kHelpFile, kHelpUsing, hwnd_); }
+
+void frmVell_COM::btnAbout_Click() { fncShowAbout(platform_.ui, about_); }
+
+void frmVell_COM::imgHB_Click() { fncShowAbout(platform_.ui, about_); }
 
 }  // namespace tarnwell::dialog

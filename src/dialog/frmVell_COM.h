@@ -8,14 +8,11 @@
 
 #include "copyrun/copy_run.h"
 #include "dialog/controls.h"
+#include "dialog/frmVellAbout_COM.h"
 #include "dialog/vell_addin.h"
 #include "platform/system.h"
 
 namespace tarnwell::dialog {
-
-// QueryUnload modes: closed from the window menu or close box, or by code.
-inline constexpr int32_t kUnloadFormControlMenu = 0;
-inline constexpr int32_t kUnloadFormCode = 1;
 
 // The entry that stands for Word's Normal template in the document lists.
 inline constexpr const char* kNormalTemplateEntryName = "Normal template";
@@ -104,6 +101,11 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   void cmdCancel_Click();
   // The copy run; a click while a run is under way does nothing.
   void cmdCopy_Click();
+  // The Help menu and the image.
+  void btnGetStarted_Click();
+  void btnUsing_Click();
+  void btnAbout_Click();
+  void imgHB_Click();
   void QueryUnload(int32_t UnloadMode, bool& Cancel);
   void Unload();
   // What a close from the window menu or close box does: QueryUnload, then
@@ -115,6 +117,8 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   void FillStyleList();
   // Word's style type for the current style-type choice; 0 for none.
   int32_t WordStyleType() const;
+
+  frmVellAbout_COM& About() { return about_; }
 
  private:
   // What the copy run reads and sets on the dialog.
@@ -133,11 +137,15 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   void ShowDialog() override { visible_ = true; }
   platform::WindowHandle DialogHwnd() const override { return hwnd_; }
   void CancelClick() override { cmdCancel_Click(); }
+  void UnloadAbout() override {
+    if (about_.Visible()) about_.Unload();
+  }
 
   platform::Platform& platform_;
   dialog::VellAddIn* addin_ = nullptr;
   platform::WindowHandle hwnd_ = 0;
   bool visible_ = false;
+  frmVellAbout_COM about_;
   copyrun::CopyRun copy_run_{platform_, *this};
 };
 

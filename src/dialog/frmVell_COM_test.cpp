@@ -190,33 +190,20 @@ TEST_F(VellDialogTest, NormalDotOpenAsADocumentStandsForTheNormalTemplate) {
   EXPECT_EQ(form_.lstSourceDocs.List(0), "Normal.dot\t" + normal.FullName());
 }
 
-TEST_F(VellDialogTest, WordWithoutListAndTableStylesOffersTwoTypesAndNoUpdate) {
-  for (const std::string build : {"12.0.6425", "9.0.2720", "8.0"}) {
+TEST_F(VellDialogTest, OnlyWordXpAnd2003OfferListAndTableStylesAndTheUpdate) {
+  const Strings two{"Character", "Paragraph"}, four{"Character", "List", "Paragraph", "Table"};
+  for (const std::string build : {"12.0.6425", "9.0.2720", "8.0", "10.0.2627", "11.0.8169"}) {
     SCOPED_TRACE(build);
+    const bool xp_or_03 = build[0] == '1' && (build[1] == '0' || build[1] == '1');
     support::ResetGlobals();
     StartWord(build);
     OpenNew("a.docx");
     LoadDialog();
-    EXPECT_EQ(form_.cmbStyleTypes.items(), (Strings{"Character", "Paragraph"}));
-    EXPECT_EQ(form_.cmbStyleTypes.ListIndex(), 1);
-    EXPECT_EQ(form_.WordStyleType(), static_cast<int32_t>(StyleType::Paragraph));
-    EXPECT_FALSE(form_.cmdUpdate.visible);
-    EXPECT_FALSE(form_.cmdUpdate.enabled);
-  }
-}
-
-TEST_F(VellDialogTest, WordXpAnd2003OfferFourTypesAndUpdate) {
-  for (const std::string build : {"10.0.2627", "11.0.8169"}) {
-    SCOPED_TRACE(build);
-    support::ResetGlobals();
-    StartWord(build);
-    OpenNew("a.docx");
-    LoadDialog();
-    EXPECT_EQ(form_.cmbStyleTypes.items(), (Strings{"Character", "List", "Paragraph", "Table"}));
-    EXPECT_EQ(form_.cmbStyleTypes.ListIndex(), 2);
+    EXPECT_EQ(form_.cmbStyleTypes.items(), xp_or_03 ? four : two);
     EXPECT_EQ(form_.cmbStyleTypes.Text(), "Paragraph");
-    EXPECT_TRUE(form_.cmdUpdate.visible);
-    EXPECT_TRUE(form_.cmdUpdate.enabled);
+    EXPECT_EQ(form_.WordStyleType(), static_cast<int32_t>(StyleType::Paragraph));
+    EXPECT_EQ(form_.cmdUpdate.visible, xp_or_03);
+    EXPECT_EQ(form_.cmdUpdate.enabled, xp_or_03);
   }
 }
 
@@ -272,7 +259,6 @@ TEST_F(VellDialogTest, ALongDocumentNameWidensBothListsButTheNormalEntryDoesNot)
 }
 
 TEST_F(VellDialogTest, LoadWithoutTheAddInFailsAndStaysHidden) {
-  StartWord();
   try {
     form_.Load();
     FAIL() << "loaded without a connection";
@@ -282,10 +268,31 @@ TEST_F(VellDialogTest, LoadWithoutTheAddInFailsAndStaysHidden) {
   EXPECT_FALSE(form_.Visible());
 }
 
+// ---- help and About
+
+TEST_F(VellDialogTest, HelpOpensTopicsBesideTheAddInAndAboutShowsTheSameTextEachTime) {
+  form_.btnGetStarted_Click();
+  form_.btnUsing_Click();
+  const std::string chm = fake_.files.own_folder + "TarnwellHelp.chm";
+  EXPECT_EQ(fake_.ui.help_shown, (std::vector<std::pair<std::string, int32_t>>{{chm, 3}, {chm, 87}}));
+  Strings seen;
+  fake_.ui.user = [&](platform::ModalDialog& shown) {
+    auto& about = dynamic_cast<frmVellAbout_COM&>(shown);
+    seen.push_back(about.Caption + "|" + about.lblAbout.caption);
+    seen.size() == 1 ? about.cmdOK_Click() : about.Close();
+  };
+  form_.btnAbout_Click();
+  form_.imgHB_Click();
+  EXPECT_EQ(seen, Strings(2, "About|Quillon Tarnwell\r\n\r\nVersion 2.3.30"));
+  EXPECT_FALSE(form_.About().Visible());
+
+  // A copy starts by unloading an About box that is up.
+  form_.About().Load();
+  form_.cmdCopy_Click();
+  EXPECT_FALSE(form_.About().Visible());
+}
+
 TEST_F(VellDialogTest, StatusTextReachesTheStatusBarAndThePlatform) {
-  StartWord();
-  OpenNew("a.docx");
-  LoadDialog();
   form_.SetStatusText("Copying style:  Body");
   EXPECT_EQ(form_.StatusBar1.simple_text, "Copying style:  Body");
   form_.lstTargetDocs_Click();
@@ -298,23 +305,7 @@ TEST_F(VellDialogTest, StatusTextReachesTheStatusBarAndThePlatform) {
 
 // ---- cancel and closing
 
-TEST_F(VellDialogTest, TheCloseBoxBehavesAsCancel) {
-  StartWord();
-  OpenNew("a.docx");
-  form_.SetVellAddIn(&addin_);
-  app_.SetScreenUpdating(false);
-  fake_.ui.user = [](platform::ModalDialog& shown) { static_cast<frmVell_COM&>(shown).Close(); };
-  fake_.ui.ShowModal(form_);
-
-  EXPECT_EQ(fake_.ui.modal_showings, 1);
-  EXPECT_EQ(form_.Tag, "Cancel");
-  EXPECT_FALSE(form_.Visible());
-  EXPECT_FALSE(support::gWordApp);
-  EXPECT_TRUE(app_.ScreenUpdating());
-  EXPECT_TRUE(fake_.ui.shown.empty());
-}
-
-TEST_F(VellDialogTest, ClosingByCodeSkipsCancel) {
+TEST_F(VellDialogTest, TheCloseBoxBehavesAsCancelClosingByCodeDoesNot) {
   StartWord();
   OpenNew("a.docx");
   LoadDialog();
@@ -322,8 +313,16 @@ TEST_F(VellDialogTest, ClosingByCodeSkipsCancel) {
   form_.QueryUnload(kUnloadFormCode, cancel);
   EXPECT_FALSE(cancel);
   EXPECT_EQ(form_.Tag, "");
-  EXPECT_TRUE(form_.Visible());
   EXPECT_TRUE(support::gWordApp);
+
+  app_.SetScreenUpdating(false);
+  fake_.ui.user = [](platform::ModalDialog& shown) { static_cast<frmVell_COM&>(shown).Close(); };
+  fake_.ui.ShowModal(form_);
+  EXPECT_EQ(form_.Tag, "Cancel");
+  EXPECT_FALSE(form_.Visible());
+  EXPECT_FALSE(support::gWordApp);
+  EXPECT_TRUE(app_.ScreenUpdating());
+  EXPECT_TRUE(fake_.ui.shown.empty());
 }
 
 // A document whose bookmarks record what is done to them.

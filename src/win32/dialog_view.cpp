@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 
 #include "addin/Connect.h"
@@ -155,6 +156,27 @@ void DialogView::DrawList(int id, const std::vector<std::string>& items, std::ve
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
   shown = items;
+}
+
+void DrawAboutEmblem(const DRAWITEMSTRUCT& draw) {
+  const RECT& r = draw.rcItem;
+  FillRect(draw.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+  const int size = std::min(r.right - r.left, r.bottom - r.top);
+  const int left = r.left + (r.right - r.left - size) / 2;
+  const int top = r.top + (r.bottom - r.top - size) / 2;
+  HBRUSH fill = CreateSolidBrush(RGB(0x2a, 0x5d, 0xb0));
+  HGDIOBJ old_brush = SelectObject(draw.hDC, fill);
+  HGDIOBJ old_pen = SelectObject(draw.hDC, GetStockObject(NULL_PEN));
+  Ellipse(draw.hDC, left, top, left + size, top + size);
+  SelectObject(draw.hDC, GetStockObject(WHITE_BRUSH));
+  const int dot = std::max(2, size / 7);
+  const int middle = left + size / 2;
+  Ellipse(draw.hDC, middle - dot / 2 - 1, top + size / 5, middle + dot / 2 + 1, top + size / 5 + dot + 1);
+  RECT stem{middle - dot / 2, top + size * 2 / 5, middle + dot / 2 + (dot % 2 == 0 ? 0 : 1), top + size * 4 / 5};
+  FillRect(draw.hDC, &stem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SelectObject(draw.hDC, old_pen);
+  SelectObject(draw.hDC, old_brush);
+  DeleteObject(fill);
 }
 
 }  // namespace tarnwell::win32

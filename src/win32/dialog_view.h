@@ -66,6 +66,10 @@ class DialogView {
   std::exception_ptr error_;
 };
 
+// The About image: a round emblem with an "i", drawn into an owner-drawn
+// static control.
+void DrawAboutEmblem(const DRAWITEMSTRUCT& draw);
+
 // Word's main window among this thread's windows, nullptr when there is none.
 HWND WordWindowOfThisThread();
 
@@ -73,6 +77,7 @@ HWND WordWindowOfThisThread();
 
 namespace tarnwell::dialog {
 class frmVell_COM;
+class frmVellAbout_COM;
 }
 namespace tarnwell::copyrun {
 class frmVellDependencies_COM;
@@ -81,4 +86,5 @@ class frmVellDependencies_COM;
 namespace tarnwell::win32 {
 void ShowVellView(Win32Ui& ui, dialog::frmVell_COM& model);
 void ShowDependenciesView(Win32Ui& ui, copyrun::frmVellDependencies_COM& model);
+void ShowAboutView(Win32Ui& ui, dialog::frmVellAbout_COM& model);
 }  // namespace tarnwell::win32

@@ -92,6 +92,19 @@ class Win32Ui : public platform::Ui {
   // real one blocks a machine without a user.
   std::function<platform::Answer(const std::string&, const std::string&, platform::Icon, platform::Buttons)>
       answer_box;
+
+  // Every help request as the viewer gets it: file, command (15 a topic by
+  // context id, 1 the contents), context id and calling window.
+  struct HelpCall {
+    std::string path;
+    uint32_t command;
+    int32_t context_id;
+    platform::WindowHandle caller;
+  };
+  std::vector<HelpCall> help_calls;
+  // For test hosts: takes the request instead of the help viewer, whose
+  // window would outlive the test.
+  std::function<void(const HelpCall&)> help_viewer;
 };
 
 struct Win32Platform {

@@ -4,6 +4,7 @@
 
 #define IDD_VELL 100
 #define IDD_VELL_DEPENDENCIES 101
+#define IDD_VELL_ABOUT 102
 #define IDR_VELL_MENU 110
 
 // The main dialog. cmdCancel is IDCANCEL, so Escape is a click on it.
@@ -31,3 +32,7 @@
 #define IDC_LST_BASED 1203
 #define IDC_LBL_FOLLOW 1204
 #define IDC_LST_FOLLOW 1205
+
+// The About box. cmdOK is IDOK.
+#define IDC_IMG_ABOUT 1301
+#define IDC_LBL_ABOUT 1302

@@ -132,4 +132,21 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   return ok && written == bytes.size();
 }
 
+bool LooksDrawn(const RgbImage& image) {
+  std::vector<uint32_t> colours;
+  for (size_t i = 0; i + 2 < image.rgb.size() && colours.size() < 4; i += 3 * 97) {
+    const uint32_t c = (uint32_t{image.rgb[i]} << 16) | (uint32_t{image.rgb[i + 1]} << 8) | image.rgb[i + 2];
+    if (std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
+  }
+  return colours.size() >= 4;
+}
+
+bool WriteScreenshot(const RgbImage& image, const std::wstring& file_name) {
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring path = exe;
+  path = path.substr(0, path.find_last_of(L'\\') + 1) + file_name;
+  return WriteFileBytes(path, EncodePng(image));
+}
+
 }  // namespace tarnwell::win32::testing

@@ -26,5 +26,10 @@ std::string EncodePng(const RgbImage& image);
 // image when it cannot be read.
 RgbImage CaptureWindow(HWND window);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// A window really drawn: more than a handful of colours.
+bool LooksDrawn(const RgbImage& image);
+// Writes the image as a PNG named file_name beside the test program (a
+// save-as dialog may have moved the current folder).
+bool WriteScreenshot(const RgbImage& image, const std::wstring& file_name);
 
 }  // namespace tarnwell::win32::testing

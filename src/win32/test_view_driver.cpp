@@ -71,6 +71,10 @@ void ViewDriver::Run() {
   in_tick_ = false;
 }
 
+ViewDriver::Step Pause(int ticks) {
+  return [left = ticks]() mutable { return --left <= 0; };
+}
+
 HWND FindDialog(const std::wstring& caption) {
   Search s;
   s.caption = caption;

@@ -40,6 +40,10 @@ class ViewDriver {
   bool timed_out_ = false;
 };
 
+// A step that lets the dialogs' loop run for ticks ticks: what a window
+// has painted reaches the screen only once the loop has been idle.
+ViewDriver::Step Pause(int ticks);
+
 // A visible dialog of this thread with this caption, nullptr when none.
 HWND FindDialog(const std::wstring& caption);
 // A visible dialog of this thread owned by owner, nullptr when none.

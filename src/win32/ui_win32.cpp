@@ -100,16 +100,19 @@ platform::FileDialogResult Win32Ui::FileDialog(const platform::SaveAsRequest& re
 }
 
 void Win32Ui::ShowHelp(const std::string& path, int32_t context_id, platform::WindowHandle caller) {
-  // The help viewer is loaded on first use: not every machine has it.
+  constexpr uint32_t kHelpContext = 0x000F;  // HH_HELP_CONTEXT
+  constexpr uint32_t kDisplayToc = 0x0001;   // HH_DISPLAY_TOC
+  const HelpCall call{path, context_id >= 1 ? kHelpContext : kDisplayToc, context_id >= 1 ? context_id : 0, caller};
+  help_calls.push_back(call);
+  if (help_viewer) return help_viewer(call);
+  // Loaded on first use, so the add-in imports nothing beyond the system.
   using HtmlHelpW = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
   static HMODULE viewer = LoadLibraryW(L"hhctrl.ocx");
   if (!viewer) throw host::HostError(host::kErrFileNotFound, "The help viewer hhctrl.ocx is not installed");
   auto help = reinterpret_cast<HtmlHelpW>(reinterpret_cast<void*>(GetProcAddress(viewer, "HtmlHelpW")));
   if (!help) throw host::HostError(host::kErrFileNotFound, "The help viewer hhctrl.ocx has no HtmlHelpW");
-  constexpr UINT kHelpContext = 0x000F;  // HH_HELP_CONTEXT
-  constexpr UINT kDisplayTopic = 0x0000;
-  help(reinterpret_cast<HWND>(caller), Widen(path).c_str(), context_id ? kHelpContext : kDisplayTopic,
-       static_cast<DWORD_PTR>(context_id));
+  help(reinterpret_cast<HWND>(caller), Widen(call.path).c_str(), call.command,
+       static_cast<DWORD_PTR>(call.context_id));
 }
 
 int32_t Win32Ui::TextWidth(const std::string& text) {

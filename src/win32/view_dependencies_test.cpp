@@ -4,6 +4,7 @@
 
 #include "copyrun/dependencies.h"
 #include "win32/resource.h"
+#include "win32/test_png.h"
 #include "win32/test_runner.h"
 #include "win32/test_view_driver.h"
 #include "win32/views.h"
@@ -21,6 +22,7 @@ TW_TEST(DependenciesDialogReturnsTheNamesLeftSelected) {
   InstallViews(ui);
   copyrun::NameList based{"Normal", "Body Text"}, follow{"Heading 2"};
   HWND owner_while_up = nullptr, d = nullptr;
+  RgbImage shot;
   ViewDriver driver({
       [&] {
         d = DependenciesDialog();
@@ -37,12 +39,20 @@ TW_TEST(DependenciesDialogReturnsTheNamesLeftSelected) {
         TW_CHECK(SelectedLines(d, IDC_LST_BASED) == (std::vector<int>{0, 1}));
         TW_CHECK(SelectedLines(d, IDC_LST_FOLLOW) == (std::vector<int>{0}));
         PostSetSelected(d, IDC_LST_BASED, {0}, false);
+        RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return true;
+      },
+      Pause(10),
+      [&] {
+        shot = CaptureWindow(d);
         PostClick(d, IDOK);
         return true;
       },
   });
   TW_CHECK(copyrun::ConfirmDependencies(ui, based, follow));
   TW_CHECK(driver.finished());
+  TW_CHECK(LooksDrawn(shot));
+  TW_CHECK(WriteScreenshot(shot, L"screenshot-dependencies-dialog.png"));
   // Message boxes belong to the dialog while it is up, and to nobody after.
   TW_CHECK(owner_while_up == d);
   TW_CHECK(ui.owner == nullptr);

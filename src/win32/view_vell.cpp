@@ -195,9 +195,20 @@ class VellView : public DialogView {
         // Escape arrives here too, even while the button is disabled.
         if (code == BN_CLICKED && m_.cmdCancel.enabled) Handle([&] { m_.cmdCancel_Click(); });
         return;
+      case IDC_IMG_HB:
+        if (code == STN_CLICKED) Handle([&] { m_.imgHB_Click(); });
+        return;
+      case IDM_GET_STARTED:
+        Handle([&] { m_.btnGetStarted_Click(); });
+        return;
+      case IDM_USING:
+        Handle([&] { m_.btnUsing_Click(); });
+        return;
+      case IDM_ABOUT:
+        Handle([&] { m_.btnAbout_Click(); });
+        return;
       default:
-        // cmdUpdate, imgHB and the Help menu's items have no handlers in
-        // the model yet.
+        // cmdUpdate has no handler in the model yet.
         return;
     }
   }
@@ -248,28 +259,6 @@ class VellView : public DialogView {
       if (cancel) SetFocus(styles);
     });
     return !cancel;
-  }
-
-  // A round emblem with an "i", for the About box.
-  static void DrawAboutEmblem(const DRAWITEMSTRUCT& draw) {
-    const RECT& r = draw.rcItem;
-    FillRect(draw.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
-    const int size = std::min(r.right - r.left, r.bottom - r.top);
-    const int left = r.left + (r.right - r.left - size) / 2;
-    const int top = r.top + (r.bottom - r.top - size) / 2;
-    HBRUSH fill = CreateSolidBrush(RGB(0x2a, 0x5d, 0xb0));
-    HGDIOBJ old_brush = SelectObject(draw.hDC, fill);
-    HGDIOBJ old_pen = SelectObject(draw.hDC, GetStockObject(NULL_PEN));
-    Ellipse(draw.hDC, left, top, left + size, top + size);
-    SelectObject(draw.hDC, GetStockObject(WHITE_BRUSH));
-    const int dot = std::max(2, size / 7);
-    const int middle = left + size / 2;
-    Ellipse(draw.hDC, middle - dot / 2 - 1, top + size / 5, middle + dot / 2 + 1, top + size / 5 + dot + 1);
-    RECT stem{middle - dot / 2, top + size * 2 / 5, middle + dot / 2 + (dot % 2 == 0 ? 0 : 1), top + size * 4 / 5};
-    FillRect(draw.hDC, &stem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SelectObject(draw.hDC, old_pen);
-    SelectObject(draw.hDC, old_brush);
-    DeleteObject(fill);
   }
 
   dialog::frmVell_COM& m_;

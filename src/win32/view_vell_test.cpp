@@ -448,6 +448,7 @@ TW_TEST(ScreenshotOfTheMainDialog) {
         RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         return true;
       },
+      Pause(10),
       [&] {
         shot = CaptureWindow(d);
         PostCloseBox(d);
@@ -457,19 +458,88 @@ TW_TEST(ScreenshotOfTheMainDialog) {
   b.win.ui.ShowModal(b.form);
   TW_CHECK(driver.finished());
   TW_CHECK(shot.width > 300 && shot.height > 300);
-  // A window really drawn: more than a handful of colours.
-  std::vector<uint32_t> colours;
-  for (size_t i = 0; i + 2 < shot.rgb.size() && colours.size() < 8; i += 3 * 97) {
-    const uint32_t c = (uint32_t{shot.rgb[i]} << 16) | (uint32_t{shot.rgb[i + 1]} << 8) | shot.rgb[i + 2];
-    if (std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
-  }
-  TW_CHECK(colours.size() >= 4);
-  // Beside the program: a save-as dialog may have moved the current folder.
+  TW_CHECK(LooksDrawn(shot));
+  TW_CHECK(WriteScreenshot(shot, L"screenshot-main-dialog.png"));
+}
+
+TW_TEST(HelpMenuOpensTheHelpFileBesideTheAddInAndTheImageShowsAbout) {
+  Bench b;
+  AddReport(*b.word);
+  b.win.ui.help_viewer = [](const Win32Ui::HelpCall&) {};
+  HWND d = nullptr;
+  Lines about_texts;
+  RgbImage shot;
+  const auto about_up = [&] {
+    HWND a = FindDialog(L"About");
+    // Shown modally over the main dialog.
+    if (a) TW_CHECK(GetWindow(a, GW_OWNER) == d);
+    return a;
+  };
+  ViewDriver driver({
+      [&] {
+        d = Bench::Dialog();
+        if (!d) return false;
+        for (int id : {IDM_GET_STARTED, IDM_USING, IDM_ABOUT}) PostMessageW(d, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        return true;
+      },
+      [&] {
+        HWND a = about_up();
+        if (!a) return false;
+        about_texts.push_back(ItemText(a, IDC_LBL_ABOUT));
+        PostClick(a, IDOK);
+        return true;
+      },
+      [&] {
+        if (FindDialog(L"About")) return false;
+        HWND image = GetDlgItem(d, IDC_IMG_HB);
+        PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_IMG_HB, STN_CLICKED), reinterpret_cast<LPARAM>(image));
+        return true;
+      },
+      [&] {
+        HWND a = about_up();
+        if (!a) return false;
+        about_texts.push_back(ItemText(a, IDC_LBL_ABOUT));
+        TW_CHECK_EQ(Text(a), std::string("About"));
+        TW_CHECK_EQ(ItemText(a, IDOK), std::string("OK"));
+        RedrawWindow(a, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return true;
+      },
+      Pause(10),
+      [&] {
+        HWND a = FindDialog(L"About");
+        shot = CaptureWindow(a);
+        PostCloseBox(a);
+        return true;
+      },
+      [&] {
+        if (FindDialog(L"About")) return false;
+        TW_CHECK(IsWindowVisible(d));
+        PostCloseBox(d);
+        return true;
+      },
+  });
+  b.win.ui.ShowModal(b.form);
+  TW_CHECK(driver.finished());
+  TW_CHECK(!driver.timed_out());
+
+  // The add-in's folder is this program's, where the build put the help file.
   wchar_t exe[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring path = exe;
-  path = path.substr(0, path.find_last_of(L'\\') + 1) + L"screenshot-main-dialog.png";
-  TW_CHECK(WriteFileBytes(path, EncodePng(shot)));
+  std::string chm = Narrow(exe);
+  chm = chm.substr(0, chm.find_last_of('\\')) + "\\TarnwellHelp.chm";
+  TW_CHECK(GetFileAttributesW(Widen(chm).c_str()) != INVALID_FILE_ATTRIBUTES);
+  const auto& calls = b.win.ui.help_calls;
+  TW_CHECK_EQ(calls.size(), size_t{2});
+  for (size_t i = 0; i < calls.size() && i < 2; ++i) {
+    TW_CHECK_EQ(calls[i].path, chm);
+    TW_CHECK_EQ(calls[i].command, uint32_t{15});
+    TW_CHECK_EQ(calls[i].context_id, i == 0 ? 3 : 87);
+    TW_CHECK(calls[i].caller == reinterpret_cast<platform::WindowHandle>(d));
+  }
+  TW_CHECK(about_texts == Lines(2, "Quillon Tarnwell\r\n\r\nVersion 2.3.30"));
+  TW_CHECK(!b.form.About().Visible());
+  TW_CHECK(shot.width > 100 && LooksDrawn(shot));
+  TW_CHECK(WriteScreenshot(shot, L"screenshot-about-dialog.png"));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@ void ShowView(Win32Ui& ui, platform::ModalDialog& dialog) {
     ShowVellView(ui, *main);
   } else if (auto* dependencies = dynamic_cast<copyrun::frmVellDependencies_COM*>(&dialog)) {
     ShowDependenciesView(ui, *dependencies);
+  } else if (auto* about = dynamic_cast<dialog::frmVellAbout_COM*>(&dialog)) {
+    ShowAboutView(ui, *about);
   } else {
     throw host::HostError(host::kErrInvalidProcedureCall, "This dialog has no window to show it in");
   }

@@ -1,6 +1,6 @@
 #pragma once
-// The Win32 views of the dialog models: frmVell_COM and
-// frmVellDependencies_COM as resource dialogs (VellDLLCOM.rc, resource.h).
+// The Win32 views of the dialog models: frmVell_COM, frmVellDependencies_COM
+// and frmVellAbout_COM as resource dialogs (VellDLLCOM.rc, resource.h).
 // A view maps window messages to the model's handlers and redraws from the
 // model after each; it decides nothing itself. While a view is up it is the
 // owner of the UI service's message boxes and file dialogs, and its lists
