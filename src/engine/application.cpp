@@ -235,6 +235,10 @@ Document::Document(std::shared_ptr<DocumentModel> model, std::weak_ptr<Applicati
     std::string path = host::arg(a, 0).as_string();
     if (path.empty()) throw HostError(host::kErrBadFileName, "Bad file name");
     RefuseNameOfOtherDocument(path);
+    // Renaming over a read-only file would replace it; Word leaves it be.
+    if (std::error_code ec; fs::exists(path, ec) && FileIsReadOnly(path)) {
+      throw HostError(host::kErrCannotSaveFile, "Cannot save as " + path + ": the file is read-only.");
+    }
     model_->write(path);
     if (auto application = app_.lock()) application->ForgetOrganizerFile(path);
     return Value();

@@ -145,7 +145,7 @@ TEST_F(DocumentTest, SaveAsMovesTheDocumentAndSaveNeedsAWritableFile) {
   EXPECT_EQ(other.Name(), "writable.docx");
 }
 
-TEST_F(DocumentTest, SaveAsUnderAnotherOpenDocumentsFileIsRefusedAndLeavesItAlone) {
+TEST_F(DocumentTest, SaveAsOverAnotherOpenDocumentsFileOrAReadOnlyFileIsRefused) {
   WriteBlankDocument(Path("source.docx"));
   fs::create_directories(dir_ / "sub");
   auto word = Word();
@@ -162,6 +162,9 @@ TEST_F(DocumentTest, SaveAsUnderAnotherOpenDocumentsFileIsRefusedAndLeavesItAlon
     EXPECT_EQ(doc.Path(), "") << name;
   }
   fs::current_path(cwd);
+  WriteBlankDocument(Path("locked.docx"));
+  fs::permissions(Path("locked.docx"), fs::perms::owner_read);
+  EXPECT_EQ(ErrorOf([&] { doc.SaveAs(Path("locked.docx")); }), host::kErrCannotSaveFile) << "read-only stays";
   source.SaveAs(Path("source.docx"));  // its own file is its own to save
   source.Close(0);
   doc.SaveAs(Path("source.docx"));  // closed, the file is free
