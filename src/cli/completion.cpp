@@ -52,79 +52,87 @@ Words Collect(const CLI::App& app, const OptionValues& values) {
   return w;
 }
 
-std::string Bash(const Words& w) {
-  std::string s =
-      "# bash completion for tarnwell, written by 'tarnwell completion bash'\n"
-      "_tarnwell() {\n"
-      "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} command= options= i\n"
-      "  case $prev in\n";
-  for (const auto& [pattern, v] : w.values)
-    s += "    " + pattern + ") COMPREPLY=($(compgen -W \"" + v + "\" -- \"$cur\")); return;;\n";
-  s += "    " + w.files + ") COMPREPLY=($(compgen -f -- \"$cur\")); return;;\n"
-       "  esac\n"
-       "  for ((i = 1; i < COMP_CWORD; i++)); do\n"
-       "    case ${COMP_WORDS[i]} in\n"
-       "      " + w.skip + ") ((i++));;\n"
-       "      -*) ;;\n"
-       "      *) command=${COMP_WORDS[i]}; break;;\n"
-       "    esac\n"
-       "  done\n"
-       "  case $command in\n"
-       "    '') if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W \"" + w.globals +
-       "\" -- \"$cur\")); else COMPREPLY=($(compgen -W \"" + w.commands + "\" -- \"$cur\")); fi; return;;\n";
-  for (const auto& [command, options] : w.options) s += "    " + command + ") options=\"" + options + "\";;\n";
-  s += "  esac\n"
-       "  if [[ $cur == -* ]]; then\n"
-       "    COMPREPLY=($(compgen -W \"$options " + w.globals + "\" -- \"$cur\"))\n"
-       "  elif [[ $command == example ]]; then\n"
-       "    COMPREPLY=($(compgen -d -- \"$cur\"))\n"
-       "  else\n"
-       "    COMPREPLY=($(compgen -f -X '!*.do[ct][xm]' -- \"$cur\") $(compgen -d -- \"$cur\"))\n"
-       "  fi\n"
-       "}\n"
-       "complete -o filenames -F _tarnwell tarnwell\n";
-  return s;
+// The scripts, with @NAME@ where the words go.
+constexpr const char* kBash = R"(# bash completion for tarnwell, written by 'tarnwell completion bash'
+_tarnwell() {
+  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} command= options= i
+  case $prev in
+@VALUES@    @FILES@) COMPREPLY=($(compgen -f -- "$cur")); return;;
+  esac
+  for ((i = 1; i < COMP_CWORD; i++)); do
+    case ${COMP_WORDS[i]} in
+      @SKIP@) ((i++));;
+      -*) ;;
+      *) command=${COMP_WORDS[i]}; break;;
+    esac
+  done
+  case $command in
+    '') if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W "@GLOBALS@" -- "$cur")); else COMPREPLY=($(compgen -W "@COMMANDS@" -- "$cur")); fi; return;;
+@OPTIONS@  esac
+  if [[ $cur == -* ]]; then
+    COMPREPLY=($(compgen -W "$options @GLOBALS@" -- "$cur"))
+  elif [[ $command == example ]]; then
+    COMPREPLY=($(compgen -d -- "$cur"))
+  else
+    COMPREPLY=($(compgen -f -X '!*.do[ct][xm]' -- "$cur") $(compgen -d -- "$cur"))
+  fi
 }
+complete -o filenames -F _tarnwell tarnwell
+)";
 
-std::string Zsh(const Words& w) {
-  std::string s =
-      "#compdef tarnwell\n"
-      "# zsh completion for tarnwell, written by 'tarnwell completion zsh'\n"
-      "local cur=${words[CURRENT]} prev=${words[CURRENT-1]} command= i\n"
-      "local -a options\n"
-      "case $prev in\n";
-  for (const auto& [pattern, v] : w.values) s += "  " + pattern + ") compadd -- " + v + "; return;;\n";
-  s += "  " + w.files + ") _files; return;;\n"
-       "esac\n"
-       "for ((i = 2; i < CURRENT; i++)); do\n"
-       "  case ${words[i]} in\n"
-       "    " + w.skip + ") ((i++));;\n"
-       "    -*) ;;\n"
-       "    *) command=${words[i]}; break;;\n"
-       "  esac\n"
-       "done\n"
-       "case $command in\n"
-       "  '') if [[ $cur == -* ]]; then compadd -- " + w.globals + "; else compadd -- " + w.commands +
-       "; fi; return;;\n";
-  for (const auto& [command, options] : w.options) s += "  " + command + ") options=(" + options + ");;\n";
-  s += "esac\n"
-       "if [[ $cur == -* ]]; then\n"
-       "  compadd -- $options " + w.globals + "\n"
-       "elif [[ $command == example ]]; then\n"
-       "  _files -/\n"
-       "else\n"
-       "  _files -g '*.do[ct][xm]'\n"
-       "fi\n";
-  return s;
+constexpr const char* kZsh = R"(#compdef tarnwell
+# zsh completion for tarnwell, written by 'tarnwell completion zsh'
+local cur=${words[CURRENT]} prev=${words[CURRENT-1]} command= i
+local -a options
+case $prev in
+@VALUES@  @FILES@) _files; return;;
+esac
+for ((i = 2; i < CURRENT; i++)); do
+  case ${words[i]} in
+    @SKIP@) ((i++));;
+    -*) ;;
+    *) command=${words[i]}; break;;
+  esac
+done
+case $command in
+  '') if [[ $cur == -* ]]; then compadd -- @GLOBALS@; else compadd -- @COMMANDS@; fi; return;;
+@OPTIONS@esac
+if [[ $cur == -* ]]; then
+  compadd -- $options @GLOBALS@
+elif [[ $command == example ]]; then
+  _files -/
+else
+  _files -g '*.do[ct][xm]'
+fi
+)";
+
+std::string Filled(std::string script, const std::map<std::string, std::string>& words) {
+  for (const auto& [name, text] : words) {
+    const std::string marker = "@" + name + "@";
+    for (size_t at; (at = script.find(marker)) != std::string::npos;) script.replace(at, marker.size(), text);
+  }
+  return script;
 }
 
 }  // namespace
 
 std::string CompletionScript(const CLI::App& app, const OptionValues& values, const std::string& shell) {
-  Words w = Collect(app, values);
-  if (shell == "bash") return Bash(w);
-  if (shell == "zsh") return Zsh(w);
-  return "";
+  if (shell != "bash" && shell != "zsh") return "";
+  const bool bash = shell == "bash";
+  const Words w = Collect(app, values);
+  std::string value_cases, option_cases;
+  for (const auto& [pattern, v] : w.values) {
+    value_cases += bash ? "    " + pattern + ") COMPREPLY=($(compgen -W \"" + v + "\" -- \"$cur\")); return;;\n"
+                        : "  " + pattern + ") compadd -- " + v + "; return;;\n";
+  }
+  for (const auto& [command, options] : w.options)
+    option_cases += bash ? "    " + command + ") options=\"" + options + "\";;\n" : "  " + command + ") options=(" + options + ");;\n";
+  return Filled(bash ? kBash : kZsh, {{"VALUES", value_cases},
+                                      {"FILES", w.files},
+                                      {"SKIP", w.skip},
+                                      {"GLOBALS", w.globals},
+                                      {"COMMANDS", w.commands},
+                                      {"OPTIONS", option_cases}});
 }
 
 }  // namespace tarnwell::cli
