@@ -92,38 +92,43 @@ TEST(TerminalUi, StatusShowsNamesAsTheUserKnowsThemWithinTheTerminalsWidth) {
   EXPECT_EQ(err.str().find("Done"), std::string::npos) << "quiet";
 }
 
-// The built command on a pseudo-terminal 20 columns wide: it asks, takes
-// the typed answer, and keeps each status line within the width.
-TEST(TerminalUiPty, AsksAndKeepsProgressWithinTheTerminal) {
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("tw-pty-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir / "home");
-  setenv("HOME", (dir / "home").c_str(), 1);
-  ASSERT_EQ(testing::RunTarnwell(dir, {"example", dir.string()}).code, kExitDone);
-  const std::string normal = (dir / "Normal.dotx").string(), source = (dir / "source.docx").string(),
-                    target = (dir / "target.docx").string();
+// The built command on a pseudo-terminal 20 columns wide, typed at; what
+// the terminal showed and the exit code.
+std::pair<std::string, int> InTerminal(const std::vector<std::string>& args, const std::string& typed) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   winsize ws{};
   ws.ws_col = 20;
   ws.ws_row = 24;
   int terminal = -1;
   pid_t pid = forkpty(&terminal, nullptr, nullptr, &ws);
-  ASSERT_GE(pid, 0);
   if (pid == 0) {
-    execl(TARNWELL_BINARY, "tarnwell", "--normal", normal.c_str(), "copy", source.c_str(), target.c_str(), "-s",
-          "Report Quote Source", nullptr);
+    execv(TARNWELL_BINARY, argv.data());
     _exit(127);
   }
-  ASSERT_EQ(write(terminal, "maybe\nyes\n", 10), 10);
+  if (pid < 0 || write(terminal, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return {"", -1};
   std::string screen;
   char buffer[4096];
   for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;) screen.append(buffer, static_cast<size_t>(got));
   int status = 0;
   waitpid(pid, &status, 0);
   close(terminal);
+  return {screen, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(TerminalUiPty, AsksKeepsProgressWithinTheTerminalAndNamesColumns) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("tw-pty-" + std::to_string(::getpid()));
   fs::remove_all(dir);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), kExitDone) << screen;
+  fs::create_directories(dir / "home");
+  setenv("HOME", (dir / "home").c_str(), 1);
+  ASSERT_EQ(testing::RunTarnwell(dir, {"example", dir.string()}).code, kExitDone);
+  const std::string normal = (dir / "Normal.dotx").string(), source = (dir / "source.docx").string();
+  auto [screen, code] = InTerminal({"tarnwell", "--normal", normal, "copy", source, (dir / "target.docx").string(), "-s",
+                                    "Report Quote Source"},
+                                   "maybe\nyes\n");
+  EXPECT_EQ(code, kExitDone) << screen;
   EXPECT_NE(screen.find("OK/Cancel? [OK] "), std::string::npos) << screen;
   EXPECT_NE(screen.find("Please answer OK"), std::string::npos) << screen;
   int status_lines = 0;
@@ -133,6 +138,10 @@ TEST(TerminalUiPty, AsksAndKeepsProgressWithinTheTerminal) {
     EXPECT_LT(line.size(), 20u) << line;
   }
   EXPECT_GT(status_lines, 0) << screen;
+  auto [listing, listed] = InTerminal({"tarnwell", "--normal", normal, "inspect", source}, "");
+  EXPECT_EQ(listed, kExitDone);
+  EXPECT_EQ(listing.rfind("Name\tType\tBased on\tNext\r\n", 0), 0u) << listing;
+  fs::remove_all(dir);
 }
 
 }  // namespace
