@@ -153,18 +153,6 @@ TEST_F(CopyCommand, CopiesTheChosenStylesWithWhatTheyDependOn) {
   EXPECT_EQ(left, std::vector<std::string>{"notes.txt"});
 }
 
-TEST_F(CopyCommand, DependenciesCanBeDeclined) {
-  auto r = Tarnwell(dir_, {"--yes", "-v", "copy", "--deps", "none", (dir_ / "source.docx").string(),
-                           (dir_ / "target.docx").string(), "-s", "Report Subtitle"});
-  ASSERT_EQ(r.code, kExitDone) << r.err;
-  StylesXml target(dir_ / "target.docx");
-  EXPECT_TRUE(target.ByName("Report Subtitle"));
-  EXPECT_NE(r.err.find("Copying style:  Report Subtitle\n"), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("Copying style:  Report Lead\n"), std::string::npos) << "the follow-on was declined";
-  // What the organizer had to bring so nothing dangles is still resolvable.
-  EXPECT_TRUE(target.Dangling().empty());
-}
-
 TEST_F(CopyCommand, RefusalsAndCancelsExitWithOne) {
   auto source = (dir_ / "source.docx").string(), target = (dir_ / "target.docx").string();
   auto before = StylesXml(dir_ / "target.docx").Styles().size();
@@ -202,37 +190,41 @@ TEST_F(CopyCommand, OptionsStandAnywhereAndTakeOneStyleEach) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST_F(CopyCommand, DependenciesAreAskedOneByOneOnATerminal) {
+TEST_F(CopyCommand, DependenciesAreDeclinedOrAskedOneByOneOnATerminal) {
   auto source = (dir_ / "source.docx").string(), target = (dir_ / "target.docx").string();
   // "Report Quote" is based on "Report Body", in turn on "Normal", and is
   // followed by "Report Quote Source"; the target has the first two.
+  const char* const kAll = "  Report Quote\n  Normal  overwritten\n  Report Body  overwritten\n  Report Quote Source\n";
+  const char* const kNone = "  Report Quote\nDeclined: Normal\nDeclined: Report Body\nDeclined: Report Quote Source\n";
   struct Case {
-    const char* typed;  // after "ok" to "Save documents?"
+    const char* deps;
+    const char* typed;  // on a terminal, after "ok" to "Save documents?"; nullptr: --yes
     int code;
-    const char* summary;  // "" when cancelled
+    const char* said;  // in the summary, or on stderr
   };
   const Case cases[] = {
-      {"y\nn\ny\n", kExitDone,
-       "  Report Quote\n  Normal  overwritten\n  Report Quote Source\nDeclined: Report Body\n"},
-      {"huh?\nd\n", kExitDone,
-       "  Report Quote\nDeclined: Normal\nDeclined: Report Body\nDeclined: Report Quote Source\n"},
-      {"\n\na\n", kExitDone, "  Report Quote\n  Normal  overwritten\n  Report Body  overwritten\n  Report Quote Source\n"},
-      {"y\nq\n", kExitRefused, ""},
-      {"y\n", kExitRefused, ""},  // end of input: the dialog's Cancel
+      {"none", nullptr, kExitDone, kNone},
+      {"ask", nullptr, kExitDone, "--deps ask: --yes, so every style offered is taken (3)"},
+      {"ask", "y\nn\ny\n", kExitDone, "  Report Quote\n  Normal  overwritten\n  Report Quote Source\nDeclined: Report Body\n"},
+      {"ask", "huh?\nd\n", kExitDone, kNone},
+      {"ask", "\n\na\n", kExitDone, kAll},
+      {"ask", "y\nq\n", kExitRefused, ""},
+      {"ask", "y\n", kExitRefused, ""},  // end of input: the dialog's Cancel
   };
   const auto pristine = dir_ / "pristine.docx";
   fs::copy_file(target, pristine);
   for (const auto& c : cases) {
     fs::copy_file(pristine, target, fs::copy_options::overwrite_existing);
-    auto r = testing::RunTarnwell(dir_, {"copy", source, target, "-s", "Report Quote", "--deps", "ask"},
-                                  std::string("ok\n") + c.typed, true);
-    EXPECT_EQ(r.code, c.code) << c.typed << r.err;
-    EXPECT_NE(r.out.find(c.summary), std::string::npos) << c.typed << r.out;
-    EXPECT_EQ(!!StylesXml(target).ByName("Report Quote"), c.code == kExitDone) << c.typed;
+    std::vector<std::string> args{"copy", source, target, "-s", "Report Quote", "--deps", c.deps};
+    if (!c.typed) args.push_back("--yes");
+    auto r = testing::RunTarnwell(dir_, args, c.typed ? std::string("ok\n") + c.typed : "", c.typed != nullptr);
+    const std::string trace = std::string(c.deps) + " " + (c.typed ? c.typed : "--yes");
+    EXPECT_EQ(r.code, c.code) << trace << r.err;
+    EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << trace << r.out << r.err;
+    StylesXml to(target);
+    EXPECT_EQ(!!to.ByName("Report Quote"), c.code == kExitDone) << trace;
+    EXPECT_TRUE(to.Dangling().empty()) << trace;
   }
-  auto yes = Tarnwell(dir_, {"--yes", "copy", source, target, "-s", "Report Quote", "--deps", "ask"});
-  EXPECT_EQ(yes.code, kExitDone);
-  EXPECT_NE(yes.err.find("--deps ask: --yes, so every style offered is taken (3)"), std::string::npos) << yes.err;
 }
 
 TEST_F(CopyCommand, VerboseTellsTheWordCallsThatMatter) {
