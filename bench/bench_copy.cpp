@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
     if (code != 0) std::fprintf(stderr, "copy failed (%d): %s\n", code, err.str().c_str());
     return code;
   };
+  // The command refuses a Normal template it is given that does not exist.
+  if (!fs::exists(dir / "Normal.dotx")) tarnwell::engine::WriteBlankDocument((dir / "Normal.dotx").string());
   std::vector<double> plain_ms, copy_ms, one_ms;
   for (int r = 0; r < rounds; ++r) {
     fs::copy_file(dir / "source0.docx", dir / "source.docx", fs::copy_options::overwrite_existing);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/test_support.h"
+#include "ooxml/package.h"
 
 namespace tarnwell::cli {
 namespace {
@@ -45,12 +46,16 @@ TEST_F(CliTest, InspectListsTheExampleStylesWithTheirLinks) {
   ASSERT_EQ(made.code, kExitDone) << made.err;
   auto r = Tarnwell({"inspect", (dir_ / "source.docx").string()});
   ASSERT_EQ(r.code, kExitDone) << r.err;
-  EXPECT_NE(r.out.find("Report Quote\t1\tReport Body\tReport Quote Source\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Heading 2\t1\tHeading 1\tReport Body\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Key Term Strong\t2\tKey Term\t"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Report Grid\t3\t"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Report Quote\tparagraph\tReport Body\tReport Quote Source\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Heading 2\tparagraph\tHeading 1\tReport Body\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Key Term Strong\tcharacter\tKey Term\t"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Report Grid\ttable\t"), std::string::npos) << r.out;
   // A paragraph style with no follow-on style follows itself.
-  EXPECT_NE(r.out.find("Report Body\t1\tNormal\tReport Body\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Report Body\tparagraph\tNormal\tReport Body\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Name\tType"), std::string::npos) << "no header for a script";
+  auto numeric = Tarnwell({"inspect", (dir_ / "source.docx").string(), "--numeric-types"});
+  EXPECT_NE(numeric.out.find("Report Grid\t3\t"), std::string::npos) << numeric.out;
+  EXPECT_NE(numeric.out.find("Key Term Strong\t2\tKey Term\t"), std::string::npos) << numeric.out;
 }
 
 TEST_F(CliTest, SeveralFilesGetAHeaderEach) {
@@ -62,7 +67,7 @@ TEST_F(CliTest, SeveralFilesGetAHeaderEach) {
   ASSERT_NE(first, std::string::npos);
   ASSERT_NE(second, std::string::npos);
   EXPECT_LT(first, second);
-  EXPECT_NE(r.out.find("Letter Closing\t1\tNormal\tLetter Closing\n", second), std::string::npos);
+  EXPECT_NE(r.out.find("Letter Closing\tparagraph\tNormal\tLetter Closing\n", second), std::string::npos);
 }
 
 TEST_F(CliTest, UnreadableDocumentsExitWithThreeAndNameTheFile) {
@@ -77,22 +82,73 @@ TEST_F(CliTest, UnreadableDocumentsExitWithThreeAndNameTheFile) {
   EXPECT_EQ(r.code, kExitDocument);
   EXPECT_NE(r.err.find(text.string()), std::string::npos) << r.err;
   EXPECT_TRUE(r.out.empty());
+
+  // A body that declares a document type, whose entities a save would turn to text.
+  ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
+  auto package = ooxml::Package::Open((dir_ / "source.docx").string());
+  std::string body = package.Get("word/document.xml");
+  body.insert(body.find("<w:document"), "<!DOCTYPE w:document [<!ENTITY co \"Ours\">]>");
+  package.Set("word/document.xml", body.replace(body.find("</w:body>"), 0, "<w:p><w:r><w:t>&co;</w:t></w:r></w:p>"));
+  auto dtd = dir_ / "dtd.docx";
+  package.Save(dtd.string());
+  auto bytes = [&] { return (std::ostringstream() << std::ifstream(dtd, std::ios::binary).rdbuf()).str(); };
+  const std::string before = bytes();
+  r = Tarnwell({"--yes", "copy", (dir_ / "target.docx").string(), dtd.string(), "-s", "Letter Closing"});
+  EXPECT_EQ(r.code, kExitDocument);
+  EXPECT_NE(r.err.find(dtd.string()), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("DOCTYPE"), std::string::npos) << r.err;
+  EXPECT_EQ(bytes(), before) << "left as it was";
 }
 
-TEST_F(CliTest, UsageErrorsExitWithTwo) {
-  EXPECT_EQ(Tarnwell({}).code, kExitUsage);
+TEST_F(CliTest, UsageErrorsExitWithTwoAndSayWhatWasMeant) {
   EXPECT_EQ(Tarnwell({"inspect"}).code, kExitUsage);
   EXPECT_EQ(Tarnwell({"--word-version", "95", "inspect", "x.docx"}).code, kExitUsage);
-  EXPECT_EQ(Tarnwell({"frobnicate"}).code, kExitUsage);
+  auto unknown = Tarnwell({"--yes", "cpy", "a.docx"});
+  EXPECT_EQ(unknown.code, kExitUsage);
+  EXPECT_NE(unknown.err.find("no command 'cpy'; did you mean 'copy'?"), std::string::npos) << unknown.err;
+  auto far = Tarnwell({"frobnicate"});
+  EXPECT_EQ(far.code, kExitUsage);
+  EXPECT_EQ(far.err.find("did you mean"), std::string::npos) << far.err;
+  // Alone, the command says what there is to run.
+  const char* alone[] = {"tarnwell"};
+  std::ostringstream out, err;
+  std::istringstream in;
+  EXPECT_EQ(cli::Run(1, alone, out, err, in, false), kExitUsage);
+  for (const char* command : {"inspect", "docs", "styles", "copy", "example"})
+    EXPECT_NE(err.str().find("\n  " + std::string(command) + " "), std::string::npos) << err.str();
+
   auto help = Tarnwell({"--help"});
   EXPECT_EQ(help.code, kExitDone);
   EXPECT_NE(help.out.find("3  a document could not be read or written"), std::string::npos);
+  // A command's help shows the options of the whole command and examples.
+  auto copy_help = Tarnwell({"copy", "--help"});
+  EXPECT_EQ(copy_help.code, kExitDone);
+  for (const char* part : {"Usage: tarnwell [OPTIONS] copy SOURCE TARGET", "Global options", "--yes", "Examples:\n"})
+    EXPECT_NE(copy_help.out.find(part), std::string::npos) << part << "\n" << copy_help.out;
+}
+
+TEST_F(CliTest, MissingFilesTheUserNamesAreErrors) {
+  auto normal = (dir_ / "no-such-normal.dotx").string();
+  std::string normal_arg = "--normal=" + normal;
+  const char* args[] = {"tarnwell", normal_arg.c_str(), "docs"};
+  std::ostringstream out, err;
+  std::istringstream in;
+  EXPECT_EQ(cli::Run(3, args, out, err, in, false), kExitDocument);
+  EXPECT_NE(err.str().find(normal), std::string::npos) << err.str();
+  EXPECT_FALSE(fs::exists(normal)) << "only Word's own Normal template is made";
+
+  ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
+  EXPECT_EQ(Tarnwell({"example", dir_.string()}).code, kExitRefused) << "examples already there";
+  EXPECT_EQ(Tarnwell({"example", "--force", dir_.string()}).code, kExitDone);
+  auto into_file = Tarnwell({"example", (dir_ / "source.docx").string()});
+  EXPECT_EQ(into_file.code, kExitDocument);
+  EXPECT_NE(into_file.err.find("cannot write into " + (dir_ / "source.docx").string()), std::string::npos)
+      << into_file.err;
 }
 
 TEST_F(CliTest, TheBuiltCommandRunsFromAShell) {
   // The binary's own exit code, as a user's script sees it.
-  std::string cmd = std::string(TARNWELL_BINARY) + " --normal " + (dir_ / "N.dotx").string() + " inspect " +
-                    (dir_ / "nope.docx").string() + " 2>/dev/null";
+  std::string cmd = std::string(TARNWELL_BINARY) + " inspect " + (dir_ / "nope.docx").string() + " 2>/dev/null";
   int status = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), kExitDocument);
@@ -171,7 +227,7 @@ TEST_F(CliTest, DialogCommandsReadEveryCorpusDocument) {
       EXPECT_EQ(r.err.find("Error: "), std::string::npos) << file << ": " << r.err;
     }
     auto d = Tarnwell({"docs", file});
-    auto full = fs::weakly_canonical(entry.path()).string();
+    auto full = fs::absolute(entry.path()).lexically_normal().string();  // as Word names it
     EXPECT_NE(d.out.find("\t" + full + "\n"), std::string::npos) << full << ": " << d.out << d.err;
   }
   EXPECT_GT(documents, 0);

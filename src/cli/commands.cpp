@@ -19,15 +19,32 @@ host::Application NewWord(const GlobalOptions& g) {
   return host::Application(engine::CreateApplication(o));
 }
 
-int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, std::ostream& out, std::ostream&) {
+namespace {
+
+std::string TypeName(host::StyleType type) {
+  switch (type) {
+    case host::StyleType::Paragraph: return "paragraph";
+    case host::StyleType::Character: return "character";
+    case host::StyleType::Table: return "table";
+    case host::StyleType::List: return "list";
+  }
+  return std::to_string(static_cast<int32_t>(type));
+}
+
+}  // namespace
+
+int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, bool numeric_types, std::ostream& out,
+            std::ostream&) {
   auto word = NewWord(g);
   auto docs = word.GetDocuments();
   for (const auto& file : files) {
     auto doc = docs.Open(file);
     if (files.size() > 1) out << "==> " << file << " <==\n";
+    if (g.out_is_terminal) out << "Name\tType\tBased on\tNext\n";
     for (const auto& style : doc.GetStyles().all()) {
-      out << style.NameLocal() << '\t' << static_cast<int32_t>(style.Type()) << '\t' << style.BaseStyle() << '\t'
-          << style.NextParagraphStyle() << '\n';
+      out << style.NameLocal() << '\t'
+          << (numeric_types ? std::to_string(static_cast<int32_t>(style.Type())) : TypeName(style.Type())) << '\t'
+          << style.BaseStyle() << '\t' << style.NextParagraphStyle() << '\n';
     }
     doc.Close(0);
   }
@@ -93,10 +110,21 @@ void MakeExample(const fs::path& path, const ExampleStyle* begin, const ExampleS
 
 }  // namespace
 
-int WriteExamples(const std::string& dir, std::ostream& out) {
-  fs::create_directories(dir);
+int WriteExamples(const std::string& dir, bool force, std::ostream& out, std::ostream& err) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir)) {
+    err << "tarnwell: cannot write into " << dir << ": " << (ec ? ec.message() : "it is not a folder") << "\n";
+    return kExitDocument;
+  }
   fs::path source = fs::path(dir) / "source.docx";
   fs::path target = fs::path(dir) / "target.docx";
+  for (const auto& p : {source, target}) {
+    if (!force && fs::exists(p)) {
+      err << "tarnwell: " << p.string() << " exists; add --force to replace it\n";
+      return kExitRefused;
+    }
+  }
   MakeExample(source, std::begin(kSourceStyles), std::end(kSourceStyles));
   MakeExample(target, std::begin(kTargetStyles), std::end(kTargetStyles));
   out << source.string() << '\n' << target.string() << '\n';

@@ -17,6 +17,8 @@ struct GlobalOptions {
   std::string version = "03";  // the label the build gives
   bool assume_yes = false;
   bool verbose = false;
+  bool quiet = false;  // errors only
+  bool out_is_terminal = false;  // results go to a terminal, not a script
   bool pace = false;  // real waits for Word; the embedded engine needs none
   bool no_wait = false;  // refuse a document another run is writing
   bool force = false;    // write documents that owner files say are open elsewhere
@@ -26,12 +28,15 @@ struct GlobalOptions {
   std::shared_ptr<host::FaultPlan> faults;
 };
 
-// One line per defined style of each file: NameLocal, Type, BaseStyle,
-// NextParagraphStyle, tab-separated. Several files get a header line each.
 // An embedded Word as the global options ask for it.
 host::Application NewWord(const GlobalOptions& g);
 
-int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
+// One line per defined style of each file: NameLocal, Type, BaseStyle,
+// NextParagraphStyle, tab-separated; the type by name ("paragraph") or, with
+// numeric_types, by Word's number. Several files get a header line each; a
+// terminal gets a line naming the columns.
+int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, bool numeric_types, std::ostream& out,
+            std::ostream& err);
 
 // The document list of the main dialog, one entry per line, in its order.
 int Docs(const GlobalOptions& g, const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
@@ -59,7 +64,8 @@ struct CopyRequest {
 // "Copying complete.", 1 refused or cancelled, 4 the run failed.
 int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err, std::istream& in);
 
-// Writes the example documents the README's first command works on.
-int WriteExamples(const std::string& dir, std::ostream& out);
+// Writes the example documents the README's first command works on; files
+// already there are replaced only with force.
+int WriteExamples(const std::string& dir, bool force, std::ostream& out, std::ostream& err);
 
 }  // namespace tarnwell::cli

@@ -126,10 +126,14 @@ class CopyCommand : public ::testing::Test {
 };
 
 TEST_F(CopyCommand, CopiesTheChosenStylesWithWhatTheyDependOn) {
-  auto r = Tarnwell(dir_, {"--yes", "copy", (dir_ / "source.docx").string(), (dir_ / "target.docx").string(), "-s",
-                           "Report Quote"});
+  // Global options stand where users put them, after the command too.
+  auto r = Tarnwell(dir_, {"copy", (dir_ / "source.docx").string(), (dir_ / "target.docx").string(), "-s",
+                           "Report Quote", "--yes", "--word-version", "03", "--verbose"});
   ASSERT_EQ(r.code, kExitDone) << r.err;
   EXPECT_NE(r.err.find("Done: Copying complete."), std::string::npos);
+  EXPECT_EQ(r.out,
+            "Copied (with the styles they depend on, as confirmed):\n  Report Quote\n  Normal  overwritten\n"
+            "  Report Body  overwritten\n  Report Quote Source\nWritten: " + (dir_ / "target.docx").string() + "\n");
   StylesXml source(dir_ / "source.docx"), target(dir_ / "target.docx");
   // The chosen style, its base, and the follow-on chain.
   for (const char* name : {"Report Quote", "Report Body", "Report Quote Source"})
@@ -149,9 +153,7 @@ TEST_F(CopyCommand, DependenciesCanBeDeclined) {
   ASSERT_EQ(r.code, kExitDone) << r.err;
   StylesXml target(dir_ / "target.docx");
   EXPECT_TRUE(target.ByName("Report Subtitle"));
-  EXPECT_NE(r.err.find("Copying style:  Report Subtitle\n"), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("Copying style:  Report Lead\n"), std::string::npos) << "the follow-on was declined";
-  EXPECT_FALSE(target.ByName("Report Lead")) << "nor brought by the organizer";
+  EXPECT_FALSE(target.ByName("Report Lead")) << "the follow-on was declined, and the organizer must not bring it";
   EXPECT_TRUE(target.Dangling().empty());
 }
 
@@ -165,8 +167,140 @@ TEST_F(CopyCommand, RefusalsAndCancelsExitWithOne) {
   auto same = Tarnwell(dir_, {"--yes", "copy", source, source, "-s", "Report Quote"});
   EXPECT_EQ(same.code, kExitRefused);
   EXPECT_NE(same.err.find("Sorry...: You can't copy to the same document."), std::string::npos) << same.err;
-  EXPECT_EQ(Tarnwell(dir_, {"--yes", "copy", source, target, "-s", "No Such Style"}).code, kExitRefused);
   EXPECT_EQ(Tarnwell(dir_, {"--yes", "copy", source, "-s", "Report Quote"}).code, kExitUsage);
+  // A style that is not listed gets a pointer to what was meant.
+  const std::pair<std::vector<std::string>, std::string> unlisted[] = {
+      {{"-s", "Key Term"}, "it is a Character style: add --type Character"},
+      {{"-s", "Report Qoute"}, "did you mean \"Report Quote\"?"},
+      {{"-s", "Nothing Like It"}, "'tarnwell styles " + source + " --type Paragraph' lists them"},
+  };
+  for (const auto& [style, answer] : unlisted) {
+    std::vector<std::string> args{"--yes", "copy", source, target};
+    args.insert(args.end(), style.begin(), style.end());
+    auto r = Tarnwell(dir_, args);
+    EXPECT_EQ(r.code, kExitRefused) << style[1];
+    EXPECT_NE(r.err.find(answer), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(CopyCommand, OptionsStandAnywhereAndTakeOneStyleEach) {
+  auto r = Tarnwell(dir_, {"copy", "--style", "Key Term", "-s", "Key Term Strong", (dir_ / "source.docx").string(),
+                           (dir_ / "target.docx").string(), "--type", "character", "-q", "--yes"});
+  ASSERT_EQ(r.code, kExitDone) << r.err;
+  StylesXml target(dir_ / "target.docx");
+  EXPECT_TRUE(target.ByName("Key Term"));
+  EXPECT_TRUE(target.ByName("Key Term Strong"));
+  EXPECT_EQ(r.out, "") << "--quiet prints only errors";
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CopyCommand, DependenciesAreDeclinedOrAskedOneByOneOnATerminal) {
+  auto source = (dir_ / "source.docx").string(), target = (dir_ / "target.docx").string();
+  // "Report Quote" is based on "Report Body", in turn on "Normal", and is
+  // followed by "Report Quote Source"; the target has the first two.
+  const char* const kAll = "  Report Quote\n  Normal  overwritten\n  Report Body  overwritten\n  Report Quote Source\n";
+  const char* const kNone = "  Report Quote\nDeclined: Normal\nDeclined: Report Body\nDeclined: Report Quote Source\n";
+  struct Case {
+    const char* deps;
+    const char* typed;  // on a terminal, after "ok" to "Save documents?"; nullptr: --yes
+    int code;
+    const char* said;  // in the summary, or on stderr
+  };
+  const Case cases[] = {
+      {"none", nullptr, kExitDone, kNone},
+      {"ask", nullptr, kExitDone, "--deps ask: --yes, so every style offered is taken (3)"},
+      {"ask", "y\nn\ny\n", kExitDone, "  Report Quote\n  Normal  overwritten\n  Report Quote Source\nDeclined: Report Body\n"},
+      {"ask", "huh?\nd\n", kExitDone, kNone},
+      {"ask", "\n\na\n", kExitDone, kAll},
+      {"ask", "y\nq\n", kExitRefused, ""},
+      {"ask", "y\n", kExitRefused, ""},  // end of input: the dialog's Cancel
+  };
+  const auto pristine = dir_ / "pristine.docx";
+  fs::copy_file(target, pristine);
+  for (const auto& c : cases) {
+    fs::copy_file(pristine, target, fs::copy_options::overwrite_existing);
+    std::vector<std::string> args{"copy", source, target, "-s", "Report Quote", "--deps", c.deps};
+    if (!c.typed) args.push_back("--yes");
+    auto r = testing::RunTarnwell(dir_, args, c.typed ? std::string("ok\n") + c.typed : "", c.typed != nullptr);
+    const std::string trace = std::string(c.deps) + " " + (c.typed ? c.typed : "--yes");
+    EXPECT_EQ(r.code, c.code) << trace << r.err;
+    EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << trace << r.out << r.err;
+    StylesXml to(target);
+    EXPECT_EQ(!!to.ByName("Report Quote"), c.code == kExitDone) << trace;
+    EXPECT_TRUE(to.Dangling().empty()) << trace;
+  }
+}
+
+TEST_F(CopyCommand, VerboseTellsTheWordCallsThatMatter) {
+  auto r = Tarnwell(dir_, {"copy", (dir_ / "source.docx").string(), (dir_ / "target.docx").string(), "-s",
+                           "Report Lead", "-y", "-v"});
+  ASSERT_EQ(r.code, kExitDone) << r.err;
+  for (const char* step : {"Word: the organizer copies a style", "Word: saves a document",
+                           "Word: the activation pass adds its scratch paragraph", "Copying style:  Report Lead"})
+    EXPECT_NE(r.err.find(step), std::string::npos) << step;
+}
+
+void MakeReadOnly(const fs::path& file) { fs::permissions(file, fs::perms::owner_read | fs::perms::group_read); }
+
+TEST_F(CopyCommand, EachSaveAsPathGoesToItsOwnDocumentAndTheClosingLineNamesTheFileWritten) {
+  auto source = dir_ / "source.docx", target = dir_ / "target.docx";
+  for (bool source_read_only : {true, false}) {
+    SCOPED_TRACE(source_read_only ? "source read-only" : "target read-only");
+    fs::remove(source);
+    fs::remove(target);
+    ASSERT_EQ(Tarnwell(dir_, {"example", dir_.string()}).code, kExitDone);
+    MakeReadOnly(source_read_only ? source : target);
+    auto new_source = dir_ / "new-source.docx", new_target = dir_ / "new-target";  // the extension is added
+    fs::remove(new_source);
+    fs::remove(dir_ / "new-target.docx");
+    auto r = Tarnwell(dir_, {"--yes", "copy", source.string(), target.string(), "-s", "Report Quote",
+                             "--save-source-as", new_source.string(), "--save-target-as", new_target.string()});
+    ASSERT_EQ(r.code, kExitDone) << r.err;
+    const fs::path written = source_read_only ? new_source : dir_ / "new-target.docx";
+    const fs::path unused = source_read_only ? dir_ / "new-target.docx" : new_source;
+    ASSERT_TRUE(fs::exists(written));
+    EXPECT_FALSE(fs::exists(unused)) << "the other document's path is not taken";
+    EXPECT_EQ(StylesXml(written).ByName("Letter Closing").empty(), source_read_only) << "its own document's content";
+    EXPECT_NE(r.err.find(std::string(source_read_only ? "--save-target-as" : "--save-source-as") + " was not used"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("Written: " + (source_read_only ? target : written).string() + "\n"), std::string::npos)
+        << r.out;
+    fs::permissions(source_read_only ? source : target, fs::perms::owner_all);
+  }
+}
+
+TEST_F(CopyCommand, ASaveAsNeverReplacesAnotherOpenDocumentAndAFileOnlyWhenTheUserAgrees) {
+  auto source = dir_ / "source.docx", target = dir_ / "target.docx", taken = dir_ / "home" / "taken.docx";
+  fs::copy_file(source, taken);
+  MakeReadOnly(target);
+  auto run = [&](const std::string& save_as, const std::string& typed, bool terminal) {
+    std::vector<std::string> args{"copy", source.string(), target.string(), "-s", "Report Quote", "--save-target-as",
+                                  save_as};
+    if (!terminal) args.push_back("--yes");
+    return testing::RunTarnwell(dir_, args, typed, terminal);
+  };
+  // Word refuses the source's file; with nobody to ask again the run ends.
+  auto refused = run(source.string(), "", false);
+  EXPECT_EQ(refused.code, kExitRefused);
+  EXPECT_NE(refused.err.find("Invalid filename: " + source.string()), std::string::npos) << refused.err;
+  EXPECT_FALSE(StylesXml(source).ByName("Letter Closing"));
+  // An existing file: "no" to replacing it, then no other name.
+  auto declined = run("~/taken", "ok\nn\n\n", true);
+  EXPECT_EQ(declined.code, kExitRefused);
+  EXPECT_NE(declined.err.find(taken.string() + " already exists."), std::string::npos) << declined.err;
+  EXPECT_FALSE(StylesXml(taken).ByName("Letter Closing")) << "kept as it was";
+  // Refused, then another name typed on the terminal.
+  auto other = dir_ / "other.docx";
+  auto asked = run(source.string(), "ok\nok\n" + other.string() + "\n", true);
+  ASSERT_EQ(asked.code, kExitDone) << asked.err;
+  EXPECT_TRUE(StylesXml(other).ByName("Report Quote"));
+  EXPECT_FALSE(StylesXml(source).ByName("Letter Closing"));
+  auto agreed = run("~/taken", "", false);
+  ASSERT_EQ(agreed.code, kExitDone) << agreed.err;
+  EXPECT_TRUE(StylesXml(taken).ByName("Letter Closing"));
+  EXPECT_NE(agreed.out.find("Written: " + taken.string() + "\n"), std::string::npos) << agreed.out;
+  fs::permissions(target, fs::perms::owner_all);
 }
 
 TEST_F(CopyCommand, IntoTheNormalTemplate) {

@@ -1,14 +1,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <deque>
 #include <filesystem>
+#include <iostream>
 #include <istream>
 #include <ostream>
+#include <set>
 
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/document_guard.h"
+#include "cli/save_as.h"
+#include "cli/suggest.h"
 #include "cli/session.h"
 #include "copyrun/copy_run.h"
 #include "dialog/frmVell_COM.h"
@@ -130,13 +133,99 @@ void DropReturnMarkOnDisk(host::Application& word, std::ostream& err) {
   }
 }
 
+// The styles the target defines before the run, to tell added from
+// overwritten ones. The Normal template is read apart, as the run opens it
+// itself.
+std::set<std::string> TargetStyles(const GlobalOptions& g, const host::Document& target) {
+  std::set<std::string> names;
+  auto collect = [&](const host::Document& doc) {
+    for (const auto& style : doc.GetStyles().all()) names.insert(style.NameLocal());
+  };
+  if (target) {
+    collect(target);
+  } else if (fs::exists(g.normal_template)) {
+    auto word = NewWord(g);
+    auto normal = word.GetDocuments().Open(g.normal_template);
+    collect(normal);
+    normal.Close(0);
+  }
+  return names;
+}
+
+// Plays the dependencies dialog, which opens with every style ticked; false
+// is its Cancel.
+bool ChooseDependencies(copyrun::frmVellDependencies_COM& deps, const std::string& mode,
+                        TerminalUi::Answering answering, TerminalUi& ui, std::ostream& err, std::istream& in) {
+  struct Offered {
+    copyrun::ChoiceList* list;
+    size_t index;
+    const char* group;
+  };
+  std::vector<Offered> offered;
+  for (size_t i = 0; i < deps.lstBased.items.size(); ++i) offered.push_back({&deps.lstBased, i, "based-on style"});
+  for (size_t i = 0; i < deps.lstFollow.items.size(); ++i) offered.push_back({&deps.lstFollow, i, "follow-on style"});
+  auto tick = [&](size_t from, bool on) {
+    for (size_t i = from; i < offered.size(); ++i) offered[i].list->selected[offered[i].index] = on;
+  };
+  tick(0, mode != "none");
+  if (mode != "ask") return true;
+  if (answering != TerminalUi::Answering::AskTerminal) {
+    err << "tarnwell: --deps ask: " << (answering == TerminalUi::Answering::AssumeYes ? "--yes" : "no terminal")
+        << ", so every style offered is taken (" << offered.size() << ")\n";
+    return true;
+  }
+  ui.EndStatusLine();
+  err << deps.Caption << ": " << ForTerminal(deps.lblInstrux) << "\n"
+      << "  (y: copy it, n: leave it, a: all the rest, d: none of the rest, q: cancel the copy)\n";
+  for (size_t i = 0; i < offered.size(); ++i) {
+    for (;;) {
+      err << "  copy " << offered[i].group << " \"" << offered[i].list->items[offered[i].index] << "\"? [Y/n/a/d/q] "
+          << std::flush;
+      std::string line;
+      if (!std::getline(in, line)) return false;
+      line = Normalized(line);
+      if (line.empty() || line == "y" || line == "yes") break;
+      if (line == "n" || line == "no") {
+        offered[i].list->selected[offered[i].index] = false;
+        break;
+      }
+      if (line == "a" || line == "d") {
+        tick(i, line == "a");
+        return true;
+      }
+      if (line == "q") return false;
+      err << "  Please answer y, n, a, d or q.\n";
+    }
+  }
+  return true;
+}
+
+// Why a style the user named is not in the list, and what to do instead.
+std::string NotListed(const std::string& name, const CopyRequest& request, const std::vector<std::string>& listed,
+                      const host::Document& source) {
+  std::string why = "no " + request.type + " style \"" + name + "\" is listed for the source";
+  if (source) {
+    for (const auto& style : source.GetStyles().all()) {
+      if (style.NameLocal() != name) continue;
+      static const char* const kTypes[] = {"", "Paragraph", "Character", "Table", "List"};
+      auto type = static_cast<size_t>(style.Type());
+      if (type < std::size(kTypes) && kTypes[type] != request.type)
+        return why + ": it is a " + kTypes[type] + " style: add --type " + kTypes[type];
+    }
+  }
+  if (auto near = Closest(name, listed); !near.empty()) return why + "; did you mean \"" + near + "\"?";
+  return why + "; 'tarnwell styles " + (request.from_normal ? std::string("--from-normal") : request.source) +
+         " --type " + request.type + "' lists them";
+}
+
 }  // namespace
 
 int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err,
          std::istream& in) {
   HostSession session(g, err, in);
-  session.ui().show_status = true;
-  session.ui().status_in_place = g.answering != TerminalUi::Answering::NoTerminal && isatty(STDERR_FILENO);
+  // Progress is for a person watching; a script gets it only when asked.
+  session.ui().status_in_place = &err == &std::cerr && isatty(STDERR_FILENO);
+  session.ui().show_status = session.ui().status_in_place || g.verbose;
 
   std::vector<std::string> files;
   if (!request.from_normal) files.push_back(request.source);
@@ -148,52 +237,23 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
   if (!guard.Take(written, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
   auto docs = session.Open(files);
 
-  // The save-as dialog: each given answer is used once, for the document the
-  // run saves under a new name (never saved, or read-only).
-  std::deque<std::string> save_answers;
-  auto needs_new_name = [](host::Document& d) { return d.Path().empty() || d.ref().get("ReadOnly").as_bool(); };
-  if (!request.from_normal && needs_new_name(docs[0]) && !request.save_source_as.empty())
-    save_answers.push_back(request.save_source_as);
-  if (!request.to_normal && needs_new_name(docs.back()) && !request.save_target_as.empty())
-    save_answers.push_back(request.save_target_as);
   const bool terminal = g.answering == TerminalUi::Answering::AskTerminal;
-  session.ui().choose_file = [&](const platform::SaveAsRequest& r) -> std::string {
-    if (!save_answers.empty()) {
-      auto path = save_answers.front();
-      save_answers.pop_front();
-      return path;
-    }
-    if (!terminal) return "";
-    session.ui().EndStatusLine();
-    err << "Save \"" << r.file_name << "\" as (a path; empty to cancel): " << std::flush;
-    std::string line;
-    std::getline(in, line);
-    return line;
-  };
+  SaveAsAnswers save_as(session.ui(), err, in, terminal, request.from_normal ? host::Document(nullptr) : docs[0],
+                        request.to_normal ? host::Document(nullptr) : docs.back(), request.save_source_as,
+                        request.save_target_as);
+  session.ui().choose_file = [&](const platform::SaveAsRequest& r) { return save_as.Choose(r); };
 
+  std::vector<std::string> confirmed, declined;
   session.on_dependencies = [&](copyrun::frmVellDependencies_COM& deps) {
-    auto choose_all = [](copyrun::ChoiceList& list, bool on) { list.selected.assign(list.items.size(), on); };
-    std::string mode = request.deps;
-    if (mode == "ask" && !terminal) mode = "all";
-    if (mode == "none") {
-      choose_all(deps.lstBased, false);
-      choose_all(deps.lstFollow, false);
-    } else if (mode == "ask") {
-      session.ui().EndStatusLine();
-      err << deps.Caption << ": " << ForTerminal(deps.lblInstrux) << "\n";
-      auto ask = [&](copyrun::ChoiceList& list, const char* group) {
-        for (size_t i = 0; i < list.items.size(); ++i) {
-          err << "  copy " << group << " \"" << list.items[i] << "\"? [Y/n] " << std::flush;
-          std::string line;
-          if (!std::getline(in, line)) line = "n";
-          list.selected[i] = line.empty() || line[0] == 'y' || line[0] == 'Y';
-        }
-      };
-      ask(deps.lstBased, "based-on style");
-      ask(deps.lstFollow, "follow-on style");
+    if (!ChooseDependencies(deps, request.deps, g.answering, session.ui(), err, in)) {
+      deps.cmdCancel_Click();
+      return;
     }
+    for (const auto* list : {&deps.lstBased, &deps.lstFollow})
+      for (size_t i = 0; i < list->items.size(); ++i) (list->selected[i] ? confirmed : declined).push_back(list->items[i]);
     deps.cmdOK_Click();
   };
+  const std::set<std::string> target_before = TargetStyles(g, request.to_normal ? host::Document(nullptr) : docs.back());
 
   // Scratch documents already there belong to someone else.
   std::vector<fs::path> scratch_before;
@@ -203,6 +263,8 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
     return paths;
   };
 
+  // Lines the run adds to the summary before the file written.
+  std::vector<std::string> summary_lines;
   int result = kExitDone;
   bool shown = session.ShowDialog([&](dialog::frmVell_COM& form) {
     for (auto& p : scratch_paths())
@@ -231,7 +293,8 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
       const auto& items = form.lstStyles.items();
       auto it = std::find(items.begin(), items.end(), name);
       if (it == items.end())
-        return refuse("no " + request.type + " style \"" + name + "\" is listed for the source", kExitRefused);
+        return refuse(NotListed(name, request, items, request.from_normal ? host::Document(nullptr) : docs[0]),
+                      kExitRefused);
       auto index = static_cast<int32_t>(it - items.begin());
       form.lstStyles.SetSelected(index, true);
       if (form.lstStyles.ListIndex() < 0) form.lstStyles.SetListIndex(index);
@@ -259,10 +322,17 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
     fs::remove(p, ec);
   }
   if (!shown) return kExitRefused;
-  if (result == kExitDone) {
-    out << "Copied into " << (request.to_normal ? std::string("the Normal template") : request.target) << ":";
-    for (const auto& s : request.styles) out << " \"" << s << "\"";
-    out << " (with the styles they depend on, as confirmed)\n";
+  if (result == kExitDone && !g.quiet) {
+    save_as.ReportUnused();
+    // The file written: where a save-as put the target, if it did.
+    std::string written = request.to_normal ? g.normal_template : docs.back().FullName();
+    out << "Copied" << (confirmed.empty() ? "" : " (with the styles they depend on, as confirmed)") << ":\n";
+    std::vector<std::string> copied = request.styles;
+    copied.insert(copied.end(), confirmed.begin(), confirmed.end());
+    for (const auto& name : copied) out << "  " << name << (target_before.count(name) ? "  overwritten" : "") << "\n";
+    for (const auto& name : declined) out << "Declined: " << name << "\n";
+    for (const auto& line : summary_lines) out << line << "\n";
+    out << "Written: " << written << "\n";
   }
   return result;
 }

@@ -42,6 +42,27 @@ void TryFlush(engine::Application& word, const std::string& path) {
   }
 }
 
+// The Word calls that tell what a run does, for --verbose.
+const char* WordStep(std::string_view cls, std::string_view member) {
+  static const struct {
+    const char* cls;
+    const char* member;
+    const char* step;
+  } kSteps[] = {
+      {"Documents", "Open", "opens a document"},
+      {"Template", "OpenAsDocument", "opens the Normal template as a document"},
+      {"Document", "Save", "saves a document"},
+      {"Document", "SaveAs", "saves a document under a new name"},
+      {"Document", "Close", "closes a document"},
+      {"Application", "OrganizerCopy", "the organizer copies a style"},
+      {"Range", "InsertParagraphAfter", "the activation pass adds its scratch paragraph"},
+      {"Tables", "Add", "the activation pass adds its scratch table"},
+  };
+  for (const auto& s : kSteps)
+    if (host::same_name(cls, s.cls) && host::same_name(member, s.member)) return s.step;
+  return nullptr;
+}
+
 }  // namespace
 
 std::vector<platform::FileEntry> OrganizerAwareFiles::List(const std::string& folder) {
@@ -94,6 +115,16 @@ HostSession::HostSession(const GlobalOptions& g, std::ostream& err, std::istream
       processes_(posix_.processes),
       platform_(HostPlatform(posix_.platform(ui_), files_, processes_)) {
   ui_.show_status = g.verbose;
+  ui_.quiet = g.quiet;
+  if (g.verbose) {
+    dynamic_cast<engine::Application&>(word_.ref()).faults()->on_use = [this](std::string_view cls,
+                                                                            std::string_view member) {
+      if (const char* step = WordStep(cls, member)) {
+        ui_.EndStatusLine();
+        err_ << "  Word: " << step << " (" << cls << "." << member << ")\n";
+      }
+    };
+  }
 }
 
 HostSession::~HostSession() {

@@ -1,5 +1,8 @@
 #include "cli/terminal_ui.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 
@@ -13,19 +16,23 @@ namespace {
 struct Offer {
   const char* label;
   Answer answer;
+  // What a user may type for it besides the label, in any case.
+  std::vector<const char*> also = {};
 };
 
 std::vector<Offer> OffersFor(Buttons b) {
+  const Offer ok{"OK", Answer::OK, {"y", "yes", "ok"}}, cancel{"Cancel", Answer::Cancel, {"n", "no", "cancel"}};
+  const Offer yes{"Yes", Answer::Yes, {"y"}}, no{"No", Answer::No, {"n"}};
   switch (b) {
-    case Buttons::OK: return {{"OK", Answer::OK}};
-    case Buttons::OKCancel: return {{"OK", Answer::OK}, {"Cancel", Answer::Cancel}};
+    case Buttons::OK: return {ok};
+    case Buttons::OKCancel: return {ok, cancel};
     case Buttons::AbortRetryIgnore:
-      return {{"Abort", Answer::Abort}, {"Retry", Answer::Retry}, {"Ignore", Answer::Ignore}};
-    case Buttons::YesNoCancel: return {{"Yes", Answer::Yes}, {"No", Answer::No}, {"Cancel", Answer::Cancel}};
-    case Buttons::YesNo: return {{"Yes", Answer::Yes}, {"No", Answer::No}};
-    case Buttons::RetryCancel: return {{"Retry", Answer::Retry}, {"Cancel", Answer::Cancel}};
+      return {{"Abort", Answer::Abort, {"a"}}, {"Retry", Answer::Retry, {"r"}}, {"Ignore", Answer::Ignore, {"i"}}};
+    case Buttons::YesNoCancel: return {yes, no, {"Cancel", Answer::Cancel, {"c"}}};
+    case Buttons::YesNo: return {yes, no};
+    case Buttons::RetryCancel: return {{"Retry", Answer::Retry, {"r"}}, {"Cancel", Answer::Cancel, {"c"}}};
   }
-  return {{"OK", Answer::OK}};
+  return {ok};
 }
 
 // The safe answer when nobody can be asked: the one that changes nothing.
@@ -45,6 +52,19 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
+std::string Normalized(const std::string& typed) {
+  size_t b = typed.find_first_not_of(" \t\r"), e = typed.find_last_not_of(" \t\r");
+  return b == std::string::npos ? "" : Lower(typed.substr(b, e - b + 1));
+}
+
+std::string ClipToColumns(const std::string& text, int columns) {
+  int n = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && n++ == columns) return text.substr(0, i);
+  }
+  return text;
+}
+
 std::string ForTerminal(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -58,10 +78,14 @@ std::string ForTerminal(const std::string& text) {
 TerminalUi::TerminalUi(std::ostream& err, std::istream& in, Answering answering)
     : err_(err), in_(in), answering_(answering) {}
 
-Answer TerminalUi::MessageBox(const std::string& title, const std::string& text, platform::Icon,
+Answer TerminalUi::MessageBox(const std::string& title, const std::string& text, platform::Icon icon,
                               Buttons buttons) {
-  EndStatusLine();
   auto offers = OffersFor(buttons);
+  // Quiet leaves out what needs no one: news, and questions --yes answers.
+  if (quiet && icon != platform::Icon::Critical && icon != platform::Icon::Exclamation &&
+      (offers.size() == 1 || answering_ == Answering::AssumeYes))
+    return offers[0].answer;
+  EndStatusLine();
   std::string labels;
   for (auto& o : offers) labels += (labels.empty() ? "" : "/") + std::string(o.label);
   err_ << title << ": " << ForTerminal(text) << " [" << labels << "]\n";
@@ -76,15 +100,25 @@ Answer TerminalUi::MessageBox(const std::string& title, const std::string& text,
       if (o.answer == a) err_ << "  -> " << o.label << " (no terminal to ask; use --yes to accept)\n";
     return a;
   }
+  // The first button is the default, as in the message box; Enter takes it.
+  std::string choices;
+  for (auto& o : offers) {
+    choices += (choices.empty() ? "" : ", ") + std::string(o.label) + " (";
+    for (size_t i = 0; i < o.also.size(); ++i) choices += (i ? ", " : "") + std::string(o.also[i]);
+    choices += ")";
+  }
   for (;;) {
-    err_ << "  " << labels << "? " << std::flush;
+    err_ << "  " << labels << "? [" << offers[0].label << "] " << std::flush;
     std::string line;
     if (!std::getline(in_, line)) return Declining(buttons);
-    line = Lower(line);
+    line = Normalized(line);
+    if (line.empty()) return offers[0].answer;
     for (auto& o : offers) {
-      std::string l = Lower(o.label);
-      if (!line.empty() && (line == l || l.rfind(line, 0) == 0)) return o.answer;
+      if (line == Lower(o.label)) return o.answer;
+      for (const char* a : o.also)
+        if (line == a) return o.answer;
     }
+    err_ << "  Please answer " << choices << ".\n";
   }
 }
 
@@ -115,12 +149,25 @@ int32_t TerminalUi::TextWidth(const std::string& text) {
 }
 
 void TerminalUi::Status(const std::string& text) {
-  if (!show_status) return;
+  if (!show_status || quiet) return;
+  // Status texts double "&" for the dialog's label; the user knows one.
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    shown += text[i];
+    if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&') ++i;
+  }
   if (status_in_place) {
-    err_ << "\r\033[K" << text << std::flush;
+    // A line longer than the terminal wraps, and the next one would rewrite
+    // only its last row.
+    int width = columns;
+    if (width <= 0) {
+      winsize ws{};
+      width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 ? ws.ws_col : 80;
+    }
+    err_ << "\r\033[K" << ClipToColumns(shown, width - 1) << std::flush;
     status_open_ = !text.empty();
   } else if (!text.empty()) {
-    err_ << "  " << text << "\n";
+    err_ << "  " << shown << "\n";
   }
 }
 

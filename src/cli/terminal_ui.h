@@ -21,8 +21,12 @@ class TerminalUi : public platform::Ui {
   // Paths offered when a save-as dialog asks; empty means the user cancels.
   std::function<std::string(const platform::SaveAsRequest&)> choose_file;
   bool show_status = false;
-  // On a terminal the status is one line rewritten in place.
+  // On a terminal the status is one line rewritten in place, cut to the
+  // terminal's width (columns; 0 asks the terminal).
   bool status_in_place = false;
+  int columns = 0;
+  // Errors only: messages that merely inform are not shown.
+  bool quiet = false;
   // Ends an in-place status line before other output.
   void EndStatusLine();
 
@@ -43,6 +47,12 @@ class TerminalUi : public platform::Ui {
   std::istream& in_;
   Answering answering_;
 };
+
+// A typed answer as it is compared: without surrounding blanks, lower case.
+std::string Normalized(const std::string& typed);
+
+// The text cut to at most columns characters.
+std::string ClipToColumns(const std::string& text, int columns);
 
 // Message texts join lines with CR LF; a terminal wants plain line feeds.
 std::string ForTerminal(const std::string& text);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/app.h"
+#include "engine/engine.h"
 
 namespace tarnwell::cli::testing {
 
@@ -40,7 +41,10 @@ inline std::filesystem::path TestHome(const std::string& prefix) {
 
 inline Result RunTarnwell(const std::filesystem::path& dir, const std::vector<std::string>& args,
                           const std::string& input = "", bool terminal = false) {
-  std::vector<std::string> all{"tarnwell", "--normal", (dir / "Normal.dotx").string()};
+  // A Normal template named on the line must exist; Word makes only its own.
+  const auto normal = dir / "Normal.dotx";
+  if (!std::filesystem::exists(normal)) engine::WriteBlankDocument(normal.string());
+  std::vector<std::string> all{"tarnwell", "--normal", normal.string()};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<const char*> argv;
   for (auto& a : all) argv.push_back(a.c_str());

@@ -234,6 +234,11 @@ Document::Document(std::shared_ptr<DocumentModel> model, std::weak_ptr<Applicati
     }
     std::string path = host::arg(a, 0).as_string();
     if (path.empty()) throw HostError(host::kErrBadFileName, "Bad file name");
+    RefuseNameOfOtherDocument(path);
+    // Renaming over a read-only file would replace it; Word leaves it be.
+    if (std::error_code ec; fs::exists(path, ec) && FileIsReadOnly(path)) {
+      throw HostError(host::kErrCannotSaveFile, "Cannot save as " + path + ": the file is read-only.");
+    }
     model_->write(path);
     if (auto application = app_.lock()) application->ForgetOrganizerFile(path);
     return Value();
@@ -299,6 +304,20 @@ std::shared_ptr<Application> Document::app() {
   auto app = app_.lock();
   if (!app) throw HostError(host::kErrObjectNotSet, "The application has gone.");
   return app;
+}
+
+void Document::RefuseNameOfOtherDocument(const std::string& path) const {
+  auto application = app_.lock();
+  if (!application) return;
+  std::string full = AbsolutePath(path);
+  for (const auto& d : application->documents()) {
+    const DocumentModel& other = d->model();
+    if (d.get() == this || other.closed() || other.path().empty()) continue;
+    if (other.path() == full || SameFile(other.path(), full)) {
+      throw HostError(host::kErrNameOfOpenDocument,
+                      "Word cannot give a document the same name as an open document (" + other.full_name() + ").");
+    }
+  }
 }
 
 void Document::Save() {

@@ -33,6 +33,9 @@ class Document : public host::DispatchObject {
  private:
   std::shared_ptr<Application> app();
   void Save();
+  // Word keeps one document per file: saving under another open
+  // document's file is refused.
+  void RefuseNameOfOtherDocument(const std::string& path) const;
   void Close(const host::Args& args);
   std::shared_ptr<host::FaultPlan> faults_;
   std::shared_ptr<DocumentModel> model_;

@@ -145,6 +145,32 @@ TEST_F(DocumentTest, SaveAsMovesTheDocumentAndSaveNeedsAWritableFile) {
   EXPECT_EQ(other.Name(), "writable.docx");
 }
 
+TEST_F(DocumentTest, SaveAsOverAnotherOpenDocumentsFileOrAReadOnlyFileIsRefused) {
+  WriteBlankDocument(Path("source.docx"));
+  fs::create_directories(dir_ / "sub");
+  auto word = Word();
+  auto source = word.GetDocuments().Open(Path("source.docx"));
+  source.GetStyles().Add("Only In Memory");
+  const std::string before = ReadFile(Path("source.docx"));
+  auto doc = word.GetDocuments().Add();
+  const auto cwd = fs::current_path();
+  fs::current_path(dir_);
+  // The same file however it is spelt.
+  for (const std::string& name : {Path("source.docx"), Path("sub/../source.docx"), std::string("source.docx")}) {
+    EXPECT_EQ(ErrorOf([&] { doc.SaveAs(name); }), host::kErrNameOfOpenDocument) << name;
+    EXPECT_EQ(ReadFile(Path("source.docx")), before) << name;
+    EXPECT_EQ(doc.Path(), "") << name;
+  }
+  fs::current_path(cwd);
+  WriteBlankDocument(Path("locked.docx"));
+  fs::permissions(Path("locked.docx"), fs::perms::owner_read);
+  EXPECT_EQ(ErrorOf([&] { doc.SaveAs(Path("locked.docx")); }), host::kErrCannotSaveFile) << "read-only stays";
+  source.SaveAs(Path("source.docx"));  // its own file is its own to save
+  source.Close(0);
+  doc.SaveAs(Path("source.docx"));  // closed, the file is free
+  EXPECT_EQ(doc.FullName(), Path("source.docx"));
+}
+
 TEST_F(DocumentTest, OpenWithReadOnlyArgumentForcesReadOnly) {
   WriteBlankDocument(Path("ro.docx"));
   auto doc = Word().GetDocuments().ref().call("Open", {Path("ro.docx"), host::Value::missing(), true});

@@ -34,6 +34,7 @@ inline constexpr int32_t kErrSubscriptOutOfRange = 9;
 inline constexpr int32_t kErrNoSuchMember = 438;
 inline constexpr int32_t kErrArgumentNotOptional = 449;
 inline constexpr int32_t kErrWordCannotOpenFile = 5121;  // not a document Word can read
+inline constexpr int32_t kErrNameOfOpenDocument = 5153;  // SaveAs under another open document's file
 inline constexpr int32_t kErrStyleNameInUse = 5173;
 inline constexpr int32_t kErrNoSuchStyle = 5834;
 inline constexpr int32_t kErrListTemplateNameRefused = 5890;

@@ -14,14 +14,16 @@ std::string lower(std::string_view s) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return out;
 }
-bool same_name(std::string_view a, std::string_view b) { return lower(a) == lower(b); }
 }  // namespace
+
+bool same_name(std::string_view a, std::string_view b) { return lower(a) == lower(b); }
 
 void FaultPlan::fail(std::string member, int nth, int32_t number) {
   rules_.push_back(Rule{std::move(member), nth, number});
 }
 
 void FaultPlan::check(std::string_view class_name, std::string_view member) {
+  if (on_use) on_use(class_name, member);
   // Every rule counts every use it matches, so two rules on one member fail
   // the uses they name whatever their order.
   const Rule* fired = nullptr;

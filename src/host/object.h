@@ -20,6 +20,9 @@ class Object {
   virtual Value call(std::string_view name, const Args& args = {}) = 0;
 };
 
+// Member names as COM matches them: without regard to case.
+bool same_name(std::string_view a, std::string_view b);
+
 // Makes the N-th use of a member fail with a chosen Word error number, so that
 // tests can drive every error branch of the code that calls Word.
 class FaultPlan {
@@ -30,6 +33,8 @@ class FaultPlan {
   void clear() { rules_.clear(); }
   // Called by objects before each use; raises the planned HostError.
   void check(std::string_view class_name, std::string_view member);
+  // Told of every use first, for a log of what a run asks of Word.
+  std::function<void(std::string_view class_name, std::string_view member)> on_use;
 
  private:
   struct Rule {

@@ -15,6 +15,7 @@
 
 #include "host/host_error.h"
 #include "ooxml/package_io.h"
+#include "ooxml/xml.h"
 
 namespace tarnwell::ooxml {
 
@@ -289,6 +290,15 @@ zip_int64_t DeflatedSource(void* state, void* data, zip_uint64_t len, zip_source
   throw HostError(host::kErrCannotSaveFile, "The package could not be built: " + what + " (" + zip_strerror(za) + ").");
 }
 
+// Parts Word reads as XML, by the extension of their name.
+bool IsXmlPartName(std::string_view name) {
+  std::string lower = Lower(name);
+  auto ends = [&](std::string_view ext) {
+    return lower.size() >= ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0;
+  };
+  return ends(".xml") || ends(".rels");
+}
+
 }  // namespace
 
 bool IsSafePartName(std::string_view name) {
@@ -365,6 +375,7 @@ Package Package::Open(const std::string& path, const Limits& limits) {
       FailOpen(host::kErrWordCannotOpenFile, path, "part " + Quoted(name) + " is encrypted.");
     }
     std::string bytes = ReadEntry(za.get(), i, st, path, limits, total);
+    if (IsXmlPartName(name) && DeclaresDocumentType(bytes)) RefuseDocumentType(path, name);
     if ((st.valid & ZIP_STAT_COMP_METHOD) && (st.valid & ZIP_STAT_CRC)) {
       if (st.comp_method == ZIP_CM_STORE) {
         pkg.originals_[name] = Original{ZIP_CM_STORE, st.crc, {}};

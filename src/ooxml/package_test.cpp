@@ -494,6 +494,16 @@ TEST_F(PackageTest, FilesThatAreNotPackagesAreRefused) {
   EXPECT_EQ(OpenError(zip.substr(0, zip.size() / 2)).number(), host::kErrWordCannotOpenFile);
 }
 
+TEST_F(PackageTest, APartThatDeclaresADocumentTypeIsRefused) {
+  auto entries = MinimalEntries();
+  for (auto& e : entries)
+    if (e.name == "word/document.xml") e.bytes.insert(e.bytes.find("<w:document"), "<!DOCTYPE w:document [<!ENTITY co \"Ours\">]>");
+  HostError e = OpenError(MakeZip(entries));
+  EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
+  EXPECT_NE(e.description().find("word/document.xml"), std::string::npos) << e.description();
+  EXPECT_NE(e.description().find("DOCTYPE"), std::string::npos) << e.description();
+}
+
 // A compound file's header and, far beyond the first sector, the name of
 // one of its streams in UTF-16, as its directory holds it.
 std::string CompoundFile(const std::string& stream) {

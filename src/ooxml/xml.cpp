@@ -128,6 +128,8 @@ void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::strin
              std::string("is not well-formed XML (") + result.description() + " at byte " +
                  std::to_string(result.offset) + ").");
   }
+  for (pugi::xml_node n : doc.children())
+    if (n.type() == pugi::node_doctype) RefuseDocumentType(file, part);
   CheckOneRoot(doc, file, part);
   // Offsets into the tree count from the first byte, byte order mark and
   // all, as long as pugixml did not have to convert the text.
@@ -141,6 +143,35 @@ void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::strin
     // SaveXml writes UTF-8 whatever the part was read as.
     if (decl.attribute("encoding")) decl.attribute("encoding").set_value("UTF-8");
   }
+}
+
+bool DeclaresDocumentType(std::string_view bytes) {
+  // A prolog is markup in ASCII; of UTF-16 the low bytes are enough.
+  std::string narrow;
+  const bool le = bytes.substr(0, 2) == "\xFF\xFE", be = bytes.substr(0, 2) == "\xFE\xFF";
+  if (le || be) {
+    for (size_t i = (le ? 2 : 3); i < bytes.size() && narrow.size() < 64 * 1024; i += 2) narrow += bytes[i];
+    bytes = narrow;
+  } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    bytes.remove_prefix(3);
+  }
+  size_t at = 0;
+  for (;;) {
+    while (at < bytes.size() && IsXmlSpace(bytes[at])) ++at;
+    std::string_view rest = bytes.substr(at);
+    if (rest.substr(0, 9) == "<!DOCTYPE") return true;
+    const char* end = rest.substr(0, 4) == "<!--" ? "-->" : rest.substr(0, 2) == "<?" ? "?>" : nullptr;
+    if (!end) return false;  // the root element, or not XML at all
+    size_t close = rest.find(end);
+    if (close == std::string_view::npos) return false;
+    at += close + std::char_traits<char>::length(end);
+  }
+}
+
+void RefuseDocumentType(const std::string& file, const std::string& part) {
+  FailPart(file, part,
+           "declares a document type (<!DOCTYPE>). Word does not open documents that declare one, and its "
+           "entities could not be kept.");
 }
 
 std::string NodeXml(const pugi::xml_node& node) {

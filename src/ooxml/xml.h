@@ -19,7 +19,14 @@ inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordpr
 // back its bytes (a UTF-8 byte order mark aside). To that end an element
 // written <a></a> holds an empty text child, and a declaration written with
 // single quotes is held as a processing instruction named "xml".
+// A part that declares a document type (<!DOCTYPE ...>) is refused, as Word
+// refuses it: its entities would otherwise be saved back as literal text.
 void LoadXml(pugi::xml_document& doc, const std::string& bytes, const std::string& file, const std::string& part);
+// True when the part's prolog, before its root element, holds a <!DOCTYPE.
+// Reads UTF-8 and UTF-16 with a byte order mark.
+bool DeclaresDocumentType(std::string_view bytes);
+// Raises host::HostError (kErrWordCannotOpenFile) naming file and part.
+[[noreturn]] void RefuseDocumentType(const std::string& file, const std::string& part);
 // The document as UTF-8, unindented, with no declaration added.
 std::string SaveXml(const pugi::xml_document& doc);
 // One element and what it holds, as UTF-8 and unindented.

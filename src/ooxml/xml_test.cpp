@@ -113,6 +113,7 @@ TEST(LoadXmlErrors, MalformedPartsNameFilePartAndOffset) {
       "text<a/>",              // text outside the root
       "<a/>trailing",
       "<a>",  // unclosed
+      "<!DOCTYPE a [<!ENTITY e \"x\">]><a>&e;</a>",  // a document type: its entities would be lost
   };
   for (const auto& bytes : bad) {
     pugi::xml_document doc;
@@ -127,6 +128,21 @@ TEST(LoadXmlErrors, MalformedPartsNameFilePartAndOffset) {
     }
     EXPECT_TRUE(raised) << bytes;
   }
+}
+
+TEST(DocumentType, FoundOnlyInTheProlog) {
+  const std::string utf16_doctype("\xFF\xFE<\0!\0D\0O\0C\0T\0Y\0P\0E\0 \0a\0>\0<\0a\0/\0>\0", 26);
+  const std::pair<std::string, bool> cases[] = {
+      {"<!DOCTYPE a><a/>", true},
+      {"<?xml version=\"1.0\"?>\r\n<!-- note --> <!DOCTYPE a SYSTEM \"a.dtd\"><a/>", true},
+      {"\xEF\xBB\xBF<!DOCTYPE a><a/>", true},
+      {utf16_doctype, true},
+      {"<a/>", false},
+      {"<?xml version=\"1.0\"?><a><!-- <!DOCTYPE a> --></a>", false},
+      {"<a>&lt;!DOCTYPE a&gt;</a>", false},
+      {"<!-- unclosed", false},
+  };
+  for (const auto& [bytes, declares] : cases) EXPECT_EQ(DeclaresDocumentType(bytes), declares) << bytes;
 }
 
 TEST(LoadXmlErrors, ParseErrorGivesByteOffset) {

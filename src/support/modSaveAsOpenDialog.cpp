@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "support/paths.h"
+
 namespace tarnwell::support {
 
 std::string fncShowFileDialog(platform::Ui& ui, int32_t* Flags, const std::optional<std::string>& InitDir,
@@ -21,7 +23,7 @@ std::string fncShowFileDialog(platform::Ui& ui, int32_t* Flags, const std::optio
   request.filter_index = FilterIndex;
   request.default_ext = DefaultExt;
   // The name shares the dialog's fixed buffer with its terminating NUL.
-  request.file_name = fncTrimAtNul(FileName).substr(0, kMaxDialogPath);
+  request.file_name = CutToUtf16(fncTrimAtNul(FileName), kMaxDialogPath);
   request.title = DialogTitle;
   request.owner = hwndOwner;
   request.open = bOpen;
@@ -29,7 +31,7 @@ std::string fncShowFileDialog(platform::Ui& ui, int32_t* Flags, const std::optio
   const platform::FileDialogResult result = ui.FileDialog(request);
   if (!result.ok) return "";
   const std::string path = fncTrimAtNul(result.path);
-  if (path.size() > kMaxDialogPath) return "";  // the buffer could not have held it
+  if (Utf16Length(path) > kMaxDialogPath) return "";  // the buffer could not have held it
   if (Flags) *Flags = result.flags;
   return path;
 }

@@ -9,7 +9,8 @@
 
 namespace tarnwell::support {
 
-// The longest path the dialog's 256-character buffer holds.
+// The longest path the dialog's 256-character buffer holds, in UTF-16
+// code units.
 inline constexpr std::size_t kMaxDialogPath = 255;
 
 // Shows the dialog and returns the chosen full path, or "" when the user

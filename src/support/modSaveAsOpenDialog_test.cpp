@@ -56,20 +56,43 @@ TEST(ShowFileDialog, PassesEveryArgumentAndReturnsTheFlags) {
   EXPECT_EQ(flags, 3);
 }
 
-TEST(ShowFileDialog, CancelAndOverlongPathsGiveEmptyAndLeaveFlags) {
-  platform::FakeUi ui;
-  int32_t flags = 5;
-  EXPECT_EQ(fncShowFileDialog(ui, &flags), "");  // no answer: cancelled
-  ui.file_answers.push_back("/" + std::string(255, 'x'));
-  EXPECT_EQ(fncShowFileDialog(ui, &flags), "");
-  ui.file_answers.push_back("/" + std::string(254, 'x'));
-  EXPECT_EQ(fncShowFileDialog(ui, &flags).size(), 255u);
+// "文" takes three bytes and one UTF-16 code unit; "𝄞" four bytes and two.
+std::string Times(const std::string& s, size_t n) {
+  std::string out;
+  for (size_t i = 0; i < n; ++i) out += s;
+  return out;
 }
 
-TEST(ShowFileDialog, ProposedNameIsCutToTheBuffer) {
+TEST(ShowFileDialog, PathsLongerThanTheBufferInCodeUnitsGiveEmpty) {
+  const std::pair<std::string, bool> cases[] = {
+      {"/" + std::string(254, 'x'), true},
+      {"/" + std::string(255, 'x'), false},
+      {"/" + Times("\xE6\x96\x87", 254), true},  // 763 bytes, 255 characters
+      {"/" + Times("\xE6\x96\x87", 255), false},
+      {"/" + Times("\xF0\x9D\x84\x9E", 127), true},  // 255 code units
+      {"/" + Times("\xF0\x9D\x84\x9E", 128), false},
+  };
+  for (const auto& [path, fits] : cases) {
+    platform::FakeUi ui;
+    ui.file_answers.push_back(path);
+    EXPECT_EQ(fncShowFileDialog(ui), fits ? path : "") << path.size();
+  }
   platform::FakeUi ui;
-  fncShowFileDialog(ui, nullptr, std::nullopt, "", 1, "", std::string(300, 'n'));
-  EXPECT_EQ(ui.file_requests.at(0).file_name.size(), kMaxDialogPath);
+  EXPECT_EQ(fncShowFileDialog(ui), "");  // no answer: cancelled
+}
+
+TEST(ShowFileDialog, ProposedNameIsCutToTheBufferBetweenCharacters) {
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(300, 'n'), std::string(255, 'n')},
+      {Times("\xE6\x96\x87", 300), Times("\xE6\x96\x87", 255)},
+      {"a" + Times("\xF0\x9D\x84\x9E", 200), "a" + Times("\xF0\x9D\x84\x9E", 127)},
+      {Times("\xF0\x9D\x84\x9E", 200), Times("\xF0\x9D\x84\x9E", 127)},  // a pair is never split
+  };
+  for (const auto& [proposed, shown] : cases) {
+    platform::FakeUi ui;
+    fncShowFileDialog(ui, nullptr, std::nullopt, "", 1, "", proposed);
+    EXPECT_EQ(ui.file_requests.at(0).file_name, shown) << proposed.size();
+  }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 // Folder paths as the platform spells them.
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tarnwell::support {
 
@@ -22,5 +24,12 @@ inline std::string WithSeparator(std::string folder) {
 // such root a user may write to, so the system's temporary folder serves: it
 // always exists, is writable, and the scratch documents are short-lived.
 std::string FallbackDocsFolder();
+
+// Paths are measured as Windows measures them, in UTF-16 code units, from
+// UTF-8 text: a character beyond the Basic Multilingual Plane counts two.
+std::size_t Utf16Length(std::string_view utf8);
+// The longest start of text that fits in units code units; a character is
+// never cut, a surrogate pair included.
+std::string CutToUtf16(std::string_view utf8, std::size_t units);
 
 }  // namespace tarnwell::support
