@@ -242,10 +242,8 @@ void AddHelp(Cli& c) {
   auto topic = std::make_shared<std::string>();
   auto html = std::make_shared<bool>(false);
   auto& cmd = c.Add("help", "Show a topic of the manual as text; without TOPIC, list the topics", "[TOPIC] [--html]",
-                    "  tarnwell help
-"
-                    "  tarnwell help getting-started
-");
+                    "  tarnwell help\n"
+                    "  tarnwell help getting-started\n");
   cmd.app->add_option("TOPIC", *topic, "getting-started, using, or another topic the list names");
   cmd.app->add_flag("--html", *html, "Open the topic's page with the desktop's opener (xdg-open) instead");
   cmd.run = [&c, topic, html] { return Help(*topic, *html, c.out, c.err); };
