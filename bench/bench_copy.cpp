@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/app.h"
+#include "bench/bench_cli.h"
 #include "bench/bench_util.h"
 #include "engine/engine.h"
 #include "host/word.h"
@@ -59,15 +59,7 @@ int main(int argc, char** argv) {
   // The same run with one style and no dependencies: what a run costs
   // before any style is copied (connecting, the dialog, the activation
   // pass, the saves).
-  auto run = [&](std::vector<std::string> args) {
-    std::vector<const char*> argv2;
-    for (auto& a : args) argv2.push_back(a.c_str());
-    std::ostringstream out, err;
-    std::istringstream in;
-    int code = tarnwell::cli::Run(static_cast<int>(argv2.size()), argv2.data(), out, err, in, false);
-    if (code != 0) std::fprintf(stderr, "copy failed (%d): %s\n", code, err.str().c_str());
-    return code;
-  };
+  const auto run = tarnwell::bench::RunCommand;
   std::vector<double> plain_ms, copy_ms, one_ms;
   for (int r = 0; r < rounds; ++r) {
     fs::copy_file(dir / "source0.docx", dir / "source.docx", fs::copy_options::overwrite_existing);

@@ -80,9 +80,9 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
   auto* copy = app.add_subcommand(
       "copy",
       "Copy styles from SOURCE to TARGET as the dialog does: the styles they depend on are offered and "
-      "copied too, both documents are saved. The slow copy makes missing styles exist but does not yet "
-      "transfer their properties, and list templates are not yet carried across; the fast copy (the "
-      "default) moves each style whole with its numbering definition.");
+      "copied too, both documents are saved, and the list templates of the copied styles are carried "
+      "across by name (renamed where names clash). The slow copy makes missing styles exist but does not yet "
+      "transfer their properties.");
   copy->add_option("FILES", copy_files, "SOURCE TARGET (one of them with --from-normal or --to-normal)")
       ->expected(0, 2);
   copy->add_option("--style,-s", copy_request.styles, "A style to copy (repeat for more)")->required();
@@ -100,6 +100,12 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                    "Where to save a source that was never saved or is read-only");
   copy->add_option("--save-target-as", copy_request.save_target_as,
                    "Where to save a target that was never saved or is read-only");
+
+  std::string update_target;
+  auto* update = app.add_subcommand(
+      "update", "Update TARGET's styles and numbering from the Normal template, as the dialog's \"Update all from "
+                "Normal.dot\" does (Word XP and 03), after confirming (--yes), then save TARGET");
+  update->add_option("TARGET", update_target, "The document to update")->required();
 
   std::string example_dir;
   auto* example = app.add_subcommand("example", "Write example documents (source.docx, target.docx) into DIR");
@@ -146,6 +152,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
       return Copy(g, copy_request, out, err, in);
     }
     if (*docs) return Docs(g, docs_files, out, err, in);
+    if (*update) return Update(g, update_target, out, err, in);
     if (*styles) {
       if (styles_request.file.empty() && !styles_request.from_normal) {
         err << "tarnwell: styles needs a FILE or --from-normal\n";

@@ -164,6 +164,7 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
   };
 
   int result = kExitDone;
+  std::vector<std::string> report;
   bool shown = session.ShowDialog([&](dialog::frmVell_COM& form) {
     for (auto& p : scratch_paths())
       if (fs::exists(p)) scratch_before.push_back(p);
@@ -203,6 +204,7 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
 
     form.cmdCopy_Click();
     session.ui().EndStatusLine();
+    report = form.ListTemplateReport().Lines();
     if (form.Tag == "OK") {
       result = kExitDone;
     } else if (form.Visible() || form.Tag == "Cancel") {
@@ -222,6 +224,7 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
     out << "Copied into " << (request.to_normal ? std::string("the Normal template") : request.target) << ":";
     for (const auto& s : request.styles) out << " \"" << s << "\"";
     out << " (with the styles they depend on, as confirmed)\n";
+    for (const auto& line : report) out << line << '\n';
   }
   return result;
 }

@@ -104,6 +104,14 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   void cmdCancel_Click();
   // The copy run; a click while a run is under way does nothing.
   void cmdCopy_Click();
+  // "&Update all from Normal.dot": the chosen target's styles and numbering
+  // from the Normal template, after the user confirms. Saves nothing.
+  void cmdUpdate_Click();
+  // The Word error that ended the last update, 0 when it completed; the
+  // dialog hides either way, so a caller tells them apart by this.
+  int32_t UpdateError() const { return update_error_; }
+  // The list templates the last copy or update copied and renamed.
+  const numbering::ListTemplateReport& ListTemplateReport() { return copy_run_.Report(); }
   void QueryUnload(int32_t UnloadMode, bool& Cancel);
   void Unload();
   // What a close from the window menu or close box does: QueryUnload, then
@@ -138,6 +146,7 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   dialog::VellAddIn* addin_ = nullptr;
   platform::WindowHandle hwnd_ = 0;
   bool visible_ = false;
+  int32_t update_error_ = 0;
   copyrun::CopyRun copy_run_{platform_, *this};
 };
 

@@ -191,13 +191,15 @@ class VellView : public DialogView {
       case IDC_CMD_COPY:
         if (code == BN_CLICKED && LeaveStyles()) Handle([&] { m_.cmdCopy_Click(); });
         return;
+      case IDC_CMD_UPDATE:
+        if (code == BN_CLICKED && m_.cmdUpdate.enabled) Handle([&] { m_.cmdUpdate_Click(); });
+        return;
       case IDCANCEL:
         // Escape arrives here too, even while the button is disabled.
         if (code == BN_CLICKED && m_.cmdCancel.enabled) Handle([&] { m_.cmdCancel_Click(); });
         return;
       default:
-        // cmdUpdate, imgHB and the Help menu's items have no handlers in
-        // the model yet.
+        // imgHB and the Help menu's items have no handlers in the model yet.
         return;
     }
   }
