@@ -56,7 +56,8 @@ int ToInt(std::string_view s) {
 }  // namespace
 
 pugi::xml_node Numbering::root(bool create) {
-  part_ = doc_.related_part("numbering");
+  // Looked up once found: every member of every level asks for it.
+  if (part_.empty()) part_ = doc_.related_part("numbering");
   if (!part_.empty() && doc_.package().Has(part_)) {
     pugi::xml_node r = doc_.xml(part_).document_element();
     prefix_ = ooxml::PrefixFor(r, ooxml::kWordNs, "w");
