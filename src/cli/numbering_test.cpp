@@ -66,9 +66,10 @@ class NumberingCommand : public engine::testing::EngineTest {
         if (!linked.empty()) {
           EXPECT_TRUE(doc.GetStyles().Item(linked)) << file << " " << linked;
         }
-        for (const char* m : {"NumberFormat", "NumberStyle", "StartAt", "TextPosition", "TabPosition"})
+        for (const char* m : {"NumberFormat", "NumberStyle", "TrailingCharacter", "StartAt", "NumberPosition", "TextPosition",
+                              "TabPosition", "Alignment"})
           os << m << "=" << deref(level).get(m).as_string() << ";";
-        for (const char* m : {"Bold", "Italic", "Size", "Color", "Name"}) os << m << "=" << deref(font).get(m).as_string() << ";";
+        for (const char* m : {"Bold", "Italic", "Size", "Color", "Name", "Underline"}) os << m << "=" << deref(font).get(m).as_string() << ";";
         lines.push_back(os.str());
       }
     }
