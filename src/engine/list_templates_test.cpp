@@ -172,16 +172,5 @@ TEST_F(ListTemplatesTest, CopyStylesFromTemplateOverwritesSameNamedStylesAndKeep
   ExpectConsistent(d);
 }
 
-TEST_F(ListTemplatesTest, TheNormalTemplateOffersItsListTemplates) {
-  testing::fs::copy_file(WriteWithNumbering("n.dotm", testing::kHeadingStyles, testing::kHeadingNumbering), options_.normal_template);
-  const host::Template normal = Word().NormalTemplate();
-  const ObjectPtr lt = host::item(deref(normal.ref().get("ListTemplates").as_object()), 1);
-  EXPECT_EQ(deref(lt).get("Name").as_string(), "Headings");
-  EXPECT_EQ(ErrorOf([&] { normal.ref().call("UndoClear"); }), host::kErrNoSuchMember);
-  const host::Document d = Word().GetDocuments().Add();
-  d.ref().call("CopyStylesFromTemplate", {normal.Name()});
-  EXPECT_EQ(host::count(deref(Templates(d))), 1);
-}
-
 }  // namespace
 }  // namespace tarnwell::engine

@@ -220,7 +220,8 @@ void NumberingCollection::Name(const ObjectPtr& lt, std::string& name, const Obj
     try {
       const std::string was = TemplateName(lt);
       deref(lt).put("Name", name);
-      Renamed(report_, lt == sourceLT ? source_.obj() : target_.obj(), was, name);
+      // A template just made for the name is named, not renamed.
+      if (lt == sourceLT || !was.empty()) Renamed(report_, lt == sourceLT ? source_.obj() : target_.obj(), was, name);
       return;
     } catch (const HostError& e) {
       if (e.number() != host::kErrListTemplateNameRefused || !on_name_refused) throw;
