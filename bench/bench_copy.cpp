@@ -49,10 +49,7 @@ void Make(const fs::path& path, const std::string& prefix, const fs::path& dir) 
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
-  fs::path dir = fs::temp_directory_path() / ("tarnwell-bench-copy-" + std::to_string(::getpid()));
-  fs::create_directories(dir / "home" / "Documents");
-  { std::FILE* f = std::fopen((dir / "home" / "Documents" / "keep.txt").c_str(), "w"); if (f) std::fclose(f); }
-  setenv("HOME", (dir / "home").c_str(), 1);
+  const fs::path dir = tarnwell::bench::BenchFolder("tarnwell-bench-copy");
   Make(dir / "source0.docx", "Source Style ", dir);
   Make(dir / "target0.docx", "Target Style ", dir);
 

@@ -53,10 +53,7 @@ void Make(const fs::path& path, const fs::path& dir, bool numbered) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
-  fs::path dir = fs::temp_directory_path() / ("tarnwell-bench-numbering-" + std::to_string(::getpid()));
-  fs::create_directories(dir / "home" / "Documents");
-  { std::FILE* f = std::fopen((dir / "home" / "Documents" / "keep.txt").c_str(), "w"); if (f) std::fclose(f); }
-  setenv("HOME", (dir / "home").c_str(), 1);
+  const fs::path dir = tarnwell::bench::BenchFolder("tarnwell-bench-numbering");
   Make(dir / "source0.docx", dir, true);
   Make(dir / "target0.docx", dir, false);
 

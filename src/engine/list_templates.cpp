@@ -182,24 +182,8 @@ class LevelFont : public host::DispatchObject {
           return c ? Value(ColorNumber(level_.val(c))) : Value(kUndefined);
         },
         [this](const Value& v, const Args&) { SetOrRemove("color", v, [&] { return ColorHex(v.as_int()); }); });
-    property(
-        "Animation",
-        [this](const Args&) {
-          pugi::xml_node e = Prop("effect", false);
-          return e ? Value(CodeOf(kAnimations, level_.val(e), 0)) : Value(kUndefined);
-        },
-        [this](const Value& v, const Args&) {
-          SetOrRemove("effect", v, [&] { return std::string(SpellingOf(kAnimations, v.as_int())); });
-        });
-    property(
-        "Underline",
-        [this](const Args&) {
-          pugi::xml_node u = Prop("u", false);
-          return u ? Value(CodeOf(kUnderlines, level_.val(u), 1)) : Value(kUndefined);
-        },
-        [this](const Value& v, const Args&) {
-          SetOrRemove("u", v, [&] { return std::string(SpellingOf(kUnderlines, v.as_int())); });
-        });
+    Coded("Animation", "effect", kAnimations, 0);
+    Coded("Underline", "u", kUnderlines, 1);
     property(
         "UnderlineColor",
         [this](const Args&) {
@@ -250,6 +234,19 @@ class LevelFont : public host::DispatchObject {
         },
         [this, element](const Value& v, const Args&) {
           SetOrRemove(element, v, [&] { return std::string(v.as_bool() ? "1" : "0"); });
+        });
+  }
+  // A member kept in one child's w:val through a code table; unknown is
+  // what a spelling the table lacks reads as.
+  void Coded(const char* member, const char* element, const std::vector<Spelling>& table, int32_t unknown) {
+    property(
+        member,
+        [this, element, &table, unknown](const Args&) {
+          pugi::xml_node p = Prop(element, false);
+          return p ? Value(CodeOf(table, level_.val(p), unknown)) : Value(kUndefined);
+        },
+        [this, element, &table](const Value& v, const Args&) {
+          SetOrRemove(element, v, [&] { return std::string(SpellingOf(table, v.as_int())); });
         });
   }
   // Subscript and Superscript share w:vertAlign: False clears only its own

@@ -260,6 +260,7 @@ void Numbering::drop_if_unused(std::string_view num_id) {
     }
   }
   if (pugi::xml_node a = abstract_num(abstract_id)) r.remove_child(a);
+  ++epoch_;
   changed();
 }
 
@@ -331,9 +332,14 @@ void ListTemplate::SetName(const std::string& name) {
 
 pugi::xml_node ListTemplate::node() {
   doc_->require_open();
-  pugi::xml_node n = doc_->numbering().abstract_num(abstract_id_);
-  if (!n) throw HostError(kErrObjectDeleted, "Object has been deleted (list template " + abstract_id_ + ").");
-  return n;
+  Numbering& numbering = doc_->numbering();
+  // Every member of every level asks; the element is found again only
+  // after definitions may have gone.
+  if (node_ && epoch_ == numbering.epoch()) return node_;
+  node_ = numbering.abstract_num(abstract_id_);
+  epoch_ = numbering.epoch();
+  if (!node_) throw HostError(kErrObjectDeleted, "Object has been deleted (list template " + abstract_id_ + ").");
+  return node_;
 }
 
 Value StyleListTemplate(const std::shared_ptr<DocumentModel>& doc, pugi::xml_node style,

@@ -54,6 +54,8 @@ class Numbering {
   // template stays in ListTemplates, as in Word.
   void release(std::string_view num_id) { released_.emplace(num_id); }
   void prune();
+  // Bumped whenever a definition is removed, so handles find theirs again.
+  uint64_t epoch() const { return epoch_; }
 
  private:
   bool referenced(std::string_view num_id);
@@ -66,6 +68,7 @@ class Numbering {
   // never changes those parts, so they are read once.
   std::unique_ptr<std::set<std::string, std::less<>>> outside_refs_;
   std::set<std::string, std::less<>> released_;
+  uint64_t epoch_ = 0;
 };
 
 // The w:numId a style's numbering comes from, through its based-on chain as
@@ -85,6 +88,8 @@ class ListTemplate : public host::DispatchObject {
   void SetName(const std::string& name);
   std::shared_ptr<DocumentModel> doc_;
   std::string abstract_id_;
+  pugi::xml_node node_;
+  uint64_t epoch_ = 0;
 };
 
 // Style.ListTemplate: a ListTemplate, or Empty when the style has none.
