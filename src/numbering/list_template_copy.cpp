@@ -235,7 +235,7 @@ void NumberingCollection::Collect(const std::string& styleName) {
   const host::Style target_style = target_.GetStyles().Item(styleName);
   const Value source_value = source_style.ref().get("ListTemplate");
   if (!source_value.is_object() || !source_value.as_object()) {
-    target_style.ref().call("LinkToListTemplate");
+    target_style.ref().call("LinkToListTemplate", {Value(ObjectPtr())});
     return;
   }
   const ObjectPtr source_lt = source_value.as_object();
