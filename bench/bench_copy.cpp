@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/app.h"
+#include "bench/bench_cli.h"
 #include "bench/bench_util.h"
 #include "engine/engine.h"
 #include "host/word.h"
@@ -49,25 +49,14 @@ void Make(const fs::path& path, const std::string& prefix, const fs::path& dir) 
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
-  fs::path dir = fs::temp_directory_path() / ("tarnwell-bench-copy-" + std::to_string(::getpid()));
-  fs::create_directories(dir / "home" / "Documents");
-  { std::FILE* f = std::fopen((dir / "home" / "Documents" / "keep.txt").c_str(), "w"); if (f) std::fclose(f); }
-  setenv("HOME", (dir / "home").c_str(), 1);
+  const fs::path dir = tarnwell::bench::BenchFolder("tarnwell-bench-copy");
   Make(dir / "source0.docx", "Source Style ", dir);
   Make(dir / "target0.docx", "Target Style ", dir);
 
   // The same run with one style and no dependencies: what a run costs
   // before any style is copied (connecting, the dialog, the activation
   // pass, the saves).
-  auto run = [&](std::vector<std::string> args) {
-    std::vector<const char*> argv2;
-    for (auto& a : args) argv2.push_back(a.c_str());
-    std::ostringstream out, err;
-    std::istringstream in;
-    int code = tarnwell::cli::Run(static_cast<int>(argv2.size()), argv2.data(), out, err, in, false);
-    if (code != 0) std::fprintf(stderr, "copy failed (%d): %s\n", code, err.str().c_str());
-    return code;
-  };
+  const auto run = tarnwell::bench::RunCommand;
   // The command refuses a Normal template it is given that does not exist.
   if (!fs::exists(dir / "Normal.dotx")) tarnwell::engine::WriteBlankDocument((dir / "Normal.dotx").string());
   std::vector<double> plain_ms, copy_ms, one_ms;

@@ -82,6 +82,14 @@ copy_case=$home/copy-case
 "$tarnwell" example "$copy_case/by-addin" >/dev/null
 "$tarnwell" --yes copy "$copy_case/by-command/source.docx" "$copy_case/by-command/target.docx" \
   --style "Report Quote" --style "Report Title" >/dev/null 2>"$home/copy.log" || { cat "$home/copy.log" >&2; exit 1; }
+# The same for the Update button: the example source stands as the Normal
+# template beside each target; the command updates one of them.
+for side in update-by-command update-by-addin; do
+  "$tarnwell" example "$copy_case/$side" >/dev/null
+  cp "$copy_case/$side/source.docx" "$copy_case/$side/normal.dotx"
+done
+"$tarnwell" --normal "$copy_case/update-by-command/normal.dotx" --yes update "$copy_case/update-by-command/target.docx" \
+  >/dev/null 2>"$home/update.log" || { cat "$home/update.log" >&2; exit 1; }
 TARNWELL_COPY_CASE=$(winepath -w "$copy_case")
 export TARNWELL_COPY_CASE
 

@@ -184,9 +184,9 @@ void AddCopy(Cli& c) {
   auto& cmd = c.Add(
       "copy",
       "Copy styles from SOURCE to TARGET as the dialog does: the styles they depend on are offered and "
-      "copied too, both documents are saved. The slow copy makes missing styles exist but does not yet "
-      "transfer their properties, and list templates are not yet carried across; the fast copy (the "
-      "default) moves each style whole with its numbering definition.",
+      "copied too, both documents are saved, and the list templates of the copied styles are carried "
+      "across by name (renamed where names clash). The slow copy makes missing styles exist but does not yet "
+      "transfer their properties.",
       "SOURCE TARGET --style NAME... [OPTIONS]",
       "  tarnwell --yes copy examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n"
       "  tarnwell copy examples/out/source.docx examples/out/target.docx -s \"Key Term\" --type character "
@@ -236,6 +236,16 @@ void AddExample(Cli& c) {
   cmd.app->add_option("DIR", *dir, "Folder to write into (created when missing)")->required();
   cmd.app->add_flag("--force,-f", *force, "Replace example documents already there");
   cmd.run = [&c, dir, force] { return WriteExamples(*dir, *force, c.out, c.err); };
+}
+
+void AddUpdate(Cli& c) {
+  auto target = std::make_shared<std::string>();
+  auto& cmd = c.Add("update",
+                    "Update TARGET's styles and numbering from the Normal template, as the dialog's \"Update all "
+                    "from Normal.dot\" does (Word XP and 03), after confirming (--yes), then save TARGET",
+                    "TARGET", "  tarnwell --yes update examples/out/target.docx\n");
+  cmd.app->add_option("TARGET", *target, "The document to update")->required();
+  cmd.run = [&c, target] { return Update(c.g, *target, c.out, c.err, c.in); };
 }
 
 void AddHelp(Cli& c) {
@@ -330,6 +340,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
   AddDocs(c);
   AddStyles(c);
   AddCopy(c);
+  AddUpdate(c);
   AddExample(c);
   AddHelp(c);
   AddCompletion(c);

@@ -64,6 +64,10 @@ struct CopyRequest {
 // "Copying complete.", 1 refused or cancelled, 4 the run failed.
 int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err, std::istream& in);
 
+// Chooses TARGET and clicks "&Update all from Normal.dot", then saves the
+// target. Exit 0 when updated and saved, 1 declined, 4 the update failed.
+int Update(const GlobalOptions& g, const std::string& target, std::ostream& out, std::ostream& err, std::istream& in);
+
 // Writes the example documents the README's first command works on; files
 // already there are replaced only with force.
 int WriteExamples(const std::string& dir, bool force, std::ostream& out, std::ostream& err);

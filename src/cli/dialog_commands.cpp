@@ -306,6 +306,7 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
 
     form.cmdCopy_Click();
     session.ui().EndStatusLine();
+    summary_lines = form.ListTemplateReport().Lines();
     if (form.Tag == "OK") {
       result = kExitDone;
     } else if (form.Visible() || form.Tag == "Cancel") {

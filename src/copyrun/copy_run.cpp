@@ -94,6 +94,7 @@ void CopyRun::cmdCopy_Click() {
   // Waits pump messages, so the button can be clicked again mid-run.
   if (running_) return;
   running_ = true;
+  report_.Clear();
   try {
     Run();
   } catch (const Ended&) {
@@ -132,8 +133,6 @@ void CopyRun::Fail(const support::ErrInfo& err) {
                 ".  The source document or template may be corrupt.  Copying cannot continue.",
             Icon::Exclamation);
   } else {
-    // The numbering collection that raises -2147220505 arrives with the
-    // numbering issue; until then it takes the common branch like the rest.
     support::fncShowErrorMsg(platform_.ui, "", err);
     Status("");
   }
@@ -254,9 +253,7 @@ void CopyRun::Run() {
   Step([&] { target_.Save(); });
   Foreground();
 
-  // Phases 10 and 11 (numbering collection and list template copy) come
-  // with the numbering work; the run goes on to the finish.
-
+  CopyNumbering();
   Finish();
 }
 
@@ -520,6 +517,45 @@ void CopyRun::SlowCopy() {
   }
   WaitSeconds(platform_.clock, 3);
   Pump();
+}
+
+void CopyRun::CopyNumbering() {
+  // Phase 10: which list templates travel with the copied styles.
+  numbering::NumberingCollection collection(platform_.ui, source_, target_, &report_);
+  collection.on_name_refused = [this](const host::ObjectPtr& source_lt, const host::ObjectPtr& target_lt,
+                                      const std::string& candidate) {
+    std::string name =
+        numbering::fncUniqueLTName(platform_.ui, source_.obj(), target_, source_lt, target_lt, candidate, &report_);
+    if (name == numbering::kUniqueNameFailed) {
+      CleanUp();
+      throw Ended{};
+    }
+    return name;
+  };
+  for (const auto& name : copy_) {
+    Status("Collecting numbering information");
+    Step([&] {
+      try {
+        collection.Collect(name);
+      } catch (const host::HostError& e) {
+        if (e.number() != host::kErrNumberingCollection) throw;
+        Message("Problem encountered", "There was a problem copying numbering for " + name + ".", Icon::Critical);
+      }
+    });
+    Status("");
+  }
+
+  // Phase 11: each collected template, rebuilt in the target.
+  NameList templates = collection.List();
+  TidyList(templates);
+  for (const auto& name : templates) {
+    Status("Copying list template:  " + name);
+    const int32_t result = numbering::fncCopyLT(platform_.ui, source_.obj(), target_, name, &report_);
+    if (result != 0) Step([&] { throw host::HostError(result, report_.last_error); });
+    Step([&] { Flush(source_); });
+    Step([&] { Flush(target_); });
+  }
+  Status("");
 }
 
 void CopyRun::Finish() {

@@ -9,6 +9,7 @@
 
 #include "copyrun/dependencies.h"
 #include "host/word.h"
+#include "numbering/list_template_copy.h"
 #include "platform/system.h"
 #include "support/errors.h"
 
@@ -61,6 +62,8 @@ class CopyRun {
   // message pumped inside it) does nothing.
   void cmdCopy_Click();
   bool Running() const { return running_; }
+  // The list templates the last run copied and renamed.
+  numbering::ListTemplateReport& Report() { return report_; }
 
   std::string fncPrepareScratchCopy();
   std::string fncCreateScratchDocument();
@@ -89,6 +92,7 @@ class CopyRun {
   bool ChooseFastCopy();
   void FastCopy();
   void SlowCopy();
+  void CopyNumbering();
   void Finish();
 
   platform::Platform& platform_;
@@ -101,6 +105,7 @@ class CopyRun {
   std::string scratch_path_;
   std::string fast_copy_name_;
   NameList selected_, based_, follow_, copy_, relink_;
+  numbering::ListTemplateReport report_;
 };
 
 }  // namespace tarnwell::copyrun

@@ -106,6 +106,14 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   void btnUsing_Click();
   void btnAbout_Click();
   void imgHB_Click();
+  // "&Update all from Normal.dot": the chosen target's styles and numbering
+  // from the Normal template, after the user confirms. Saves nothing.
+  void cmdUpdate_Click();
+  // The Word error that ended the last update, 0 when it completed; the
+  // dialog hides either way, so a caller tells them apart by this.
+  int32_t UpdateError() const { return update_error_; }
+  // The list templates the last copy or update copied and renamed.
+  const numbering::ListTemplateReport& ListTemplateReport() { return copy_run_.Report(); }
   void QueryUnload(int32_t UnloadMode, bool& Cancel);
   void Unload();
   // What a close from the window menu or close box does: QueryUnload, then
@@ -146,6 +154,7 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   platform::WindowHandle hwnd_ = 0;
   bool visible_ = false;
   frmVellAbout_COM about_;
+  int32_t update_error_ = 0;
   copyrun::CopyRun copy_run_{platform_, *this};
 };
 

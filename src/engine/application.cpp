@@ -5,10 +5,13 @@
 #endif
 
 #include <filesystem>
+#include <functional>
 #include <unordered_map>
 
 #include "engine/body.h"
 #include "engine/commandbars.h"
+#include "engine/list_templates.h"
+#include "engine/numbering.h"
 #include "engine/organizer.h"
 #include "engine/styles.h"
 #include "host/host_error.h"
@@ -137,6 +140,9 @@ class Template : public host::DispatchObject {
       std::string path = App().options().normal_template;
       return Value(path.empty() ? std::string() : fs::path(AbsolutePath(path)).parent_path().string());
     });
+    property("ListTemplates", [this](const Args&) {
+      return Value(MakeListTemplates(App().NormalTemplateModel(), App().faults()));
+    });
     method("OpenAsDocument", [this](const Args&) {
       std::string path = App().NormalTemplatePath();
       if (path.empty()) throw HostError(host::kErrFileNotFound, "No Normal template is set for this session.");
@@ -256,6 +262,17 @@ Document::Document(std::shared_ptr<DocumentModel> model, std::weak_ptr<Applicati
   method("Activate", [this](const Args&) {
     model_->require_open();
     app()->Activate(*this);
+    return Value();
+  });
+  property("ListTemplates", [this](const Args&) {
+    model_->require_open();
+    if (!list_templates_) list_templates_ = MakeListTemplates(model_, faults_);
+    return Value(list_templates_);
+  });
+  method("CopyStylesFromTemplate", [this](const Args& a) {
+    model_->require_open();
+    if (!host::has_arg(a, 0)) throw HostError(host::kErrArgumentNotOptional, "Argument not optional");
+    app()->CopyStylesFromTemplate(*model_, host::arg(a, 0).as_string());
     return Value();
   });
   property("Styles", [this](const Args&) {
@@ -508,6 +525,53 @@ void Application::OrganizerCopy(const std::string& source, const std::string& de
   OrganizerCopyStyle(*from, *to, name);
   // Written whole, by a temporary file renamed over it, when next looked at.
   if (destination_temporary) organizer_files_[to->path()].pending = true;
+}
+
+std::shared_ptr<DocumentModel> Application::NormalTemplateModel() {
+  std::string path = NormalTemplatePath();
+  if (path.empty()) throw HostError(host::kErrFileNotFound, "No Normal template is set for this session.");
+  bool temporary = false;
+  return OpenForOrganizer(path, &temporary);
+}
+
+void Application::CopyStylesFromTemplate(DocumentModel& doc, const std::string& template_name) {
+  std::string path = template_name;
+  if (!options_.normal_template.empty() && template_name == fs::path(options_.normal_template).filename().string()) {
+    path = NormalTemplatePath();
+  } else if (fs::path(path).is_relative() && !doc.folder().empty() && !fs::exists(path)) {
+    path = (fs::path(doc.folder()) / path).string();
+  }
+  if (path.empty() || !fs::exists(path)) {
+    throw HostError(host::kErrFileNotFound, "The template \"" + template_name + "\" could not be found.");
+  }
+  bool temporary = false;
+  std::shared_ptr<DocumentModel> from = OpenForOrganizer(path, &temporary);
+  if (from.get() == &doc) return;
+  StyleSheet& sheet = from->styles();
+  StyleSheet& mine = doc.styles();
+
+  // The lists the document's styles used before: those the template's
+  // styles replace are let go of once nothing else uses them.
+  std::vector<std::string> used_before;
+  for (size_t i = 0; i < mine.count(); ++i) {
+    std::string id = StyleNumId(doc, mine.at(i));
+    if (!id.empty()) used_before.push_back(id);
+  }
+
+  // Bases before the styles built on them, so none arrives without its base.
+  std::vector<std::string> order;
+  std::map<std::string, bool> placed;
+  std::function<void(pugi::xml_node, int)> place = [&](pugi::xml_node style, int depth) {
+    std::string id = sheet.id(style);
+    if (placed[id] || depth > 100) return;
+    placed[id] = true;
+    std::string base = sheet.reference(style, "basedOn");
+    if (pugi::xml_node b = base.empty() ? pugi::xml_node() : sheet.by_id(base)) place(b, depth + 1);
+    order.push_back(sheet.display_name(style));
+  };
+  for (size_t i = 0; i < sheet.count(); ++i) place(sheet.at(i), 0);
+  for (const std::string& name : order) OrganizerCopyStyle(*from, doc, name);
+  for (const std::string& id : used_before) doc.numbering().release(id);
 }
 
 std::shared_ptr<Application> Application::Create(Options options) {

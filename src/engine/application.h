@@ -40,7 +40,7 @@ class Document : public host::DispatchObject {
   std::shared_ptr<host::FaultPlan> faults_;
   std::shared_ptr<DocumentModel> model_;
   std::weak_ptr<Application> app_;
-  host::ObjectPtr styles_, window_, tables_, bookmarks_;
+  host::ObjectPtr styles_, window_, tables_, bookmarks_, list_templates_;
   int undo_clears_ = 0;
 };
 
@@ -67,6 +67,15 @@ class Application : public host::DispatchObject {
   // The Normal template's file, written blank when missing; "" when the
   // options name none.
   std::string NormalTemplatePath();
+
+  // The Normal template's document: the open one when it is open as a
+  // document, else the file as the organizer holds it. Raises 53 when the
+  // options name no Normal template.
+  std::shared_ptr<DocumentModel> NormalTemplateModel();
+  // Document.CopyStylesFromTemplate: every style of the template file
+  // (a path, or the Normal template's Name) over the document's styles of
+  // the same name, bases first; styles only the document has stay.
+  void CopyStylesFromTemplate(DocumentModel& doc, const std::string& template_name);
 
   // Application.OrganizerCopy for styles: each path names an open document
   // (its FullName) or a file, opened for the copy and saved after it.

@@ -189,6 +189,7 @@ std::string DocumentModel::content_type_for(const std::string& path) {
 
 void DocumentModel::write(const std::string& path) {
   std::string target = fs::absolute(fs::path(path)).lexically_normal().string();
+  if (numbering_) numbering_->prune();
   flush();
   std::string switched = content_type_for(target);
   std::string old_types;

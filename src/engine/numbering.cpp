@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/document_model.h"
+#include "engine/list_templates.h"
 #include "engine/styles.h"
 #include "host/host_error.h"
 #include "ooxml/xml.h"
@@ -20,6 +21,10 @@ const std::initializer_list<std::string_view> kParagraphPropertyOrder = {
     "spacing", "ind", "contextualSpacing", "mirrorIndents", "suppressOverlap", "jc", "textDirection",
     "textAlignment", "textboxTightWrap", "outlineLvl", "divId", "cnfStyle", "rPr", "sectPr", "pPrChange"};
 
+const std::initializer_list<std::string_view> kLevelOrder = {
+    "start", "numFmt", "lvlRestart", "pStyle", "isLgl", "suff", "lvlText", "lvlPicBulletId", "legacy", "lvlJc",
+    "pPr", "rPr"};
+
 namespace {
 
 constexpr const char* kEmptyNumberingPart =
@@ -28,6 +33,15 @@ constexpr const char* kEmptyNumberingPart =
 
 const std::initializer_list<std::string_view> kNumberingOrder = {"numPicBullet", "abstractNum", "num",
                                                                  "numIdMacAtCleanup"};
+
+const std::initializer_list<std::string_view> kAbstractNumOrder = {
+    "nsid", "multiLevelType", "tmpl", "name", "styleLink", "numStyleLink", "lvl"};
+
+void SetVal(pugi::xml_node node, const std::string& attr, const std::string& value) {
+  pugi::xml_attribute a = node.attribute(attr.c_str());
+  if (!a) a = node.append_attribute(attr.c_str());
+  a.set_value(value.c_str());
+}
 
 int ToInt(std::string_view s) {
   int n = 0;
@@ -42,7 +56,8 @@ int ToInt(std::string_view s) {
 }  // namespace
 
 pugi::xml_node Numbering::root(bool create) {
-  part_ = doc_.related_part("numbering");
+  // Looked up once found: every member of every level asks for it.
+  if (part_.empty()) part_ = doc_.related_part("numbering");
   if (!part_.empty() && doc_.package().Has(part_)) {
     pugi::xml_node r = doc_.xml(part_).document_element();
     prefix_ = ooxml::PrefixFor(r, ooxml::kWordNs, "w");
@@ -141,6 +156,114 @@ void Numbering::changed() {
   if (!part_.empty()) doc_.changed(part_);
 }
 
+std::string Numbering::name_of(pugi::xml_node abstract) {
+  return abstract.child(q("name").c_str()).attribute(q("val").c_str()).value();
+}
+
+pugi::xml_node Numbering::levels_of(pugi::xml_node abstract) {
+  pugi::xml_node walk = abstract;
+  // A list style's definition names the style back (w:styleLink), so the
+  // walk stops at the first definition that has levels of its own.
+  for (int depth = 0; walk && depth < 8; ++depth) {
+    if (walk.child(q("lvl").c_str())) return walk;
+    const char* link = walk.child(q("numStyleLink").c_str()).attribute(q("val").c_str()).value();
+    if (!*link) return walk;
+    pugi::xml_node style = doc_.styles().by_id(link);
+    std::string num_id = style ? StyleNumId(doc_, style) : std::string();
+    pugi::xml_node next = abstract_for_num(num_id);
+    if (!next || next == walk) return walk;
+    walk = next;
+  }
+  return abstract;
+}
+
+pugi::xml_node Numbering::add_abstract(bool outline) {
+  // Word's new template: decimal numbers, each level a quarter inch in
+  // from the one above, hanging by a quarter inch.
+  pugi::xml_document scratch;
+  pugi::xml_node made = scratch.append_child(q("abstractNum").c_str());
+  made.append_child(q("multiLevelType").c_str())
+      .append_attribute(q("val").c_str())
+      .set_value(outline ? "multilevel" : "hybridMultilevel");
+  for (int i = 0; i < 9; ++i) {
+    pugi::xml_node lvl = made.append_child(q("lvl").c_str());
+    lvl.append_attribute(q("ilvl").c_str()).set_value(i);
+    auto child = [&](const char* name, const std::string& value) {
+      lvl.append_child(q(name).c_str()).append_attribute(q("val").c_str()).set_value(value.c_str());
+    };
+    child("start", "1");
+    child("numFmt", "decimal");
+    child("lvlText", "%" + std::to_string(i + 1) + ".");
+    child("lvlJc", "left");
+    pugi::xml_node ind = lvl.append_child(q("pPr").c_str()).append_child(q("ind").c_str());
+    ind.append_attribute(q("left").c_str()).set_value(360 * (i + 1));
+    ind.append_attribute(q("hanging").c_str()).set_value(360);
+  }
+  pugi::xml_node node = insert_abstract(made);
+  changed();
+  return node;
+}
+
+bool Numbering::referenced(std::string_view num_id) {
+  if (!outside_refs_) {
+    outside_refs_ = std::make_unique<std::set<std::string, std::less<>>>();
+    const std::string styles_part = doc_.styles().part();
+    root(false);
+    for (const std::string& part : doc_.package().Names()) {
+      if (part == styles_part || part == part_ || part.rfind("word/", 0) != 0 || part.size() < 4 ||
+          part.compare(part.size() - 4, 4, ".xml") != 0 || part.rfind("word/glossary/", 0) == 0) {
+        continue;
+      }
+      // Only paragraphs name lists; the raw bytes are enough to find them.
+      const std::string& bytes = doc_.package().Get(part);
+      for (size_t at = bytes.find("numId"); at != std::string::npos; at = bytes.find("numId", at + 5)) {
+        size_t end = bytes.find('>', at);
+        size_t val = bytes.find("val=", at);
+        if (val == std::string::npos || val > end || val + 5 >= bytes.size()) continue;
+        char quote = bytes[val + 4];
+        size_t close = bytes.find(quote, val + 5);
+        if (close != std::string::npos) outside_refs_->insert(bytes.substr(val + 5, close - val - 5));
+      }
+    }
+  }
+  if (outside_refs_->count(num_id)) return true;
+  StyleSheet& sheet = doc_.styles();
+  const std::string style = sheet.q("style"), ppr = sheet.q("pPr"), numpr = sheet.q("numPr"),
+                    numid = sheet.q("numId"), val = sheet.q("val");
+  pugi::xml_node styles_root = sheet.root(false);
+  for (pugi::xml_node s : styles_root.children(style.c_str())) {
+    if (num_id == s.child(ppr.c_str()).child(numpr.c_str()).child(numid.c_str()).attribute(val.c_str()).value()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void Numbering::prune() {
+  std::set<std::string, std::less<>> released;
+  released.swap(released_);
+  for (const std::string& id : released) drop_if_unused(id);
+}
+
+void Numbering::drop_if_unused(std::string_view num_id) {
+  if (num_id.empty() || num_id == "0" || referenced(num_id)) return;
+  pugi::xml_node n = num(num_id);
+  if (!n) return;
+  std::string abstract_id = n.child(q("abstractNumId").c_str()).attribute(q("val").c_str()).value();
+  pugi::xml_node r = n.parent();
+  r.remove_child(n);
+  std::string link = q("abstractNumId"), val = q("val"), num_name = q("num");
+  for (pugi::xml_node other : r.children(num_name.c_str())) {
+    if (abstract_id == other.child(link.c_str()).attribute(val.c_str()).value()) {
+      changed();
+      return;
+    }
+  }
+  if (pugi::xml_node a = abstract_num(abstract_id)) r.remove_child(a);
+  ++epoch_;
+  changed();
+}
+
 std::string StyleNumId(DocumentModel& doc, pugi::xml_node style) {
   StyleSheet& sheet = doc.styles();
   const std::string ppr = sheet.q("pPr"), numpr = sheet.q("numPr"), numid = sheet.q("numId"), val = sheet.q("val"),
@@ -163,41 +286,60 @@ std::string StyleNumId(DocumentModel& doc, pugi::xml_node style) {
 ListTemplate::ListTemplate(std::shared_ptr<DocumentModel> doc, std::string abstract_id,
                            std::shared_ptr<host::FaultPlan> faults)
     : DispatchObject("ListTemplate", faults), doc_(std::move(doc)), abstract_id_(std::move(abstract_id)) {
-  property("Name", [this](const Args&) {
-    Numbering& n = doc_->numbering();
-    pugi::xml_node me = node();
-    return Value(std::string(me.child(n.q("name").c_str()).attribute(n.q("val").c_str()).value()));
-  });
-  property("OutlineNumbered", [this](const Args&) {
-    Numbering& n = doc_->numbering();
-    std::string_view type = node().child(n.q("multiLevelType").c_str()).attribute(n.q("val").c_str()).value();
-    return host::word_bool(type == "multilevel");
-  });
+  property(
+      "Name", [this](const Args&) { return Value(doc_->numbering().name_of(node())); },
+      [this](const Value& v, const Args&) { SetName(v.as_string()); });
+  property(
+      "OutlineNumbered",
+      [this](const Args&) {
+        Numbering& n = doc_->numbering();
+        std::string_view type = node().child(n.q("multiLevelType").c_str()).attribute(n.q("val").c_str()).value();
+        return host::word_bool(type == "multilevel");
+      },
+      [this](const Value& v, const Args&) {
+        Numbering& n = doc_->numbering();
+        pugi::xml_node me = node();
+        pugi::xml_node type = me.child(n.q("multiLevelType").c_str());
+        if (!type) type = ooxml::InsertOrdered(me, n.q("multiLevelType"), kAbstractNumOrder);
+        SetVal(type, n.q("val"), v.as_bool() ? "multilevel" : "hybridMultilevel");
+        n.changed();
+      });
   property("ListLevels", [this, faults](const Args&) {
-    // Only the count for now: a small collection object made on each read,
-    // holding its template alive as Word's objects hold their parents.
-    class Levels : public host::DispatchObject {
-     public:
-      Levels(std::shared_ptr<ListTemplate> owner, std::shared_ptr<host::FaultPlan> f)
-          : DispatchObject("ListLevels", std::move(f)) {
-        property("Count", [owner](const Args&) {
-          Numbering& n = owner->document().numbering();
-          std::string lvl = n.q("lvl");
-          auto levels = owner->node().children(lvl.c_str());
-          return Value(static_cast<int32_t>(std::distance(levels.begin(), levels.end())));
-        });
-      }
-    };
-    auto me = std::static_pointer_cast<ListTemplate>(shared_from_this());
-    return Value(host::ObjectPtr(std::make_shared<Levels>(me, faults)));
+    return Value(MakeListLevels(std::static_pointer_cast<ListTemplate>(shared_from_this()), faults));
   });
+}
+
+void ListTemplate::SetName(const std::string& name) {
+  Numbering& n = doc_->numbering();
+  pugi::xml_node me = node();
+  if (n.name_of(me) == name) return;
+  std::string tag = n.q("abstractNum");
+  for (pugi::xml_node other : n.root(false).children(tag.c_str())) {
+    if (other != me && !name.empty() && n.name_of(other) == name) {
+      throw HostError(host::kErrListTemplateNameRefused,
+                      "The name \"" + name + "\" is already used by another list template.");
+    }
+  }
+  pugi::xml_node child = me.child(n.q("name").c_str());
+  if (name.empty()) {
+    me.remove_child(child);
+  } else {
+    if (!child) child = ooxml::InsertOrdered(me, n.q("name"), kAbstractNumOrder);
+    SetVal(child, n.q("val"), name);
+  }
+  n.changed();
 }
 
 pugi::xml_node ListTemplate::node() {
   doc_->require_open();
-  pugi::xml_node n = doc_->numbering().abstract_num(abstract_id_);
-  if (!n) throw HostError(kErrObjectDeleted, "Object has been deleted (list template " + abstract_id_ + ").");
-  return n;
+  Numbering& numbering = doc_->numbering();
+  // Every member of every level asks; the element is found again only
+  // after definitions may have gone.
+  if (node_ && epoch_ == numbering.epoch()) return node_;
+  node_ = numbering.abstract_num(abstract_id_);
+  epoch_ = numbering.epoch();
+  if (!node_) throw HostError(kErrObjectDeleted, "Object has been deleted (list template " + abstract_id_ + ").");
+  return node_;
 }
 
 Value StyleListTemplate(const std::shared_ptr<DocumentModel>& doc, pugi::xml_node style,
@@ -218,6 +360,11 @@ void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const Val
   host::ObjectPtr obj = list_template.is_missing() || list_template.is_empty() || list_template.is_null()
                             ? nullptr
                             : list_template.as_object();
+  std::string left = style.child(ppr_name.c_str())
+                         .child(numpr_name.c_str())
+                         .child(sheet.q("numId").c_str())
+                         .attribute(val.c_str())
+                         .value();
   if (!obj) {
     pugi::xml_node ppr = style.child(ppr_name.c_str());
     if (pugi::xml_node numpr = ppr.child(numpr_name.c_str())) {
@@ -229,6 +376,7 @@ void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const Val
         none.append_child(sheet.q("numId").c_str()).append_attribute(val.c_str()).set_value("0");
       }
       doc.changed(sheet.part());
+      doc.numbering().release(left);
     }
     return;
   }
@@ -253,13 +401,12 @@ void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const Val
 
   // The level names the style back; no other level of the template keeps it.
   std::string lvl_name = n.q("lvl"), ilvl = n.q("ilvl"), pstyle = n.q("pStyle"), nval = n.q("val");
-  for (pugi::xml_node lvl : abstract.children(lvl_name.c_str())) {
+  for (pugi::xml_node lvl : n.levels_of(abstract).children(lvl_name.c_str())) {
     bool mine = std::to_string(number - 1) == lvl.attribute(ilvl.c_str()).value();
     pugi::xml_node ps = lvl.child(pstyle.c_str());
     if (mine) {
       if (!ps) {
-        ps = ooxml::InsertOrdered(lvl, pstyle, {"start", "numFmt", "lvlRestart", "pStyle", "isLgl", "suff",
-                                                "lvlText", "lvlPicBulletId", "legacy", "lvlJc", "pPr", "rPr"});
+        ps = ooxml::InsertOrdered(lvl, pstyle, kLevelOrder);
       }
       if (!ps.attribute(nval.c_str())) ps.append_attribute(nval.c_str());
       ps.attribute(nval.c_str()).set_value(style_id.c_str());
@@ -269,6 +416,7 @@ void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const Val
   }
   doc.changed(sheet.part());
   n.changed();
+  if (left != num_id) n.release(left);
 }
 
 }  // namespace tarnwell::engine

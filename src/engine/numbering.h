@@ -4,6 +4,7 @@
 // ListTemplate object over one w:abstractNum.
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include <pugixml.hpp>
@@ -39,10 +40,35 @@ class Numbering {
   pugi::xml_node insert_num();
   void changed();
 
+  // A definition's w:name, "" when it has none.
+  std::string name_of(pugi::xml_node abstract);
+  // Where a definition's levels are: the definition itself, or for one
+  // that only names a list style (w:numStyleLink), that style's definition.
+  pugi::xml_node levels_of(pugi::xml_node abstract);
+  // A new definition as ListTemplates.Add makes it: nine numbered levels,
+  // outline-numbered or not.
+  pugi::xml_node add_abstract(bool outline);
+  // A style let go of num_id. On the next save that w:num goes when nothing
+  // refers to it any more, and then its definition when no w:num uses it,
+  // so relinking leaves no definition behind run after run; until then the
+  // template stays in ListTemplates, as in Word.
+  void release(std::string_view num_id) { released_.emplace(num_id); }
+  void prune();
+  // Bumped whenever a definition is removed, so handles find theirs again.
+  uint64_t epoch() const { return epoch_; }
+
  private:
+  bool referenced(std::string_view num_id);
+  void drop_if_unused(std::string_view num_id);
+
   DocumentModel& doc_;
   std::string part_;
   std::string prefix_ = "w";
+  // w:numId values used outside the styles and numbering parts; a copy
+  // never changes those parts, so they are read once.
+  std::unique_ptr<std::set<std::string, std::less<>>> outside_refs_;
+  std::set<std::string, std::less<>> released_;
+  uint64_t epoch_ = 0;
 };
 
 // The w:numId a style's numbering comes from, through its based-on chain as
@@ -58,8 +84,12 @@ class ListTemplate : public host::DispatchObject {
   pugi::xml_node node();
 
  private:
+  // Word's 5890 when another template of the document bears the name.
+  void SetName(const std::string& name);
   std::shared_ptr<DocumentModel> doc_;
   std::string abstract_id_;
+  pugi::xml_node node_;
+  uint64_t epoch_ = 0;
 };
 
 // Style.ListTemplate: a ListTemplate, or Empty when the style has none.
@@ -71,6 +101,8 @@ host::Value StyleListTemplate(const std::shared_ptr<DocumentModel>& doc, pugi::x
 void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const host::Value& list_template,
                              const host::Value& level);
 
+// The order of CT_Lvl's children.
+extern const std::initializer_list<std::string_view> kLevelOrder;
 // The order of CT_PPrBase's children, for inserting w:numPr.
 extern const std::initializer_list<std::string_view> kParagraphPropertyOrder;
 

@@ -36,6 +36,36 @@ inline constexpr const char* kStylesOpen =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
     "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">";
 
+inline constexpr const char* kNumberingOpen =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+    "<w:numbering xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">";
+
+// Heading numbering as Word writes it: one named outline template whose
+// first two levels are linked to Heading 1 and Heading 2.
+inline constexpr const char* kHeadingStyles =
+    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>"
+    "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/><w:basedOn w:val=\"Normal\"/>"
+    "<w:pPr><w:numPr><w:numId w:val=\"1\"/></w:numPr></w:pPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:styleId=\"Heading2\"><w:name w:val=\"heading 2\"/><w:basedOn w:val=\"Normal\"/>"
+    "<w:pPr><w:numPr><w:ilvl w:val=\"1\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr></w:style>"
+    "<w:style w:type=\"paragraph\" w:styleId=\"Plain\"><w:name w:val=\"Plain\"/></w:style>";
+inline constexpr const char* kHeadingNumbering =
+    "<w:abstractNum w:abstractNumId=\"0\"><w:multiLevelType w:val=\"multilevel\"/><w:name w:val=\"Headings\"/>"
+    "<w:lvl w:ilvl=\"0\"><w:start w:val=\"1\"/><w:numFmt w:val=\"upperRoman\"/><w:pStyle w:val=\"Heading1\"/>"
+    "<w:lvlText w:val=\"%1.\"/><w:lvlJc w:val=\"left\"/><w:pPr><w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr>"
+    "<w:rPr><w:b/><w:color w:val=\"FF0000\"/><w:sz w:val=\"28\"/><w:u w:val=\"double\" w:color=\"0000FF\"/>"
+    "<w:vertAlign w:val=\"superscript\"/></w:rPr></w:lvl>"
+    "<w:lvl w:ilvl=\"1\"><w:start w:val=\"3\"/><w:numFmt w:val=\"lowerLetter\"/><w:lvlRestart w:val=\"0\"/>"
+    "<w:pStyle w:val=\"Heading2\"/><w:suff w:val=\"space\"/><w:lvlText w:val=\"%1.%2\"/><w:lvlJc w:val=\"right\"/>"
+    "<w:pPr><w:tabs><w:tab w:val=\"num\" w:pos=\"1080\"/></w:tabs><w:ind w:left=\"1440\" w:firstLine=\"0\"/></w:pPr>"
+    "</w:lvl></w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num>";
+
+// s with every from replaced by to, for variants of the fixtures above.
+inline std::string Replace(std::string s, const std::string& from, const std::string& to) {
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) s.replace(at, from.size(), to);
+  return s;
+}
+
 // A folder of its own for each test, removed afterwards.
 class EngineTest : public ::testing::Test {
  protected:
@@ -68,6 +98,18 @@ class EngineTest : public ::testing::Test {
     auto pkg = BlankPackage(name);
     pkg.Set("word/styles.xml", std::string(kStylesOpen) + body + "</w:styles>");
     pkg.Save(Path(name));
+    return Path(name);
+  }
+
+  // As WriteWithStyles, with a numbering part holding numbering (w:abstractNum
+  // and w:num elements).
+  std::string WriteWithNumbering(const std::string& name, const std::string& styles, const std::string& numbering) {
+    auto pkg = BlankPackage(name);
+    pkg.Set("word/styles.xml", std::string(kStylesOpen) + styles + "</w:styles>");
+    DocumentModel model(std::move(pkg), "", name, false);
+    model.add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering,
+                           std::string(kNumberingOpen) + numbering + "</w:numbering>");
+    model.write(Path(name));
     return Path(name);
   }
 

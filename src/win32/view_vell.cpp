@@ -191,6 +191,9 @@ class VellView : public DialogView {
       case IDC_CMD_COPY:
         if (code == BN_CLICKED && LeaveStyles()) Handle([&] { m_.cmdCopy_Click(); });
         return;
+      case IDC_CMD_UPDATE:
+        if (code == BN_CLICKED && m_.cmdUpdate.enabled) Handle([&] { m_.cmdUpdate_Click(); });
+        return;
       case IDCANCEL:
         // Escape arrives here too, even while the button is disabled.
         if (code == BN_CLICKED && m_.cmdCancel.enabled) Handle([&] { m_.cmdCancel_Click(); });
@@ -208,7 +211,6 @@ class VellView : public DialogView {
         Handle([&] { m_.btnAbout_Click(); });
         return;
       default:
-        // cmdUpdate has no handler in the model yet.
         return;
     }
   }

@@ -13,6 +13,7 @@
 
 #include "engine/engine.h"
 #include "host/collection.h"
+#include "host/word.h"
 #include "ooxml/package.h"
 #include "win32/com_util.h"
 #include "win32/resource.h"
@@ -154,6 +155,57 @@ TW_TEST(CopyThroughTheDialogGivesTheCommandsTarget) {
   TW_CHECK(Part(target, "styles") == expected_styles);
   TW_CHECK(Part(target, "numbering") == Part(by_command + "target.docx", "numbering"));
   TW_CHECK(Part(source, "styles") == Part(by_command + "source.docx", "styles"));
+}
+
+// The Update button against the engine: the target as `tarnwell update`
+// leaves it, from the same Normal template (update-by-command\ and
+// update-by-addin\, each with normal.dotx beside target.docx).
+TW_TEST(UpdateThroughTheDialogGivesTheCommandsTarget) {
+  const std::wstring folder = CopyCase();
+  if (folder.empty()) {
+    Fail(__FILE__, __LINE__, "TARNWELL_COPY_CASE names no folder; scripts/test-windows.sh prepares one");
+    return;
+  }
+  const std::string by_addin = Narrow(folder) + "\\update-by-addin\\";
+  const std::string by_command = Narrow(folder) + "\\update-by-command\\";
+  const std::string target = by_addin + "target.docx";
+  EngineWord word(engine::ComAddInsEntry::Absent, "11.0.0", {target});
+  TW_CHECK(CopyFileW(Widen(by_addin + "normal.dotx").c_str(), Widen(word.folder() + "Normal.dotm").c_str(), FALSE));
+  ClearMessageLog();
+  AddIn addin;
+  if (!addin.ext) return;
+  TW_CHECK_EQ(addin.Connect(word, 1, ToSafeArray(host::Array{})), S_OK);
+  TW_CHECK_EQ(addin.StartupComplete(ToSafeArray(host::Array{})), S_OK);
+  auto buttons = word.FormatButtons();
+  if (buttons.empty()) return;
+  HWND main = nullptr;
+  ViewDriver driver(
+      {
+          [&] {
+            main = FindDialog(L"Quillon Tarnwell");
+            if (!main) return false;
+            int line = DocumentLine(main, IDC_LST_TARGET_DOCS, target);
+            TW_CHECK(line >= 0);
+            TW_CHECK(IsWindowVisible(GetDlgItem(main, IDC_CMD_UPDATE)));
+            PostSelectLine(main, IDC_LST_TARGET_DOCS, line);
+            return true;
+          },
+          [&] {
+            PostClick(main, IDC_CMD_UPDATE);
+            return true;
+          },
+      },
+      60000);
+  buttons[0]->Click();
+  TW_CHECK(driver.finished());
+  TW_CHECK(FindDialog(L"Quillon Tarnwell") == nullptr);
+  TW_CHECK(ReadMessageLog().find("Overwrite styles and numbering?|") != std::string::npos);
+  TW_CHECK(ReadMessageLog().find("Update from Normal.dot complete|") != std::string::npos);
+  // The dialog saves nothing; saved here as the command saves it.
+  host::Application(word.app()).GetDocuments().Item(target).Save();
+  TW_CHECK_EQ(addin.Disconnect(ToSafeArray(host::Array{})), S_OK);
+  TW_CHECK(Part(target, "styles") == Part(by_command + "target.docx", "styles"));
+  TW_CHECK(Part(target, "numbering") == Part(by_command + "target.docx", "numbering"));
 }
 
 }  // namespace

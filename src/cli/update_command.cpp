@@ -1,0 +1,56 @@
+#include <ostream>
+
+#include "cli/app.h"
+#include "cli/commands.h"
+#include "cli/document_guard.h"
+#include "cli/session.h"
+#include "dialog/frmVell_COM.h"
+
+namespace tarnwell::cli {
+
+int Update(const GlobalOptions& g, const std::string& target, std::ostream& out, std::ostream& err, std::istream& in) {
+  DocumentGuard guard;
+  if (!guard.Take({target}, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
+  HostSession session(g, err, in);
+  session.ui().show_status = g.verbose;
+  auto docs = session.Open({target});
+
+  int result = kExitDone;
+  std::vector<std::string> report;
+  bool shown = session.ShowDialog([&](dialog::frmVell_COM& form) {
+    int32_t entry = FindDocumentEntry(form.lstTargetDocs, target);
+    if (entry < 0) {
+      err << "tarnwell: the target is not in the dialog's document list\n";
+      result = kExitRefused;
+      form.cmdCancel_Click();
+      return;
+    }
+    form.lstTargetDocs.SetListIndex(entry);
+    form.lstTargetDocs_Click();
+    if (!form.cmdUpdate.visible || !form.cmdUpdate.enabled) {
+      err << "tarnwell: Word " << g.version << " offers no update from the Normal template (XP and 03 do)\n";
+      result = kExitUsage;
+      form.cmdCancel_Click();
+      return;
+    }
+    form.cmdUpdate_Click();
+    session.ui().EndStatusLine();
+    report = form.ListTemplateReport().Lines();
+    if (form.Visible()) {
+      // The confirmation was declined: nothing changed.
+      result = kExitRefused;
+      form.cmdCancel_Click();
+    } else if (form.UpdateError() != 0) {
+      result = kExitRunFailed;
+    }
+  });
+  if (!shown) return kExitRefused;
+  if (result != kExitDone) return result;
+  // The dialog saves nothing; the command has no later moment to.
+  docs[0].Save();
+  out << "Updated " << target << " from the Normal template\n";
+  for (const auto& line : report) out << line << '\n';
+  return kExitDone;
+}
+
+}  // namespace tarnwell::cli
