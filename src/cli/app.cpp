@@ -24,6 +24,17 @@ std::string ConfigHome() {
   return ".";
 }
 
+// copy --method: the fast copy through a scratch document, or the slow copy
+// that sets each property of each style.
+void AddMethodOption(CLI::App* copy, CopyRequest& request) {
+  copy->add_option("--method", request.method,
+                   "fast: move each style whole through a scratch document (the default); slow: create each "
+                   "style and set its font, paragraph, tab, border, shading, language and table properties one "
+                   "by one, as the add-in does when no scratch document can be made")
+      ->check(CLI::IsMember({"fast", "slow"}))
+      ->capture_default_str();
+}
+
 const char* kExitCodes =
     "Exit codes:\n"
     "  0  done\n"
@@ -80,9 +91,9 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
   auto* copy = app.add_subcommand(
       "copy",
       "Copy styles from SOURCE to TARGET as the dialog does: the styles they depend on are offered and "
-      "copied too, both documents are saved. The slow copy makes missing styles exist but does not yet "
-      "transfer their properties, and list templates are not yet carried across; the fast copy (the "
-      "default) moves each style whole with its numbering definition.");
+      "copied too, both documents are saved. The fast copy (the default) moves each style whole with its "
+      "numbering definition; the slow copy (--method slow) sets each property on the target's style, and "
+      "list templates are not yet carried across by it.");
   copy->add_option("FILES", copy_files, "SOURCE TARGET (one of them with --from-normal or --to-normal)")
       ->expected(0, 2);
   copy->add_option("--style,-s", copy_request.styles, "A style to copy (repeat for more)")->required();
@@ -96,6 +107,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                    "none), ask (on a terminal)")
       ->check(CLI::IsMember({"all", "none", "ask"}))
       ->capture_default_str();
+  AddMethodOption(copy, copy_request);
   copy->add_option("--save-source-as", copy_request.save_source_as,
                    "Where to save a source that was never saved or is read-only");
   copy->add_option("--save-target-as", copy_request.save_target_as,

@@ -104,6 +104,8 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   void cmdCancel_Click();
   // The copy run; a click while a run is under way does nothing.
   void cmdCopy_Click();
+  // The run behind "C&opy styles ", for a host that chooses its method.
+  copyrun::CopyRun& CopyRunner() { return copy_run_; }
   void QueryUnload(int32_t UnloadMode, bool& Cancel);
   void Unload();
   // What a close from the window menu or close box does: QueryUnload, then
