@@ -80,8 +80,9 @@ double TransfersOnly(const fs::path& dir, const std::string& prefix, int count) 
       platform, word, [](const std::string&, int32_t, const std::string&) { std::exit(1); }, nothing, nothing,
       [](int32_t) {}, nullptr};
   return Millis([&] {
-    for (int i = 0; i < count; ++i) tarnwell::transfer::fncEnsureStyle(source, target, prefix + std::to_string(i));
-    for (int i = 0; i < count; ++i) tarnwell::transfer::fncTransferStyle(ctx, source, target, prefix + std::to_string(i));
+    using tarnwell::transfer::fncEnsureStyle, tarnwell::transfer::fncTransferStyle;
+    for (int i = 0; i < count; ++i) fncEnsureStyle(source, target, prefix + std::to_string(i));
+    for (int i = 0; i < count; ++i) fncTransferStyle(ctx, source, target, prefix + std::to_string(i));
   });
 }
 
