@@ -178,6 +178,17 @@ void AddStyles(Cli& c) {
   };
 }
 
+// copy --method: the fast copy through a scratch document, or the slow copy
+// that sets each property of each style.
+void AddMethodOption(CLI::App* copy, CopyRequest& request) {
+  copy->add_option("--method", request.method,
+                   "fast: move each style whole through a scratch document (the default); slow: create each "
+                   "style and set its font, paragraph, tab, border, shading, language and table properties one "
+                   "by one, as the add-in does when no scratch document can be made")
+      ->check(CLI::IsMember({"fast", "slow"}))
+      ->capture_default_str();
+}
+
 void AddCopy(Cli& c) {
   auto request = std::make_shared<CopyRequest>();
   auto files = std::make_shared<std::vector<std::string>>(2);
@@ -185,8 +196,8 @@ void AddCopy(Cli& c) {
       "copy",
       "Copy styles from SOURCE to TARGET as the dialog does: the styles they depend on are offered and "
       "copied too, both documents are saved, and the list templates of the copied styles are carried "
-      "across by name (renamed where names clash). The slow copy makes missing styles exist but does not yet "
-      "transfer their properties.",
+      "across by name (renamed where names clash). The fast copy (the default) moves each style whole; the "
+      "slow copy (--method slow) sets each property on the target's style.",
       "SOURCE TARGET --style NAME... [OPTIONS]",
       "  tarnwell --yes copy examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n"
       "  tarnwell copy examples/out/source.docx examples/out/target.docx -s \"Key Term\" --type character "
@@ -209,6 +220,7 @@ void AddCopy(Cli& c) {
                   "none), ask (on a terminal)")
       ->check(CLI::IsMember(kDepsModes))
       ->capture_default_str();
+  AddMethodOption(app, *request);
   app->add_option("--save-source-as", request->save_source_as,
                   "Where to save a source that was never saved or is read-only");
   app->add_option("--save-target-as", request->save_target_as,

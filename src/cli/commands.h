@@ -59,6 +59,7 @@ struct CopyRequest {
   std::string type = "Paragraph";
   std::string deps = "all";  // all, none or ask
   std::string save_source_as, save_target_as;
+  std::string method = "fast";  // fast or slow
 };
 // Selects as a user would and clicks "C&opy styles ". Exit 0 only after
 // "Copying complete.", 1 refused or cancelled, 4 the run failed.

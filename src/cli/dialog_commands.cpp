@@ -304,6 +304,7 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
     form.lstStyles_Validate(keep_focus);
     if (keep_focus) return refuse("too many table styles chosen at once", kExitRefused);
 
+    if (request.method == "slow") form.CopyRunner().SetMethod(copyrun::CopyMethod::Slow);
     form.cmdCopy_Click();
     session.ui().EndStatusLine();
     summary_lines = form.ListTemplateReport().Lines();

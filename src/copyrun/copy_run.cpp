@@ -432,6 +432,8 @@ std::string CopyRun::fncCreateScratchDocument() {
 }
 
 bool CopyRun::ChooseFastCopy() {
+  // Asked for by the user, the slow copy is no problem to report.
+  if (method_ == CopyMethod::Slow) return false;
   // Any failure while setting up the scratch document means the slow copy,
   // not the end of the run.
   try {
@@ -500,6 +502,7 @@ void CopyRun::SlowCopy() {
         ReportCopyError(platform_.ui, style, number, description);
       },
       [this](const host::Document& doc) { Flush(doc); },
+      [this](const host::Document& doc) { FlushWordBuffersScreenOff(platform_.clock, support::gWordApp, doc); },
       [this](int32_t s) { WaitSeconds(platform_.clock, s); },
       nullptr,
   };

@@ -55,9 +55,14 @@ std::string DoubleAmpersands(const std::string& text);
 void ReportCopyError(platform::Ui& ui, const std::string& styleName, int32_t errorNumber,
                      const std::string& description);
 
+// How a run moves styles: the fast copy whenever a scratch document can be
+// made, or the slow copy as if none could.
+enum class CopyMethod { Fast, Slow };
+
 class CopyRun {
  public:
   CopyRun(platform::Platform& platform, MainDialog& dialog) : platform_(platform), dialog_(dialog) {}
+  void SetMethod(CopyMethod method) { method_ = method; }
   // cmdCopy_Click: one whole run. A call while a run is under way (from a
   // message pumped inside it) does nothing.
   void cmdCopy_Click();
@@ -98,6 +103,7 @@ class CopyRun {
   platform::Platform& platform_;
   MainDialog& dialog_;
   bool running_ = false;
+  CopyMethod method_ = CopyMethod::Fast;
 
   std::string ext1_, ext2_;
   host::Document source_, target_;

@@ -114,6 +114,8 @@ class frmVell_COM : public platform::ModalDialog, public frmVellControls, public
   int32_t UpdateError() const { return update_error_; }
   // The list templates the last copy or update copied and renamed.
   const numbering::ListTemplateReport& ListTemplateReport() { return copy_run_.Report(); }
+  // The run behind "C&opy styles ", for a host that chooses its method.
+  copyrun::CopyRun& CopyRunner() { return copy_run_; }
   void QueryUnload(int32_t UnloadMode, bool& Cancel);
   void Unload();
   // What a close from the window menu or close box does: QueryUnload, then

@@ -2,6 +2,7 @@
 
 #include "engine/document_model.h"
 #include "engine/numbering.h"
+#include "engine/style_format.h"
 #include "host/host_error.h"
 #include "ooxml/xml.h"
 
@@ -619,6 +620,7 @@ const host::DispatchObject::SharedTable& Style::Members() {
       LinkStyleToListTemplate(*s.doc_, s.node(), host::arg(a, 0), host::arg(a, 1));
       return Value();
     });
+    AddFormatMembers(t);
     return t;
   }();
   return table;

@@ -128,6 +128,7 @@ class Style : public host::DispatchObject {
   pugi::xml_node node();
   DocumentModel& document() { return *doc_; }
   StyleSheet& sheet();
+  std::shared_ptr<host::FaultPlan> faults() const { return faults_; }
 
  private:
   static const SharedTable& Members();

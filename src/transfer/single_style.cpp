@@ -2,6 +2,7 @@
 
 #include "host/host_error.h"
 #include "support/globals.h"
+#include "transfer/style_transfer.h"
 
 namespace tarnwell::transfer {
 
@@ -12,15 +13,38 @@ constexpr int32_t kOrganizerObjectStyles = 0;
 
 const std::vector<TransferSelection>& DefaultTransferRoutines() {
   using host::StyleType;
+  auto paragraph = [](Profile profile) -> TransferRoutine {
+    return [profile](const TransferContext& ctx, const host::Style& from, const host::Style& to,
+                     const host::Document& fromDoc, const host::Document&) {
+      return fncTransferParagraphStyle(ctx, from, to, fromDoc, profile);
+    };
+  };
+  auto character = [](Profile profile) -> TransferRoutine {
+    return [profile](const TransferContext&, const host::Style& from, const host::Style& to,
+                     const host::Document& fromDoc, const host::Document&) {
+      return fncTransferCharacterStyle(from, to, fromDoc, profile);
+    };
+  };
+  TransferRoutine table = [](const TransferContext& ctx, const host::Style& from, const host::Style& to,
+                             const host::Document& fromDoc, const host::Document& toDoc) {
+    return fncTransferTableStyle(ctx, toDoc, from, to, fromDoc);
+  };
+  TransferRoutine list = [](const TransferContext&, const host::Style& from, const host::Style& to,
+                            const host::Document&, const host::Document&) { return fncTransferListStyle(from, to); };
   // Paragraph and character styles have two profiles (00, and XP/03); other
   // labels ("97", "07") give them no transfer. Table and list styles are
-  // transferred under every label. The property transfers fill the routines.
-  static const std::vector<TransferSelection> table = {
-      {StyleType::Paragraph, "00", {}}, {StyleType::Paragraph, "XP", {}}, {StyleType::Paragraph, "03", {}},
-      {StyleType::Character, "00", {}}, {StyleType::Character, "XP", {}}, {StyleType::Character, "03", {}},
-      {StyleType::Table, "", {}},       {StyleType::List, "", {}},
+  // transferred under every label.
+  static const std::vector<TransferSelection> rows = {
+      {StyleType::Paragraph, "00", paragraph(Profile::Word2000)},
+      {StyleType::Paragraph, "XP", paragraph(Profile::WordXP)},
+      {StyleType::Paragraph, "03", paragraph(Profile::WordXP)},
+      {StyleType::Character, "00", character(Profile::Word2000)},
+      {StyleType::Character, "XP", character(Profile::WordXP)},
+      {StyleType::Character, "03", character(Profile::WordXP)},
+      {StyleType::Table, "", table},
+      {StyleType::List, "", list},
   };
-  return table;
+  return rows;
 }
 
 TransferRoutine SelectTransferRoutine(const std::vector<TransferSelection>& table, host::StyleType type,
@@ -59,7 +83,7 @@ void fncTransferStyle(const TransferContext& ctx, const host::Document& source, 
   TransferRoutine routine = SelectTransferRoutine(table, from.Type(), support::gWordVersion);
   if (!routine) return;
 
-  support::ErrInfo result = routine(ctx, from, to, target);
+  support::ErrInfo result = routine(ctx, from, to, source, target);
   if (result.number == host::kErrCommandFailed) throw host::HostError(result.number, result.description);
   if (result.number != 0) ctx.report_copy_error(from.NameLocal(), result.number, result.description);
   ctx.flush(source);

@@ -19,8 +19,9 @@ struct TransferContext;
 // A property transfer from the source style to the target style; the
 // result's number is 0 when it completed, else the Word error that stopped
 // it, with that error's description.
-using TransferRoutine = std::function<support::ErrInfo(const TransferContext& ctx, const host::Style& source,
-                                                       const host::Style& target, const host::Document& targetDoc)>;
+using TransferRoutine =
+    std::function<support::ErrInfo(const TransferContext& ctx, const host::Style& source, const host::Style& target,
+                                   const host::Document& sourceDoc, const host::Document& targetDoc)>;
 
 // One row of the slow copy's choice: the routine for a source style type
 // under a Word version label ("" for any label).
@@ -30,8 +31,7 @@ struct TransferSelection {
   TransferRoutine routine;
 };
 
-// The slow copy's choice by type and version. Rows whose routine is empty
-// transfer nothing yet.
+// The slow copy's choice by type and version.
 const std::vector<TransferSelection>& DefaultTransferRoutines();
 
 // The routine for a type under a version label; empty when none applies.
@@ -46,6 +46,9 @@ struct TransferContext {
   std::function<void(const std::string& style_name, int32_t number, const std::string& description)> report_copy_error;
   // The run's buffer flush for one document (FlushWordBuffers in a real run).
   std::function<void(const host::Document&)> flush;
+  // The run's flush that leaves Word's screen off (FlushWordBuffersScreenOff
+  // in a real run), between a table style's groups of conditional areas.
+  std::function<void(const host::Document&)> flush_screen_off;
   // The run's paced wait of whole seconds (WaitSeconds in a real run).
   std::function<void(int32_t)> wait_seconds;
   // The choice of routines; DefaultTransferRoutines() when null.

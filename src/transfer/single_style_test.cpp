@@ -44,6 +44,7 @@ class SingleStyleTest : public engine::testing::EngineTest {
           reports_.push_back(name + " " + std::to_string(number));
         },
         [this](const host::Document& doc) { flushes_.push_back(doc.Name()); },
+        [this](const host::Document& doc) { flushes_.push_back("off:" + doc.Name()); },
         [this](int32_t seconds) { waits_.push_back(seconds); },
         &routines_,
     };
@@ -54,7 +55,7 @@ class SingleStyleTest : public engine::testing::EngineTest {
     for (const auto& row : DefaultTransferRoutines()) {
       routines_.push_back({row.type, row.version,
                            [this, routine](const TransferContext&, const host::Style& from, const host::Style& to,
-                                           const host::Document& doc) {
+                                           const host::Document&, const host::Document& doc) {
                              calls_.push_back(from.NameLocal() + ">" + to.NameLocal() + "@" + doc.Name());
                              return routine(from);
                            }});
@@ -152,19 +153,13 @@ TEST_F(SingleStyleTest, VersionLabelSelectsNoParagraphRoutineUnder07ButTablesSti
 
 TEST_F(SingleStyleTest, TheChoiceCoversEveryTypeAndProfile) {
   const auto& table = DefaultTransferRoutines();
-  auto has_row = [&](StyleType type, const std::string& version) {
-    for (const auto& row : table) {
-      if (row.type == type && row.version == version) return true;
-    }
-    return false;
-  };
-  for (const char* v : {"00", "XP", "03"}) {
-    EXPECT_TRUE(has_row(StyleType::Paragraph, v)) << v;
-    EXPECT_TRUE(has_row(StyleType::Character, v)) << v;
-    EXPECT_FALSE(SelectTransferRoutine(table, StyleType::Paragraph, "97"));
+  for (const char* v : {"97", "00", "XP", "03", "07"}) {
+    bool profiled = std::string(v) != "97" && std::string(v) != "07";
+    EXPECT_EQ(bool(SelectTransferRoutine(table, StyleType::Paragraph, v)), profiled) << v;
+    EXPECT_EQ(bool(SelectTransferRoutine(table, StyleType::Character, v)), profiled) << v;
+    EXPECT_TRUE(SelectTransferRoutine(table, StyleType::Table, v)) << v;
+    EXPECT_TRUE(SelectTransferRoutine(table, StyleType::List, v)) << v;
   }
-  EXPECT_TRUE(has_row(StyleType::Table, ""));
-  EXPECT_TRUE(has_row(StyleType::List, ""));
 }
 
 }  // namespace

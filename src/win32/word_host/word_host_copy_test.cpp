@@ -6,11 +6,14 @@
 #include "win32/platform_win32.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "engine/builtin_styles.h"
 #include "engine/engine.h"
 #include "host/collection.h"
 #include "host/word.h"
@@ -30,35 +33,27 @@ std::wstring CopyCase() {
   return buf;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // The line of a document list (name, tab, full name) that stands for path.
 int DocumentLine(HWND dialog, int list_id, const std::string& path) {
   auto lines = ListLines(dialog, list_id);
   for (size_t i = 0; i < lines.size(); ++i) {
     size_t tab = lines[i].find('\t');
-    if (tab != std::string::npos && Lower(lines[i].substr(tab + 1)) == Lower(path)) return static_cast<int>(i);
+    if (tab != std::string::npos && engine::Lower(lines[i].substr(tab + 1)) == engine::Lower(path)) return int(i);
   }
   return -1;
 }
 
 int ComboLine(HWND dialog, int combo_id, const std::string& text) {
-  HWND combo = GetDlgItem(dialog, combo_id);
-  std::wstring wanted = Widen(text);
-  return static_cast<int>(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(wanted.c_str())));
+  return static_cast<int>(SendDlgItemMessageW(dialog, combo_id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(Widen(text).c_str())));
 }
 
 std::vector<int> StyleLines(HWND dialog, const std::vector<std::string>& names) {
   auto lines = ListLines(dialog, IDC_LST_STYLES);
   std::vector<int> found;
   for (const auto& name : names) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-      if (lines[i] == name) found.push_back(static_cast<int>(i));
-    }
+    auto it = std::find(lines.begin(), lines.end(), name);
+    if (it != lines.end()) found.push_back(static_cast<int>(it - lines.begin()));
   }
   return found;
 }
@@ -70,20 +65,35 @@ std::string Part(const std::string& file, const std::string& type) {
   return name.empty() || !package.Has(name) ? std::string() : package.Get(name);
 }
 
-TW_TEST(CopyThroughTheDialogGivesTheCommandsTarget) {
+// The documents folder, where the run makes its scratch documents.
+std::wstring DocumentsFolder() {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path);
+  return std::wstring(path) + L"\\";
+}
+
+// Copies through the dialog in "<name>-by-addin"; the command copied in
+// "<name>-by-command". Without scratch, folders where both scratch documents
+// would go make either impossible, so the run takes the slow copy.
+void CopyThroughTheDialog(const std::string& name, bool scratch) {
   const std::wstring folder = CopyCase();
   if (folder.empty()) {
     Fail(__FILE__, __LINE__, "TARNWELL_COPY_CASE names no folder; scripts/test-windows.sh prepares one");
     return;
   }
-  const std::string by_addin = Narrow(folder) + "\\by-addin\\";
-  const std::string by_command = Narrow(folder) + "\\by-command\\";
+  const std::string by_addin = Narrow(folder) + "\\" + name + "-by-addin\\";
+  const std::string by_command = Narrow(folder) + "\\" + name + "-by-command\\";
   const std::string source = by_addin + "source.docx";
   const std::string target = by_addin + "target.docx";
   TW_CHECK(std::filesystem::exists(Widen(by_command + "target.docx")));
 
   EngineWord word(engine::ComAddInsEntry::Absent, "11.0.0", {source, target});
-  word.ProvideScratchTemplate();
+  const std::wstring blocks[] = {DocumentsFolder() + L"TARNWELLTEMPDOC.doc", DocumentsFolder() + L"PELLMARTEMPDOC.doc"};
+  if (scratch) {
+    word.ProvideScratchTemplate();
+  } else {
+    for (const auto& b : blocks) CreateDirectoryW(b.c_str(), nullptr);
+  }
   ClearMessageLog();
   AddIn addin;
   TW_CHECK_EQ(addin.created, S_OK);
@@ -147,7 +157,10 @@ TW_TEST(CopyThroughTheDialogGivesTheCommandsTarget) {
   TW_CHECK(deps_confirmed);
   TW_CHECK(FindDialog(L"Quillon Tarnwell") == nullptr);
   TW_CHECK(ReadMessageLog().find("Copying complete.") != std::string::npos);
+  TW_CHECK_EQ(ReadMessageLog().find("Slow copy will be used instead.") != std::string::npos, !scratch);
+  TW_CHECK(ReadMessageLog().find("Copy error") == std::string::npos);
   TW_CHECK_EQ(addin.Disconnect(ToSafeArray(host::Array{})), S_OK);
+  for (const auto& b : blocks) RemoveDirectoryW(b.c_str());
 
   // Compared as saved; the documents' other parts carry save times.
   std::string expected_styles = Part(by_command + "target.docx", "styles");
@@ -156,6 +169,10 @@ TW_TEST(CopyThroughTheDialogGivesTheCommandsTarget) {
   TW_CHECK(Part(target, "numbering") == Part(by_command + "target.docx", "numbering"));
   TW_CHECK(Part(source, "styles") == Part(by_command + "source.docx", "styles"));
 }
+
+TW_TEST(CopyThroughTheDialogGivesTheCommandsTarget) { CopyThroughTheDialog("fast", true); }
+
+TW_TEST(SlowCopyWithoutAScratchDocumentGivesTheCommandsSlowTarget) { CopyThroughTheDialog("slow", false); }
 
 // The Update button against the engine: the target as `tarnwell update`
 // leaves it, from the same Normal template (update-by-command\ and
