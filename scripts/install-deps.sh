@@ -11,6 +11,10 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libcli11-dev googletest libgtest-dev)
 # --fuzz: clang 14 with its sanitizer and libFuzzer runtimes, for scripts/fuzz.sh
+# --libreoffice: a real client, for scripts/check-with-libreoffice.sh
+if [[ "${1:-}" == "--libreoffice" ]]; then
+  packages+=(libreoffice-writer-nogui)
+fi
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang-14 libclang-rt-14-dev unzip)
 fi

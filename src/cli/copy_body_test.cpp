@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -20,6 +21,7 @@
 #include "engine/engine.h"
 #include "engine/test_support.h"
 #include "host/host_error.h"
+#include "ooxml/opc_check.h"
 #include "ooxml/package.h"
 
 namespace tarnwell::cli {
@@ -87,13 +89,34 @@ class CopyBody : public ::testing::Test {
                                const std::vector<std::string>& names) {
     SCOPED_TRACE(source.filename().string() + " -> " + target.filename().string() + ", " + type);
     auto source_before = UserParts(source), target_before = UserParts(target);
+    // A corpus document may break a packaging rule itself; a copy breaks none.
+    auto source_opc = Problems(source), target_opc = Problems(target);
     std::vector<std::string> args{"--yes", "copy", "--type", type, source.string(), target.string()};
     for (const auto& n : names) args.insert(args.end(), {"-s", n});
     auto r = testing::RunTarnwell(dir_, args);
     EXPECT_EQ(r.code, kExitDone) << r.err;
     EXPECT_EQ(UserParts(source), source_before);
     EXPECT_EQ(UserParts(target), target_before);
+    EXPECT_EQ(Problems(source), source_opc);
+    EXPECT_EQ(Problems(target), target_opc);
+    Keep(source);
+    Keep(target);
   }
+
+  static std::vector<std::string> Problems(const fs::path& file) {
+    return ooxml::CheckPackage(ooxml::Package::Open(file.string()));
+  }
+
+  // scripts/check-with-libreoffice.sh has another program open what we wrote.
+  void Keep(const fs::path& file) {
+    const char* keep = std::getenv("TARNWELL_KEEP_WRITTEN");
+    if (!keep || !*keep) return;
+    fs::create_directories(keep);
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::copy_file(file, fs::path(keep) / (test + "-" + std::to_string(++kept_) + "-" + file.filename().string()),
+                  fs::copy_options::overwrite_existing);
+  }
+  int kept_ = 0;
 
   fs::path dir_;
 };
