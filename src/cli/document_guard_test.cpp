@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/engine.h"
 #include "ooxml/package.h"
 #include "ooxml/xml.h"
 
@@ -33,6 +34,7 @@ class GuardTest : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "home" / "Documents");
     std::ofstream(dir_ / "home" / "Documents" / "notes.txt") << "mine";
+    engine::WriteBlankDocument((dir_ / "Normal.dotx").string());
   }
   void TearDown() override { fs::remove_all(dir_); }
 
