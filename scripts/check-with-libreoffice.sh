@@ -16,18 +16,25 @@ docs=("$work"/written/*)
 echo "LibreOffice: converting ${#docs[@]} written documents"
 mkdir -p "$work/pdf"
 # One profile of our own, so no user's settings or running office interfere.
-HOME=$work soffice -env:UserInstallation="file://$work/profile" --headless --norestore \
-  --convert-to pdf --outdir "$work/pdf" "${docs[@]}" >"$work/soffice.log" 2>&1 || true
+convert() {
+  HOME=$work soffice -env:UserInstallation="file://$work/profile" --headless --norestore \
+    --convert-to pdf --outdir "$work/pdf" "$@" >>"$work/soffice.log" 2>&1 || true
+}
+pdf_of() { echo "$work/pdf/$(basename "${1%.*}").pdf"; }
+# All at once; a document the batch did not get to, alone, so that one
+# failure cannot hide the others.
+convert "${docs[@]}"
 failed=0
 for d in "${docs[@]}"; do
-  pdf="$work/pdf/$(basename "${d%.*}").pdf"
-  if [[ ! -s $pdf ]]; then
+  [[ -s $(pdf_of "$d") ]] && continue
+  convert "$d"
+  if [[ ! -s $(pdf_of "$d") ]]; then
     echo "LibreOffice could not open $(basename "$d")" >&2
     failed=$((failed + 1))
   fi
 done
 if ((failed)); then
-  cat "$work/soffice.log" >&2
+  grep -v '^convert ' "$work/soffice.log" | tail -20 >&2
   exit 1
 fi
 echo "LibreOffice: all ${#docs[@]} opened"
