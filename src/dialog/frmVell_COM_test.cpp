@@ -576,7 +576,11 @@ TEST_F(StyleListTest, TheNormalTemplateStyleDocumentIsMadeOnceAndReused) {
   EXPECT_TRUE(Has(form_.lstStyles, "Normal"));
   EXPECT_FALSE(Has(form_.lstStyles, "Body Quote"));
 
+  // The first source entry counts as chosen: a new type refills the list.
+  ASSERT_EQ(form_.lstSourceDocs.ListIndex(), 0);
   ChooseType(0);
+  EXPECT_TRUE(Has(form_.lstStyles, "Default Paragraph Font"));
+  EXPECT_FALSE(Has(form_.lstStyles, "Normal"));
   ClickSource("Normal template");
   EXPECT_EQ(DocNames().size(), before + 1);
   EXPECT_TRUE(fake_.ui.shown.empty());

@@ -118,6 +118,19 @@ TEST_F(ActivationTest, UnlinksOnlyStylesWithoutAListTemplate) {
   EXPECT_TRUE(doc.GetStyles().Item("Listed").ref().get("ListTemplate").as_object());
 }
 
+// Word never writes such a file, but a hand-edited one may hold it.
+TEST_F(ActivationTest, StylesBasedOnEachOtherInALoopDoNotHangThePass) {
+  auto doc = Open(-1);
+  doc.GetStyles().Add("Loop A", host::StyleType::Paragraph);
+  doc.GetStyles().Add("Loop B", host::StyleType::Paragraph);
+  auto& sheet = engine_doc_->model().styles();
+  auto a = sheet.find("Loop A"), b = sheet.find("Loop B");
+  sheet.set_reference(a, "basedOn", sheet.id(b));
+  sheet.set_reference(b, "basedOn", sheet.id(a));
+  EXPECT_TRUE(Run(doc));
+  EXPECT_FALSE(doc.GetStyles().Item("Loop A").ref().get("ListTemplate").as_object());
+}
+
 // Every use of every member the pass calls fails in turn; each failure ends
 // the pass with the common message and takes away what it had added. With
 // two table styles, one scratch table serves both.
