@@ -43,14 +43,20 @@ done
 find "$work/seeds" -type f -empty -delete
 
 for t in "${targets[@]}"; do
-  mkdir -p "$work/corpus/$t" "build/fuzz/crashes/$t"
+  # Empty folders do not survive a clone; libFuzzer wants each to exist.
+  mkdir -p "$work/corpus/$t" "build/fuzz/crashes/$t" "fuzz/seeds/$t" "fuzz/regressions/$t"
   echo "== fuzz_$t for ${seconds}s"
+  log=$work/fuzz_$t.log
   # The evolving corpus keeps what earlier runs found; the seeds join it.
+  rc=0
   build/fuzz/bin/fuzz_"$t" "$work/corpus/$t" "$work/seeds/$t" fuzz/seeds/"$t" fuzz/regressions/"$t" \
     -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=4096 -timeout=20 -print_final_stats=1 \
-    -artifact_prefix="build/fuzz/crashes/$t/" 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss|==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written)' || true
-  if compgen -G "build/fuzz/crashes/$t/*" >/dev/null; then
-    echo "fuzz_$t: crash inputs in build/fuzz/crashes/$t/" >&2
+    -artifact_prefix="build/fuzz/crashes/$t/" >"$log" 2>&1 || rc=$?
+  grep -E '^(Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
+  grep -E '^#[0-9]+' "$log" | tail -1 | sed -E 's/^(#[0-9]+).*(cov: [0-9]+).*/  \1 executions, \2 edges/' || true
+  if [[ $rc -ne 0 ]] || compgen -G "build/fuzz/crashes/$t/*" >/dev/null; then
+    tail -40 "$log" >&2
+    echo "fuzz_$t failed (exit $rc); crash inputs, if any, in build/fuzz/crashes/$t/" >&2
     exit 1
   fi
 done
