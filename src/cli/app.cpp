@@ -189,6 +189,13 @@ void AddMethodOption(CLI::App* copy, CopyRequest& request) {
       ->capture_default_str();
 }
 
+// Plays it all on private copies of the files and reports what it would do.
+void AddDryRunFlag(CLI::App* app, bool& dry_run, const std::string& what) {
+  app->add_flag("--dry-run,-n", dry_run,
+                "Play the whole " + what + " (questions included) on private copies of the files, report what "
+                "it would do, and change no file");
+}
+
 void AddCopy(Cli& c) {
   auto request = std::make_shared<CopyRequest>();
   auto files = std::make_shared<std::vector<std::string>>(2);
@@ -201,7 +208,8 @@ void AddCopy(Cli& c) {
       "SOURCE TARGET --style NAME... [OPTIONS]",
       "  tarnwell --yes copy examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n"
       "  tarnwell copy examples/out/source.docx examples/out/target.docx -s \"Key Term\" --type character "
-      "--deps none --yes\n");
+      "--deps none --yes\n"
+      "  tarnwell --yes copy --dry-run examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n");
   auto* app = cmd.app;
   // Either file may be left out for the Normal template; what is given is
   // taken in order below.
@@ -225,6 +233,7 @@ void AddCopy(Cli& c) {
                   "Where to save a source that was never saved or is read-only");
   app->add_option("--save-target-as", request->save_target_as,
                   "Where to save a target that was never saved or is read-only");
+  AddDryRunFlag(app, request->dry_run, "copy");
   cmd.run = [&c, request, files] {
     std::erase(*files, std::string());
     size_t wanted = (request->from_normal ? 0 : 1) + (request->to_normal ? 0 : 1);
@@ -255,9 +264,13 @@ void AddUpdate(Cli& c) {
   auto& cmd = c.Add("update",
                     "Update TARGET's styles and numbering from the Normal template, as the dialog's \"Update all "
                     "from Normal.dot\" does (Word XP and 03), after confirming (--yes), then save TARGET",
-                    "TARGET", "  tarnwell --yes update examples/out/target.docx\n");
+                    "TARGET [--dry-run]",
+                    "  tarnwell --yes update examples/out/target.docx\n"
+                    "  tarnwell --yes update --dry-run examples/out/target.docx\n");
+  auto dry_run = std::make_shared<bool>(false);
   cmd.app->add_option("TARGET", *target, "The document to update")->required();
-  cmd.run = [&c, target] { return Update(c.g, *target, c.out, c.err, c.in); };
+  AddDryRunFlag(cmd.app, *dry_run, "update");
+  cmd.run = [&c, target, dry_run] { return Update(c.g, *target, *dry_run, c.out, c.err, c.in); };
 }
 
 void AddHelp(Cli& c) {

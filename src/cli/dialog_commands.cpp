@@ -10,6 +10,7 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/document_guard.h"
+#include "cli/dry_run.h"
 #include "cli/save_as.h"
 #include "cli/suggest.h"
 #include "cli/session.h"
@@ -90,6 +91,11 @@ namespace tarnwell::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return fs::weakly_canonical(fs::absolute(a), ec) == fs::weakly_canonical(fs::absolute(b), ec) && !ec;
+}
 
 int32_t FindNormalEntry(const dialog::ListBox& list) {
   for (int32_t i = 0; i < list.ListCount(); ++i)
@@ -218,10 +224,10 @@ std::string NotListed(const std::string& name, const CopyRequest& request, const
          " --type " + request.type + "' lists them";
 }
 
-}  // namespace
-
-int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err,
-         std::istream& in) {
+// The copy as the dialog plays it; with dry, on its private copies, and
+// reported with the real files' names.
+int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err,
+            std::istream& in, const DryRun* dry) {
   HostSession session(g, err, in);
   // Progress is for a person watching; a script gets it only when asked.
   session.ui().status_in_place = &err == &std::cerr && isatty(STDERR_FILENO);
@@ -233,8 +239,9 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
   // The run saves both documents; the Normal template only as the target.
   auto written = files;
   if (request.to_normal) written.push_back(g.normal_template);
+  // A dry run writes only its private copies, which no one else can hold.
   DocumentGuard guard;
-  if (!guard.Take(written, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
+  if (!dry && !guard.Take(written, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
   auto docs = session.Open(files);
 
   const bool terminal = g.answering == TerminalUi::Answering::AskTerminal;
@@ -328,15 +335,35 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
     save_as.ReportUnused();
     // The file written: where a save-as put the target, if it did.
     std::string written = request.to_normal ? g.normal_template : docs.back().FullName();
-    out << "Copied" << (confirmed.empty() ? "" : " (with the styles they depend on, as confirmed)") << ":\n";
+    if (dry) written = dry->Real(written);
+    out << (dry ? "Would copy" : "Copied")
+        << (confirmed.empty() ? "" : " (with the styles they depend on, as confirmed)") << ":\n";
     std::vector<std::string> copied = request.styles;
     copied.insert(copied.end(), confirmed.begin(), confirmed.end());
     for (const auto& name : copied) out << "  " << name << (target_before.count(name) ? "  overwritten" : "") << "\n";
     for (const auto& name : declined) out << "Declined: " << name << "\n";
     for (const auto& line : summary_lines) out << line << "\n";
-    out << "Written: " << written << "\n";
+    out << (dry ? "Would write: " : "Written: ") << written << "\n";
+    if (dry) out << "Dry run: no file was changed.\n";
   }
   return result;
+}
+
+}  // namespace
+
+int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err,
+         std::istream& in) {
+  if (!request.dry_run) return RunCopy(g, request, out, err, in, nullptr);
+  DryRun dry(g);
+  CopyRequest mine = request;
+  mine.dry_run = false;
+  if (!request.from_normal) mine.source = dry.Stage(request.source);
+  if (!request.to_normal)
+    mine.target = request.from_normal || !SameFile(request.source, request.target) ? dry.Stage(request.target)
+                                                                                  : mine.source;
+  for (std::string* as : {&mine.save_source_as, &mine.save_target_as})
+    if (!as->empty()) *as = dry.Place(*as);
+  return RunCopy(dry.options(), mine, out, err, in, &dry);
 }
 
 }  // namespace tarnwell::cli

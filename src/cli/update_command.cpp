@@ -3,14 +3,19 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/document_guard.h"
+#include "cli/dry_run.h"
 #include "cli/session.h"
 #include "dialog/frmVell_COM.h"
 
 namespace tarnwell::cli {
 
-int Update(const GlobalOptions& g, const std::string& target, std::ostream& out, std::ostream& err, std::istream& in) {
+namespace {
+
+// The update as the dialog plays it; with dry, on its private copy.
+int RunUpdate(const GlobalOptions& g, const std::string& target, std::ostream& out, std::ostream& err,
+              std::istream& in, const DryRun* dry) {
   DocumentGuard guard;
-  if (!guard.Take({target}, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
+  if (!dry && !guard.Take({target}, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
   HostSession session(g, err, in);
   session.ui().show_status = g.verbose;
   auto docs = session.Open({target});
@@ -48,9 +53,20 @@ int Update(const GlobalOptions& g, const std::string& target, std::ostream& out,
   if (result != kExitDone) return result;
   // The dialog saves nothing; the command has no later moment to.
   docs[0].Save();
-  out << "Updated " << target << " from the Normal template\n";
+  out << (dry ? "Would update " : "Updated ") << (dry ? dry->Real(target) : target) << " from the Normal template\n";
   for (const auto& line : report) out << line << '\n';
+  if (dry) out << "Dry run: no file was changed.\n";
   return kExitDone;
+}
+
+}  // namespace
+
+int Update(const GlobalOptions& g, const std::string& target, bool dry_run, std::ostream& out, std::ostream& err,
+           std::istream& in) {
+  if (!dry_run) return RunUpdate(g, target, out, err, in, nullptr);
+  DryRun dry(g);
+  const std::string mine = dry.Stage(target);
+  return RunUpdate(dry.options(), mine, out, err, in, &dry);
 }
 
 }  // namespace tarnwell::cli
