@@ -135,6 +135,12 @@ void AddGlobalOptions(Cli& c) {
                "Wait where the add-in waits for Word (the embedded engine needs no waits, so they are skipped)");
 }
 
+// One JSON document on stdout in place of the text.
+void AddJsonFlag(Cli& c, CLI::App* app) {
+  app->add_flag("--json", c.g.json,
+                "Print one JSON document on stdout instead of text, with the message boxes shown and their titles");
+}
+
 void AddInspect(Cli& c) {
   auto files = std::make_shared<std::vector<std::string>>();
   auto numeric = std::make_shared<bool>(false);
@@ -146,6 +152,7 @@ void AddInspect(Cli& c) {
                     "  tarnwell inspect --numeric-types examples/out/source.docx examples/out/target.docx\n");
   cmd.app->add_option("FILE", *files, "Documents or templates to read")->required();
   cmd.app->add_flag("--numeric-types", *numeric, "Types as Word's numbers: 1 paragraph, 2 character, 3 table, 4 list");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, files, numeric] { return Inspect(c.g, *files, *numeric, c.out, c.err); };
 }
 
@@ -156,6 +163,7 @@ void AddDocs(Cli& c) {
                     "template's entry where the dialog puts it",
                     "[FILE...]", "  tarnwell docs examples/out/source.docx examples/out/target.docx\n");
   cmd.app->add_option("FILE", *files, "Documents or templates to open");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, files] { return Docs(c.g, *files, c.out, c.err, c.in); };
 }
 
@@ -169,6 +177,7 @@ void AddStyles(Cli& c) {
   auto* from_normal = cmd.app->add_flag("--from-normal", request->from_normal, "Take the Normal template as the source");
   file->excludes(from_normal);
   AddTypeOption(cmd.app, request->type, "Character, List, Paragraph or Table (List and Table: Word XP and 03)");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, request] {
     if (request->file.empty() && !request->from_normal) {
       c.err << "tarnwell: styles needs a FILE or --from-normal\n";
@@ -209,7 +218,8 @@ void AddCopy(Cli& c) {
       "  tarnwell --yes copy examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n"
       "  tarnwell copy examples/out/source.docx examples/out/target.docx -s \"Key Term\" --type character "
       "--deps none --yes\n"
-      "  tarnwell --yes copy --dry-run examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n");
+      "  tarnwell --yes copy --dry-run examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n"
+      "  tarnwell --yes copy --json examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n");
   auto* app = cmd.app;
   // Either file may be left out for the Normal template; what is given is
   // taken in order below.
@@ -234,6 +244,7 @@ void AddCopy(Cli& c) {
   app->add_option("--save-target-as", request->save_target_as,
                   "Where to save a target that was never saved or is read-only");
   AddDryRunFlag(app, request->dry_run, "copy");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, request, files] {
     std::erase(*files, std::string());
     size_t wanted = (request->from_normal ? 0 : 1) + (request->to_normal ? 0 : 1);
@@ -270,6 +281,7 @@ void AddUpdate(Cli& c) {
   auto dry_run = std::make_shared<bool>(false);
   cmd.app->add_option("TARGET", *target, "The document to update")->required();
   AddDryRunFlag(cmd.app, *dry_run, "update");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, target, dry_run] { return Update(c.g, *target, *dry_run, c.out, c.err, c.in); };
 }
 

@@ -26,6 +26,7 @@ struct GlobalOptions {
   // and registry and settings writes kept in memory.
   std::string documents_folder;
   bool dry_run = false;
+  bool json = false;  // one JSON document on stdout in place of the text
   TerminalUi::Answering answering = TerminalUi::Answering::NoTerminal;
   // Failures planned in the embedded Word, for tests of the command's own
   // clean-up; none by default.

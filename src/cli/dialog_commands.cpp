@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/document_guard.h"
 #include "cli/dry_run.h"
+#include "cli/json_report.h"
 #include "cli/save_as.h"
 #include "cli/suggest.h"
 #include "cli/session.h"
@@ -31,6 +32,15 @@ int Docs(const GlobalOptions& g, const std::vector<std::string>& files, std::ost
     form.cmdCancel_Click();
   });
   if (!shown) return kExitRefused;
+  if (g.json) {
+    auto documents = nlohmann::json::array();
+    for (const auto& e : entries) {
+      auto tab = e.find('\t');
+      documents.push_back({{"name", e.substr(0, tab)}, {"full_name", tab == std::string::npos ? "" : e.substr(tab + 1)}});
+    }
+    PrintJson(out, {{"documents", documents}, {"messages", MessagesJson(session.ui())}});
+    return kExitDone;
+  }
   for (const auto& e : entries) out << e << '\n';
   return kExitDone;
 }
@@ -80,6 +90,14 @@ int Styles(const GlobalOptions& g, const StylesRequest& request, std::ostream& o
   });
   if (!shown) return kExitRefused;
   if (result != kExitDone) return result;
+  if (g.json) {
+    PrintJson(out, {{"source", request.from_normal ? g.normal_template : request.file},
+                    {"from_normal", request.from_normal},
+                    {"type", request.type},
+                    {"styles", names},
+                    {"messages", MessagesJson(session.ui())}});
+    return kExitDone;
+  }
   for (const auto& n : names) out << n << '\n';
   return kExitDone;
 }
@@ -271,7 +289,7 @@ int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& ou
   };
 
   // Lines the run adds to the summary before the file written.
-  std::vector<std::string> summary_lines;
+  numbering::ListTemplateReport list_templates;
   int result = kExitDone;
   bool shown = session.ShowDialog([&](dialog::frmVell_COM& form) {
     for (auto& p : scratch_paths())
@@ -314,7 +332,7 @@ int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& ou
     if (request.method == "slow") form.CopyRunner().SetMethod(copyrun::CopyMethod::Slow);
     form.cmdCopy_Click();
     session.ui().EndStatusLine();
-    summary_lines = form.ListTemplateReport().Lines();
+    list_templates = form.ListTemplateReport();
     if (form.Tag == "OK") {
       result = kExitDone;
     } else if (form.Visible() || form.Tag == "Cancel") {
@@ -331,19 +349,41 @@ int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& ou
     fs::remove(p, ec);
   }
   if (!shown) return kExitRefused;
+  // The file written: where a save-as put the target, if it did.
+  auto written_to = [&] {
+    std::string file = request.to_normal ? g.normal_template : docs.back().FullName();
+    return dry ? dry->Real(file) : file;
+  };
+  if (g.json) {
+    const bool done = result == kExitDone;
+    auto copied = nlohmann::json::array();
+    std::vector<std::string> names = request.styles;
+    names.insert(names.end(), confirmed.begin(), confirmed.end());
+    for (const auto& name : names)
+      if (done) copied.push_back({{"name", name}, {"type", request.type}, {"overwritten", target_before.count(name) > 0}});
+    auto real = [&](const std::string& file) { return dry ? dry->Real(file) : file; };
+    PrintJson(out, {{"dry_run", dry != nullptr},
+                    {"done", done},
+                    {"exit_code", result},
+                    {"source", request.from_normal ? real(g.normal_template) : real(request.source)},
+                    {"target", request.to_normal ? real(g.normal_template) : real(request.target)},
+                    {"copied", copied},
+                    {"dependencies", {{"added", done ? confirmed : std::vector<std::string>{}}, {"declined", declined}}},
+                    {"list_templates", ListTemplatesJson(list_templates)},
+                    {"written", done ? std::vector<std::string>{written_to()} : std::vector<std::string>{}},
+                    {"messages", MessagesJson(session.ui())}});
+    return result;
+  }
   if (result == kExitDone && !g.quiet) {
     save_as.ReportUnused();
-    // The file written: where a save-as put the target, if it did.
-    std::string written = request.to_normal ? g.normal_template : docs.back().FullName();
-    if (dry) written = dry->Real(written);
     out << (dry ? "Would copy" : "Copied")
         << (confirmed.empty() ? "" : " (with the styles they depend on, as confirmed)") << ":\n";
     std::vector<std::string> copied = request.styles;
     copied.insert(copied.end(), confirmed.begin(), confirmed.end());
     for (const auto& name : copied) out << "  " << name << (target_before.count(name) ? "  overwritten" : "") << "\n";
     for (const auto& name : declined) out << "Declined: " << name << "\n";
-    for (const auto& line : summary_lines) out << line << "\n";
-    out << (dry ? "Would write: " : "Written: ") << written << "\n";
+    for (const auto& line : list_templates.Lines()) out << line << "\n";
+    out << (dry ? "Would write: " : "Written: ") << written_to() << "\n";
     if (dry) out << "Dry run: no file was changed.\n";
   }
   return result;

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/document_guard.h"
 #include "cli/dry_run.h"
+#include "cli/json_report.h"
 #include "cli/session.h"
 #include "dialog/frmVell_COM.h"
 
@@ -21,7 +22,7 @@ int RunUpdate(const GlobalOptions& g, const std::string& target, std::ostream& o
   auto docs = session.Open({target});
 
   int result = kExitDone;
-  std::vector<std::string> report;
+  numbering::ListTemplateReport report;
   bool shown = session.ShowDialog([&](dialog::frmVell_COM& form) {
     int32_t entry = FindDocumentEntry(form.lstTargetDocs, target);
     if (entry < 0) {
@@ -40,7 +41,7 @@ int RunUpdate(const GlobalOptions& g, const std::string& target, std::ostream& o
     }
     form.cmdUpdate_Click();
     session.ui().EndStatusLine();
-    report = form.ListTemplateReport().Lines();
+    report = form.ListTemplateReport();
     if (form.Visible()) {
       // The confirmation was declined: nothing changed.
       result = kExitRefused;
@@ -50,11 +51,22 @@ int RunUpdate(const GlobalOptions& g, const std::string& target, std::ostream& o
     }
   });
   if (!shown) return kExitRefused;
-  if (result != kExitDone) return result;
   // The dialog saves nothing; the command has no later moment to.
-  docs[0].Save();
-  out << (dry ? "Would update " : "Updated ") << (dry ? dry->Real(target) : target) << " from the Normal template\n";
-  for (const auto& line : report) out << line << '\n';
+  if (result == kExitDone) docs[0].Save();
+  const std::string real = dry ? dry->Real(target) : target;
+  if (g.json) {
+    PrintJson(out, {{"dry_run", dry != nullptr},
+                    {"done", result == kExitDone},
+                    {"exit_code", result},
+                    {"target", real},
+                    {"list_templates", ListTemplatesJson(report)},
+                    {"written", result == kExitDone ? std::vector<std::string>{real} : std::vector<std::string>{}},
+                    {"messages", MessagesJson(session.ui())}});
+    return result;
+  }
+  if (result != kExitDone) return result;
+  out << (dry ? "Would update " : "Updated ") << real << " from the Normal template\n";
+  for (const auto& line : report.Lines()) out << line << '\n';
   if (dry) out << "Dry run: no file was changed.\n";
   return kExitDone;
 }
