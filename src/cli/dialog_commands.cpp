@@ -245,7 +245,7 @@ std::string NotListed(const std::string& name, const CopyRequest& request, const
 // The copy as the dialog plays it; with dry, on its private copies, and
 // reported with the real files' names.
 int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err,
-            std::istream& in, const DryRun* dry) {
+            std::istream& in, DryRun* dry) {
   HostSession session(g, err, in);
   // Progress is for a person watching; a script gets it only when asked.
   session.ui().status_in_place = &err == &std::cerr && isatty(STDERR_FILENO);
@@ -266,7 +266,13 @@ int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& ou
   SaveAsAnswers save_as(session.ui(), err, in, terminal, request.from_normal ? host::Document(nullptr) : docs[0],
                         request.to_normal ? host::Document(nullptr) : docs.back(), request.save_source_as,
                         request.save_target_as);
-  session.ui().choose_file = [&](const platform::SaveAsRequest& r) { return save_as.Choose(r); };
+  session.ui().choose_file = [&](const platform::SaveAsRequest& r) {
+    std::string path = save_as.Choose(r);
+    // Checked as the real run would check it, then saved among the dry
+    // run's copies.
+    if (dry && !path.empty()) path = dry->Place(path);
+    return path;
+  };
 
   std::vector<std::string> confirmed, declined;
   session.on_dependencies = [&](copyrun::frmVellDependencies_COM& deps) {
@@ -401,8 +407,6 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
   if (!request.to_normal)
     mine.target = request.from_normal || !SameFile(request.source, request.target) ? dry.Stage(request.target)
                                                                                   : mine.source;
-  for (std::string* as : {&mine.save_source_as, &mine.save_target_as})
-    if (!as->empty()) *as = dry.Place(*as);
   return RunCopy(dry.options(), mine, out, err, in, &dry);
 }
 
