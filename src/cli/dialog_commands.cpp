@@ -294,7 +294,7 @@ int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& ou
     return paths;
   };
 
-  // Lines the run adds to the summary before the file written.
+  // The list templates the run copied or renamed, for the summary.
   numbering::ListTemplateReport list_templates;
   int result = kExitDone;
   bool shown = session.ShowDialog([&](dialog::frmVell_COM& form) {
@@ -355,19 +355,19 @@ int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& ou
     fs::remove(p, ec);
   }
   if (!shown) return kExitRefused;
+  auto real = [&](const std::string& file) { return dry ? dry->Real(file) : file; };
   // The file written: where a save-as put the target, if it did.
-  auto written_to = [&] {
-    std::string file = request.to_normal ? g.normal_template : docs.back().FullName();
-    return dry ? dry->Real(file) : file;
-  };
+  auto written_to = [&] { return real(request.to_normal ? g.normal_template : docs.back().FullName()); };
   if (g.json) {
     const bool done = result == kExitDone;
+    if (done) save_as.ReportUnused();
     auto copied = nlohmann::json::array();
     std::vector<std::string> names = request.styles;
     names.insert(names.end(), confirmed.begin(), confirmed.end());
     for (const auto& name : names)
-      if (done) copied.push_back({{"name", name}, {"type", request.type}, {"overwritten", target_before.count(name) > 0}});
-    auto real = [&](const std::string& file) { return dry ? dry->Real(file) : file; };
+      if (done)
+        copied.push_back(
+            {{"name", name}, {"type", Normalized(request.type)}, {"overwritten", target_before.count(name) > 0}});
     PrintJson(out, {{"dry_run", dry != nullptr},
                     {"done", done},
                     {"exit_code", result},

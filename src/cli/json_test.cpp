@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -90,6 +91,8 @@ TEST_F(JsonOutput, CopyUpdateAndDocsSayWhatTheTextSays) {
     ASSERT_TRUE(Both(args, text, parsed, true)) << text.err;
     const bool dry = parsed.at("dry_run").get<bool>();
     std::string lines;
+    const bool character = std::find(args.begin(), args.end(), "Character") != args.end();
+    for (const auto& c : parsed.at("copied")) EXPECT_EQ(c.at("type"), character ? "character" : "paragraph");
     for (const auto& c : parsed.at("copied"))
       lines += "  " + c.at("name").get<std::string>() + (c.at("overwritten").get<bool>() ? "  overwritten" : "") + "\n";
     for (const auto& d : parsed.at("dependencies").at("declined")) lines += "Declined: " + d.get<std::string>() + "\n";
