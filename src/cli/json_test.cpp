@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -73,6 +74,7 @@ TEST_F(JsonOutput, InspectAndStylesSayWhatTheTextSaysOnTheCorpus) {
     ExpectMessagesAsShown(parsed, text.err);
     ++compared;
   }
+  std::cout << compared << " of " << corpus.size() << " corpus documents compared\n";
   EXPECT_GT(compared, static_cast<int>(corpus.size()) / 2);
 }
 
@@ -106,6 +108,14 @@ TEST_F(JsonOutput, CopyUpdateAndDocsSayWhatTheTextSays) {
     EXPECT_FALSE(parsed.at("messages").empty());
     ExpectMessagesAsShown(parsed, text.err);
   }
+  // Refused (no terminal to say OK to saving): still one document, saying so.
+  auto refused = Tarnwell({"copy", source, target, "-s", "Report Quote", "--json"});
+  ASSERT_EQ(refused.code, kExitRefused) << refused.err;
+  auto parsed_refusal = json::parse(refused.out);
+  EXPECT_FALSE(parsed_refusal.at("done").get<bool>());
+  EXPECT_EQ(parsed_refusal.at("exit_code"), kExitRefused);
+  EXPECT_TRUE(parsed_refusal.at("copied").empty() && parsed_refusal.at("written").empty());
+  EXPECT_EQ(parsed_refusal.at("messages").at(0).at("answer"), "Cancel");
   for (bool dry : {false, true}) {
     testing::Result text;
     json parsed;
