@@ -135,6 +135,12 @@ void AddGlobalOptions(Cli& c) {
                "Wait where the add-in waits for Word (the embedded engine needs no waits, so they are skipped)");
 }
 
+// One JSON document on stdout in place of the text.
+void AddJsonFlag(Cli& c, CLI::App* app) {
+  app->add_flag("--json", c.g.json,
+                "Print one JSON document on stdout instead of text, with the message boxes shown and their titles");
+}
+
 void AddInspect(Cli& c) {
   auto files = std::make_shared<std::vector<std::string>>();
   auto numeric = std::make_shared<bool>(false);
@@ -146,6 +152,7 @@ void AddInspect(Cli& c) {
                     "  tarnwell inspect --numeric-types examples/out/source.docx examples/out/target.docx\n");
   cmd.app->add_option("FILE", *files, "Documents or templates to read")->required();
   cmd.app->add_flag("--numeric-types", *numeric, "Types as Word's numbers: 1 paragraph, 2 character, 3 table, 4 list");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, files, numeric] { return Inspect(c.g, *files, *numeric, c.out, c.err); };
 }
 
@@ -156,6 +163,7 @@ void AddDocs(Cli& c) {
                     "template's entry where the dialog puts it",
                     "[FILE...]", "  tarnwell docs examples/out/source.docx examples/out/target.docx\n");
   cmd.app->add_option("FILE", *files, "Documents or templates to open");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, files] { return Docs(c.g, *files, c.out, c.err, c.in); };
 }
 
@@ -169,6 +177,7 @@ void AddStyles(Cli& c) {
   auto* from_normal = cmd.app->add_flag("--from-normal", request->from_normal, "Take the Normal template as the source");
   file->excludes(from_normal);
   AddTypeOption(cmd.app, request->type, "Character, List, Paragraph or Table (List and Table: Word XP and 03)");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, request] {
     if (request->file.empty() && !request->from_normal) {
       c.err << "tarnwell: styles needs a FILE or --from-normal\n";
@@ -189,6 +198,13 @@ void AddMethodOption(CLI::App* copy, CopyRequest& request) {
       ->capture_default_str();
 }
 
+// Plays it all on private copies of the files and reports what it would do.
+void AddDryRunFlag(CLI::App* app, bool& dry_run, const std::string& what) {
+  app->add_flag("--dry-run,-n", dry_run,
+                "Play the whole " + what + " (questions included) on private copies of the files, report what "
+                "it would do, and change no file");
+}
+
 void AddCopy(Cli& c) {
   auto request = std::make_shared<CopyRequest>();
   auto files = std::make_shared<std::vector<std::string>>(2);
@@ -201,7 +217,9 @@ void AddCopy(Cli& c) {
       "SOURCE TARGET --style NAME... [OPTIONS]",
       "  tarnwell --yes copy examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n"
       "  tarnwell copy examples/out/source.docx examples/out/target.docx -s \"Key Term\" --type character "
-      "--deps none --yes\n");
+      "--deps none --yes\n"
+      "  tarnwell --yes copy --dry-run examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n"
+      "  tarnwell --yes copy --json examples/out/source.docx examples/out/target.docx --style \"Report Quote\"\n");
   auto* app = cmd.app;
   // Either file may be left out for the Normal template; what is given is
   // taken in order below.
@@ -225,6 +243,8 @@ void AddCopy(Cli& c) {
                   "Where to save a source that was never saved or is read-only");
   app->add_option("--save-target-as", request->save_target_as,
                   "Where to save a target that was never saved or is read-only");
+  AddDryRunFlag(app, request->dry_run, "copy");
+  AddJsonFlag(c, cmd.app);
   cmd.run = [&c, request, files] {
     std::erase(*files, std::string());
     size_t wanted = (request->from_normal ? 0 : 1) + (request->to_normal ? 0 : 1);
@@ -255,9 +275,14 @@ void AddUpdate(Cli& c) {
   auto& cmd = c.Add("update",
                     "Update TARGET's styles and numbering from the Normal template, as the dialog's \"Update all "
                     "from Normal.dot\" does (Word XP and 03), after confirming (--yes), then save TARGET",
-                    "TARGET", "  tarnwell --yes update examples/out/target.docx\n");
+                    "TARGET [--dry-run]",
+                    "  tarnwell --yes update examples/out/target.docx\n"
+                    "  tarnwell --yes update --dry-run examples/out/target.docx\n");
+  auto dry_run = std::make_shared<bool>(false);
   cmd.app->add_option("TARGET", *target, "The document to update")->required();
-  cmd.run = [&c, target] { return Update(c.g, *target, c.out, c.err, c.in); };
+  AddDryRunFlag(cmd.app, *dry_run, "update");
+  AddJsonFlag(c, cmd.app);
+  cmd.run = [&c, target, dry_run] { return Update(c.g, *target, *dry_run, c.out, c.err, c.in); };
 }
 
 void AddHelp(Cli& c) {

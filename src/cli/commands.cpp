@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/app.h"
+#include "cli/json_report.h"
 #include "engine/engine.h"
 #include "host/word.h"
 
@@ -37,8 +38,21 @@ int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, bool 
             std::ostream&) {
   auto word = NewWord(g);
   auto docs = word.GetDocuments();
+  auto json = nlohmann::json::array();
   for (const auto& file : files) {
     auto doc = docs.Open(file);
+    if (g.json) {
+      auto styles = nlohmann::json::array();
+      for (const auto& style : doc.GetStyles().all())
+        styles.push_back({{"name", style.NameLocal()},
+                          {"type", TypeName(style.Type())},
+                          {"type_number", static_cast<int32_t>(style.Type())},
+                          {"based_on", style.BaseStyle()},
+                          {"next", style.NextParagraphStyle()}});
+      json.push_back({{"file", file}, {"styles", styles}});
+      doc.Close(0);
+      continue;
+    }
     if (files.size() > 1) out << "==> " << file << " <==\n";
     if (g.out_is_terminal) out << "Name\tType\tBased on\tNext\n";
     for (const auto& style : doc.GetStyles().all()) {
@@ -48,6 +62,7 @@ int Inspect(const GlobalOptions& g, const std::vector<std::string>& files, bool 
     }
     doc.Close(0);
   }
+  if (g.json) PrintJson(out, {{"files", json}});
   return kExitDone;
 }
 

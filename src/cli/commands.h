@@ -22,6 +22,11 @@ struct GlobalOptions {
   bool pace = false;  // real waits for Word; the embedded engine needs none
   bool no_wait = false;  // refuse a document another run is writing
   bool force = false;    // write documents that owner files say are open elsewhere
+  // A dry run's: a documents folder of its own for the scratch documents,
+  // and registry and settings writes kept in memory.
+  std::string documents_folder;
+  bool dry_run = false;
+  bool json = false;  // one JSON document on stdout in place of the text
   TerminalUi::Answering answering = TerminalUi::Answering::NoTerminal;
   // Failures planned in the embedded Word, for tests of the command's own
   // clean-up; none by default.
@@ -60,6 +65,7 @@ struct CopyRequest {
   std::string deps = "all";  // all, none or ask
   std::string save_source_as, save_target_as;
   std::string method = "fast";  // fast or slow
+  bool dry_run = false;  // play it all on private copies, report, change nothing
 };
 // Selects as a user would and clicks "C&opy styles ". Exit 0 only after
 // "Copying complete.", 1 refused or cancelled, 4 the run failed.
@@ -67,7 +73,9 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
 
 // Chooses TARGET and clicks "&Update all from Normal.dot", then saves the
 // target. Exit 0 when updated and saved, 1 declined, 4 the update failed.
-int Update(const GlobalOptions& g, const std::string& target, std::ostream& out, std::ostream& err, std::istream& in);
+// With dry_run, on a private copy, reporting what the update would do.
+int Update(const GlobalOptions& g, const std::string& target, bool dry_run, std::ostream& out, std::ostream& err,
+           std::istream& in);
 
 // Writes the example documents the README's first command works on; files
 // already there are replaced only with force.

@@ -10,6 +10,8 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/document_guard.h"
+#include "cli/dry_run.h"
+#include "cli/json_report.h"
 #include "cli/save_as.h"
 #include "cli/suggest.h"
 #include "cli/session.h"
@@ -30,6 +32,15 @@ int Docs(const GlobalOptions& g, const std::vector<std::string>& files, std::ost
     form.cmdCancel_Click();
   });
   if (!shown) return kExitRefused;
+  if (g.json) {
+    auto documents = nlohmann::json::array();
+    for (const auto& e : entries) {
+      auto tab = e.find('\t');
+      documents.push_back({{"name", e.substr(0, tab)}, {"full_name", tab == std::string::npos ? "" : e.substr(tab + 1)}});
+    }
+    PrintJson(out, {{"documents", documents}, {"messages", MessagesJson(session.ui())}});
+    return kExitDone;
+  }
   for (const auto& e : entries) out << e << '\n';
   return kExitDone;
 }
@@ -79,6 +90,14 @@ int Styles(const GlobalOptions& g, const StylesRequest& request, std::ostream& o
   });
   if (!shown) return kExitRefused;
   if (result != kExitDone) return result;
+  if (g.json) {
+    PrintJson(out, {{"source", request.from_normal ? g.normal_template : request.file},
+                    {"from_normal", request.from_normal},
+                    {"type", request.type},
+                    {"styles", names},
+                    {"messages", MessagesJson(session.ui())}});
+    return kExitDone;
+  }
   for (const auto& n : names) out << n << '\n';
   return kExitDone;
 }
@@ -90,6 +109,11 @@ namespace tarnwell::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return fs::weakly_canonical(fs::absolute(a), ec) == fs::weakly_canonical(fs::absolute(b), ec) && !ec;
+}
 
 int32_t FindNormalEntry(const dialog::ListBox& list) {
   for (int32_t i = 0; i < list.ListCount(); ++i)
@@ -218,10 +242,10 @@ std::string NotListed(const std::string& name, const CopyRequest& request, const
          " --type " + request.type + "' lists them";
 }
 
-}  // namespace
-
-int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err,
-         std::istream& in) {
+// The copy as the dialog plays it; with dry, on its private copies, and
+// reported with the real files' names.
+int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err,
+            std::istream& in, DryRun* dry) {
   HostSession session(g, err, in);
   // Progress is for a person watching; a script gets it only when asked.
   session.ui().status_in_place = &err == &std::cerr && isatty(STDERR_FILENO);
@@ -233,15 +257,22 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
   // The run saves both documents; the Normal template only as the target.
   auto written = files;
   if (request.to_normal) written.push_back(g.normal_template);
+  // A dry run writes only its private copies, which no one else can hold.
   DocumentGuard guard;
-  if (!guard.Take(written, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
+  if (!dry && !guard.Take(written, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
   auto docs = session.Open(files);
 
   const bool terminal = g.answering == TerminalUi::Answering::AskTerminal;
   SaveAsAnswers save_as(session.ui(), err, in, terminal, request.from_normal ? host::Document(nullptr) : docs[0],
                         request.to_normal ? host::Document(nullptr) : docs.back(), request.save_source_as,
                         request.save_target_as);
-  session.ui().choose_file = [&](const platform::SaveAsRequest& r) { return save_as.Choose(r); };
+  session.ui().choose_file = [&](const platform::SaveAsRequest& r) {
+    std::string path = save_as.Choose(r);
+    // Checked as the real run would check it, then saved among the dry
+    // run's copies.
+    if (dry && !path.empty()) path = dry->Place(path);
+    return path;
+  };
 
   std::vector<std::string> confirmed, declined;
   session.on_dependencies = [&](copyrun::frmVellDependencies_COM& deps) {
@@ -263,8 +294,8 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
     return paths;
   };
 
-  // Lines the run adds to the summary before the file written.
-  std::vector<std::string> summary_lines;
+  // The list templates the run copied or renamed, for the summary.
+  numbering::ListTemplateReport list_templates;
   int result = kExitDone;
   bool shown = session.ShowDialog([&](dialog::frmVell_COM& form) {
     for (auto& p : scratch_paths())
@@ -307,7 +338,7 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
     if (request.method == "slow") form.CopyRunner().SetMethod(copyrun::CopyMethod::Slow);
     form.cmdCopy_Click();
     session.ui().EndStatusLine();
-    summary_lines = form.ListTemplateReport().Lines();
+    list_templates = form.ListTemplateReport();
     if (form.Tag == "OK") {
       result = kExitDone;
     } else if (form.Visible() || form.Tag == "Cancel") {
@@ -324,19 +355,59 @@ int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, 
     fs::remove(p, ec);
   }
   if (!shown) return kExitRefused;
+  auto real = [&](const std::string& file) { return dry ? dry->Real(file) : file; };
+  // The file written: where a save-as put the target, if it did.
+  auto written_to = [&] { return real(request.to_normal ? g.normal_template : docs.back().FullName()); };
+  if (g.json) {
+    const bool done = result == kExitDone;
+    if (done) save_as.ReportUnused();
+    auto copied = nlohmann::json::array();
+    std::vector<std::string> names = request.styles;
+    names.insert(names.end(), confirmed.begin(), confirmed.end());
+    for (const auto& name : names)
+      if (done)
+        copied.push_back(
+            {{"name", name}, {"type", Normalized(request.type)}, {"overwritten", target_before.count(name) > 0}});
+    PrintJson(out, {{"dry_run", dry != nullptr},
+                    {"done", done},
+                    {"exit_code", result},
+                    {"source", request.from_normal ? real(g.normal_template) : real(request.source)},
+                    {"target", request.to_normal ? real(g.normal_template) : real(request.target)},
+                    {"copied", copied},
+                    {"dependencies", {{"added", done ? confirmed : std::vector<std::string>{}}, {"declined", declined}}},
+                    {"list_templates", ListTemplatesJson(list_templates)},
+                    {"written", done ? std::vector<std::string>{written_to()} : std::vector<std::string>{}},
+                    {"messages", MessagesJson(session.ui())}});
+    return result;
+  }
   if (result == kExitDone && !g.quiet) {
     save_as.ReportUnused();
-    // The file written: where a save-as put the target, if it did.
-    std::string written = request.to_normal ? g.normal_template : docs.back().FullName();
-    out << "Copied" << (confirmed.empty() ? "" : " (with the styles they depend on, as confirmed)") << ":\n";
+    out << (dry ? "Would copy" : "Copied")
+        << (confirmed.empty() ? "" : " (with the styles they depend on, as confirmed)") << ":\n";
     std::vector<std::string> copied = request.styles;
     copied.insert(copied.end(), confirmed.begin(), confirmed.end());
     for (const auto& name : copied) out << "  " << name << (target_before.count(name) ? "  overwritten" : "") << "\n";
     for (const auto& name : declined) out << "Declined: " << name << "\n";
-    for (const auto& line : summary_lines) out << line << "\n";
-    out << "Written: " << written << "\n";
+    for (const auto& line : list_templates.Lines()) out << line << "\n";
+    out << (dry ? "Would write: " : "Written: ") << written_to() << "\n";
+    if (dry) out << "Dry run: no file was changed.\n";
   }
   return result;
+}
+
+}  // namespace
+
+int Copy(const GlobalOptions& g, const CopyRequest& request, std::ostream& out, std::ostream& err,
+         std::istream& in) {
+  if (!request.dry_run) return RunCopy(g, request, out, err, in, nullptr);
+  DryRun dry(g);
+  CopyRequest mine = request;
+  mine.dry_run = false;
+  if (!request.from_normal) mine.source = dry.Stage(request.source);
+  if (!request.to_normal)
+    mine.target = request.from_normal || !SameFile(request.source, request.target) ? dry.Stage(request.target)
+                                                                                  : mine.source;
+  return RunCopy(dry.options(), mine, out, err, in, &dry);
 }
 
 }  // namespace tarnwell::cli

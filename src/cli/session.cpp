@@ -29,8 +29,13 @@ std::unique_ptr<posix::PosixPlatform> PosixFor(bool pace) {
   return p;
 }
 
-platform::Platform HostPlatform(platform::Platform p, platform::Files& files, platform::Processes& processes) {
-  return platform::Platform{p.ui, files, p.registry, processes, p.folders, p.settings, p.clock};
+// A dry run's registry and settings keep what it writes in memory, leaving
+// the registry store and the settings file as they were.
+platform::Platform HostPlatform(platform::Platform p, platform::Files& files, platform::Processes& processes,
+                                platform::SpecialFolders& folders, platform::Registry* dry_registry,
+                                platform::Settings* dry_settings) {
+  return platform::Platform{p.ui,    files, dry_registry ? *dry_registry : p.registry, processes, folders,
+                            dry_settings ? *dry_settings : p.settings, p.clock};
 }
 
 // An organizer failure to write surfaces in Word's next call on the file;
@@ -113,7 +118,10 @@ HostSession::HostSession(const GlobalOptions& g, std::ostream& err, std::istream
       word_(NewWord(g)),
       files_(posix_.files, dynamic_cast<engine::Application&>(word_.ref())),
       processes_(posix_.processes),
-      platform_(HostPlatform(posix_.platform(ui_), files_, processes_)) {
+      folders_(posix_.folders, g.documents_folder),
+      settings_in_memory_(posix_.settings),
+      platform_(HostPlatform(posix_.platform(ui_), files_, processes_, folders_,
+                             g.dry_run ? &registry_in_memory_ : nullptr, g.dry_run ? &settings_in_memory_ : nullptr)) {
   ui_.show_status = g.verbose;
   ui_.quiet = g.quiet;
   if (g.verbose) {

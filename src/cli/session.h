@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "dialog/frmVell_COM.h"
 #include "engine/application.h"
 #include "host/word.h"
+#include "platform/fakes.h"
 #include "posix/posix_platform.h"
 
 namespace tarnwell::cli {
@@ -52,6 +54,42 @@ class EmbeddedWordProcesses : public platform::Processes {
   uint32_t self_;
 };
 
+// The special folders; with a documents folder set by the command (a dry
+// run's), no local application data, so Word's scratch files there stay.
+class ChosenDocumentsFolder : public platform::SpecialFolders {
+ public:
+  ChosenDocumentsFolder(platform::SpecialFolders& inner, std::string documents)
+      : inner_(inner), documents_(std::move(documents)) {}
+  std::string Get(platform::WindowHandle owner, int32_t csidl) override {
+    if (documents_.empty()) return inner_.Get(owner, csidl);
+    if (csidl == platform::kCsidlPersonal) return documents_;
+    return csidl == platform::kCsidlLocalAppData ? std::string() : inner_.Get(owner, csidl);
+  }
+
+ private:
+  platform::SpecialFolders& inner_;
+  std::string documents_;
+};
+
+// The user's settings as read; what is saved is kept in memory only.
+class SettingsInMemory : public platform::Settings {
+ public:
+  explicit SettingsInMemory(platform::Settings& inner) : inner_(inner) {}
+  void Save(const std::string& app, const std::string& section, const std::string& key,
+            const std::string& value) override {
+    saved_[app + "/" + section + "/" + key] = value;
+  }
+  std::optional<std::string> Get(const std::string& app, const std::string& section,
+                                 const std::string& key) override {
+    if (auto it = saved_.find(app + "/" + section + "/" + key); it != saved_.end()) return it->second;
+    return inner_.Get(app, section, key);
+  }
+
+ private:
+  platform::Settings& inner_;
+  std::map<std::string, std::string> saved_;
+};
+
 class HostSession {
  public:
   HostSession(const GlobalOptions& g, std::ostream& err, std::istream& in);
@@ -82,6 +120,9 @@ class HostSession {
   host::Application word_;
   OrganizerAwareFiles files_;
   EmbeddedWordProcesses processes_;
+  ChosenDocumentsFolder folders_;
+  platform::FakeRegistry registry_in_memory_;
+  SettingsInMemory settings_in_memory_;
   platform::Platform platform_;
   std::unique_ptr<addin::Connect> connect_;
   bool connected_ = false;

@@ -80,6 +80,16 @@ TerminalUi::TerminalUi(std::ostream& err, std::istream& in, Answering answering)
 
 Answer TerminalUi::MessageBox(const std::string& title, const std::string& text, platform::Icon icon,
                               Buttons buttons) {
+  Answer answer = Answered(title, text, icon, buttons);
+  std::string label;
+  for (auto& o : OffersFor(buttons))
+    if (o.answer == answer) label = o.label;
+  shown.push_back({title, ForTerminal(text), label});
+  return answer;
+}
+
+Answer TerminalUi::Answered(const std::string& title, const std::string& text, platform::Icon icon,
+                            Buttons buttons) {
   auto offers = OffersFor(buttons);
   // Quiet leaves out what needs no one: news, and questions --yes answers.
   if (quiet && icon != platform::Icon::Critical && icon != platform::Icon::Exclamation &&

@@ -5,6 +5,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "platform/ui.h"
 
@@ -27,6 +28,11 @@ class TerminalUi : public platform::Ui {
   int columns = 0;
   // Errors only: messages that merely inform are not shown.
   bool quiet = false;
+  // The message boxes shown, in order, for a report a script reads.
+  struct Shown {
+    std::string title, text, answer;
+  };
+  std::vector<Shown> shown;
   // Ends an in-place status line before other output.
   void EndStatusLine();
 
@@ -42,6 +48,9 @@ class TerminalUi : public platform::Ui {
   platform::WindowHandle FindWindowByClass(const std::string&) override { return 0; }
 
  private:
+  // Shows the message box and gets its answer.
+  platform::Answer Answered(const std::string& title, const std::string& text, platform::Icon icon,
+                            platform::Buttons buttons);
   bool status_open_ = false;
   std::ostream& err_;
   std::istream& in_;

@@ -3,20 +3,26 @@
 #include "cli/app.h"
 #include "cli/commands.h"
 #include "cli/document_guard.h"
+#include "cli/dry_run.h"
+#include "cli/json_report.h"
 #include "cli/session.h"
 #include "dialog/frmVell_COM.h"
 
 namespace tarnwell::cli {
 
-int Update(const GlobalOptions& g, const std::string& target, std::ostream& out, std::ostream& err, std::istream& in) {
+namespace {
+
+// The update as the dialog plays it; with dry, on its private copy.
+int RunUpdate(const GlobalOptions& g, const std::string& target, std::ostream& out, std::ostream& err,
+              std::istream& in, const DryRun* dry) {
   DocumentGuard guard;
-  if (!guard.Take({target}, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
+  if (!dry && !guard.Take({target}, {.wait = !g.no_wait, .force = g.force}, err)) return kExitRefused;
   HostSession session(g, err, in);
   session.ui().show_status = g.verbose;
   auto docs = session.Open({target});
 
   int result = kExitDone;
-  std::vector<std::string> report;
+  numbering::ListTemplateReport report;
   bool shown = session.ShowDialog([&](dialog::frmVell_COM& form) {
     int32_t entry = FindDocumentEntry(form.lstTargetDocs, target);
     if (entry < 0) {
@@ -35,7 +41,7 @@ int Update(const GlobalOptions& g, const std::string& target, std::ostream& out,
     }
     form.cmdUpdate_Click();
     session.ui().EndStatusLine();
-    report = form.ListTemplateReport().Lines();
+    report = form.ListTemplateReport();
     if (form.Visible()) {
       // The confirmation was declined: nothing changed.
       result = kExitRefused;
@@ -45,12 +51,34 @@ int Update(const GlobalOptions& g, const std::string& target, std::ostream& out,
     }
   });
   if (!shown) return kExitRefused;
-  if (result != kExitDone) return result;
   // The dialog saves nothing; the command has no later moment to.
-  docs[0].Save();
-  out << "Updated " << target << " from the Normal template\n";
-  for (const auto& line : report) out << line << '\n';
+  if (result == kExitDone) docs[0].Save();
+  const std::string real = dry ? dry->Real(target) : target;
+  if (g.json) {
+    PrintJson(out, {{"dry_run", dry != nullptr},
+                    {"done", result == kExitDone},
+                    {"exit_code", result},
+                    {"target", real},
+                    {"list_templates", ListTemplatesJson(report)},
+                    {"written", result == kExitDone ? std::vector<std::string>{real} : std::vector<std::string>{}},
+                    {"messages", MessagesJson(session.ui())}});
+    return result;
+  }
+  if (result != kExitDone) return result;
+  out << (dry ? "Would update " : "Updated ") << real << " from the Normal template\n";
+  for (const auto& line : report.Lines()) out << line << '\n';
+  if (dry) out << "Dry run: no file was changed.\n";
   return kExitDone;
+}
+
+}  // namespace
+
+int Update(const GlobalOptions& g, const std::string& target, bool dry_run, std::ostream& out, std::ostream& err,
+           std::istream& in) {
+  if (!dry_run) return RunUpdate(g, target, out, err, in, nullptr);
+  DryRun dry(g);
+  const std::string mine = dry.Stage(target);
+  return RunUpdate(dry.options(), mine, out, err, in, &dry);
 }
 
 }  // namespace tarnwell::cli
