@@ -326,6 +326,9 @@ bool FinishGlobalOptions(Cli& c, bool stdin_is_terminal) {
     c.err << "tarnwell: the Normal template " << g.normal_template << " does not exist\n";
     return false;
   }
+  // In the temporary folder, which is also where scratch documents go when
+  // the documents folder cannot be used: one writing run of a user at a time.
+  g.run_lock = (fs::temp_directory_path() / ("tarnwell-" + std::to_string(::getuid()) + ".lock")).string();
   g.out_is_terminal = &c.out == &std::cout && isatty(STDOUT_FILENO);
   g.answering = g.assume_yes ? TerminalUi::Answering::AssumeYes
                 : stdin_is_terminal ? TerminalUi::Answering::AskTerminal

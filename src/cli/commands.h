@@ -22,6 +22,7 @@ struct GlobalOptions {
   bool pace = false;  // real waits for Word; the embedded engine needs none
   bool no_wait = false;  // refuse a document another run is writing
   bool force = false;    // write documents that owner files say are open elsewhere
+  std::string run_lock;  // taken by every run that writes: the scratch documents are shared
   // A dry run's: a documents folder of its own for the scratch documents,
   // and registry and settings writes kept in memory.
   std::string documents_folder;

@@ -102,7 +102,42 @@ DocumentGuard::~DocumentGuard() {
   for (int fd : locks_) ::close(fd);  // closing releases the lock
 }
 
+namespace {
+
+enum class Locked { Yes, Busy, Failed };
+
+// An exclusive lock on fd, waiting for it unless told not to.
+Locked Lock(int fd, bool wait, const std::string& what, std::ostream& err) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Locked::Yes;
+  if (errno != EWOULDBLOCK) return Locked::Failed;
+  if (!wait) {
+    err << "tarnwell: " << what << " is in use by another tarnwell run (--no-wait)\n";
+    return Locked::Busy;
+  }
+  err << "tarnwell: waiting for another tarnwell run to finish with " << what << "...\n";
+  return ::flock(fd, LOCK_EX) == 0 ? Locked::Yes : Locked::Failed;
+}
+
+}  // namespace
+
 bool DocumentGuard::Take(const std::vector<std::string>& paths, const Options& options, std::ostream& err) {
+  // Every writing run of a user shares the scratch documents in the
+  // documents folder: one run at a time goes on past this point.
+  if (!options.run_lock.empty()) {
+    std::error_code ec;
+    fs::create_directories(fs::path(options.run_lock).parent_path(), ec);
+    int fd = ::open(options.run_lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      auto locked = Lock(fd, options.wait, "the scratch documents", err);
+      if (locked == Locked::Busy) {
+        ::close(fd);
+        return false;
+      }
+      // A file system without locks still lets the run go on, unguarded.
+      if (locked == Locked::Yes) locks_.push_back(fd); else ::close(fd);
+    }
+  }
+
   std::vector<std::string> files;
   for (const auto& p : paths) {
     std::error_code ec;
@@ -125,26 +160,18 @@ bool DocumentGuard::Take(const std::vector<std::string>& paths, const Options& o
     }
     // A run that finished meanwhile replaced the file: lock what the name
     // names once the lock is ours.
-    for (bool said_waiting = false;;) {
+    for (;;) {
       int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
       if (fd < 0) break;  // gone: the run reports it when it opens it
-      if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK || !options.wait) {
-          ::close(fd);
-          err << "tarnwell: \"" << file << "\" is in use by another tarnwell run"
-              << (options.wait ? "" : " (--no-wait)") << "\n";
-          return false;
-        }
-        if (!said_waiting) err << "tarnwell: waiting for another tarnwell run to finish with \"" << file << "\"...\n";
-        said_waiting = true;
-        if (::flock(fd, LOCK_EX) != 0) {
-          ::close(fd);
-          continue;
-        }
+      auto locked = Lock(fd, options.wait, "\"" + file + "\"", err);
+      if (locked != Locked::Yes) {
+        ::close(fd);
+        if (locked == Locked::Busy) return false;
+        break;  // no locks on this file system: go on unguarded
       }
-      struct stat locked {}, named {};
-      if (::fstat(fd, &locked) == 0 && ::stat(file.c_str(), &named) == 0 && locked.st_ino == named.st_ino &&
-          locked.st_dev == named.st_dev) {
+      struct stat held {}, named {};
+      if (::fstat(fd, &held) == 0 && ::stat(file.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+          held.st_dev == named.st_dev) {
         locks_.push_back(fd);
         ooxml::io::RemoveLeftovers(file);
         break;

@@ -21,6 +21,8 @@ class DocumentGuard {
   struct Options {
     bool wait = true;    // wait for another run's lock, else refuse
     bool force = false;  // write even where an owner file says it is open
+    // A file whose lock every writing run takes first, "" for none.
+    std::string run_lock{};
   };
   DocumentGuard() = default;
   ~DocumentGuard();

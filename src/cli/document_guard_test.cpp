@@ -150,15 +150,20 @@ TEST_F(GuardTest, OneRunAtATimePerDocument) {
   EXPECT_TRUE(second.Take({(dir_ / "a.docx").string()}, {.wait = false}, err)) << err.str();
 }
 
-TEST_F(GuardTest, TwoRunsIntoOneTargetKeepBothRunsStyles) {
+// Runs at once: two into one target, and one into another target through
+// the same scratch documents.
+TEST_F(GuardTest, RunsAtOnceKeepEachRunsStyles) {
   ASSERT_EQ(Run({"example", dir_.string()}), 0);
-  pid_t a = Start(Copy("Report Quote"));
-  pid_t b = Start(Copy("Report Title"));
-  EXPECT_EQ(WEXITSTATUS(Wait(a)), 0);
-  EXPECT_EQ(WEXITSTATUS(Wait(b)), 0);
+  fs::copy_file(dir_ / "target.docx", dir_ / "other.docx");
+  auto into_other = Copy("Report Lead");
+  into_other[2] = (dir_ / "other.docx").string();
+  pid_t runs[] = {Start(Copy("Report Quote")), Start(Copy("Report Title")), Start(into_other)};
+  for (pid_t run : runs) EXPECT_EQ(WEXITSTATUS(Wait(run)), 0);
   auto styles = ooxml::Package::Open((dir_ / "target.docx").string()).Get("word/styles.xml");
   EXPECT_NE(styles.find("w:val=\"Report Quote\""), std::string::npos);
   EXPECT_NE(styles.find("w:val=\"Report Title\""), std::string::npos);
+  auto other = ooxml::Package::Open((dir_ / "other.docx").string()).Get("word/styles.xml");
+  EXPECT_NE(other.find("w:val=\"Report Lead\""), std::string::npos);
 }
 
 // Killed at each point of a run, every document on disk is as it was or a
