@@ -264,6 +264,18 @@ TEST_F(PackageTest, EqualPackagesGiveEqualFiles) {
   Package::Open(Path("a.docx")).Save(Path("c.docx"));
   EXPECT_EQ(ReadFile(Path("a.docx")), ReadFile(Path("b.docx")));
   EXPECT_EQ(ReadFile(Path("a.docx")), ReadFile(Path("c.docx")));
+  // A save after one that deflated a part reuses that work, to the same file.
+  pkg.Set("word/styles.xml", pkg.Get("word/styles.xml"));
+  pkg.Save(Path("d.docx"));
+  EXPECT_EQ(ReadFile(Path("a.docx")), ReadFile(Path("d.docx")));
+  const std::string changed = pkg.Get("word/styles.xml") + "<!-- changed -->";
+  pkg.Set("word/styles.xml", changed);
+  pkg.Save(Path("e.docx"));
+  Package fresh = SamplePackage();
+  fresh.Set("word/styles.xml", changed);
+  fresh.Save(Path("f.docx"));
+  EXPECT_EQ(ReadFile(Path("e.docx")), ReadFile(Path("f.docx")));
+  EXPECT_NE(ReadFile(Path("a.docx")), ReadFile(Path("e.docx")));
 
   // Entry times are fixed rather than the clock's.
   std::tm tm{};
