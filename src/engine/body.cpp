@@ -22,6 +22,10 @@ namespace {
 // Appends the code points of UTF-8 text; the walker decodes straight into
 // the story's text rather than through a string per run.
 void DecodeInto(std::u32string& out, std::string_view s) {
+  // No more code points than bytes: room is made once, and trimmed after.
+  const size_t at = out.size();
+  out.resize(at + s.size());
+  char32_t* to = out.data() + at;
   for (size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
@@ -29,9 +33,10 @@ void DecodeInto(std::u32string& out, std::string_view s) {
     for (int k = 1; k <= extra && i + static_cast<size_t>(k) < s.size(); ++k) {
       cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<size_t>(k)]) & 0x3F);
     }
-    out.push_back(cp);
+    *to++ = cp;
     i += static_cast<size_t>(extra) + 1;
   }
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 std::u32string Decode(std::string_view s) {
@@ -767,6 +772,8 @@ void Body::DeleteBookmark(const std::string& name) {
 }
 
 void Body::FixOrphanBookmarks(const Layout& before) {
+  // Only a bookmark that was whole can have lost an end: none, no walk.
+  if (before.marks.empty()) return;
   std::set<std::string> whole;
   for (const auto& m : before.marks) whole.insert(m.id);
   pugi::xml_node body = body_root();
