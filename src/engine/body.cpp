@@ -530,7 +530,8 @@ bool Body::Attached(pugi::xml_node node) {
 }
 
 void Body::Delete(Span& r) {
-  Layout l = layout();
+  // Every structural edit drops the last walk, so one still held is the body as it is.
+  Layout l = current_layout();
   const auto& atoms = l.atoms;
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, s, l.length);
   if (s == e) return;
@@ -689,7 +690,7 @@ pugi::xml_node Body::AddTable(Span& r, int32_t rows, int32_t columns) {
 
 void Body::DeleteTable(pugi::xml_node table) {
   if (!Attached(table)) throw HostError(kErrObjectDeleted, "Object has been deleted (table).");
-  Layout l = layout();
+  Layout l = current_layout();
   int32_t start = 0, end = 0;
   for (const auto& t : l.tables) {
     if (t.node == table) start = t.start, end = t.end;
