@@ -19,8 +19,13 @@ using host::Value;
 
 namespace {
 
-std::u32string Decode(std::string_view s) {
-  std::u32string out;
+// Appends the code points of UTF-8 text; the walker decodes straight into
+// the story's text rather than through a string per run.
+void DecodeInto(std::u32string& out, std::string_view s) {
+  // No more code points than bytes: room is made once, and trimmed after.
+  const size_t at = out.size();
+  out.resize(at + s.size());
+  char32_t* to = out.data() + at;
   for (size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
@@ -28,9 +33,15 @@ std::u32string Decode(std::string_view s) {
     for (int k = 1; k <= extra && i + static_cast<size_t>(k) < s.size(); ++k) {
       cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<size_t>(k)]) & 0x3F);
     }
-    out.push_back(cp);
+    *to++ = cp;
     i += static_cast<size_t>(extra) + 1;
   }
+  out.resize(static_cast<size_t>(to - out.data()));
+}
+
+std::u32string Decode(std::string_view s) {
+  std::u32string out;
+  DecodeInto(out, s);
   return out;
 }
 
@@ -60,8 +71,15 @@ using Atom = Body::Atom;
 
 struct Walker {
   Walker(std::string prefix, Body::Layout& layout, std::u32string& chars)
-      : p(std::move(prefix)), out(layout), text(chars) {}
-  std::string p;  // the Word namespace prefix of the main part
+      : p(std::move(prefix)),
+        qualifier(p.empty() ? "" : p + ":"),
+        id_attr(ooxml::Q(p, "id")),
+        name_attr(ooxml::Q(p, "name")),
+        out(layout),
+        text(chars) {}
+  std::string p;          // the Word namespace prefix of the main part
+  std::string qualifier;  // p and its colon, or nothing
+  std::string id_attr, name_attr;
   Body::Layout& out;
   std::u32string& text;
   std::vector<std::vector<Atom>> para_atoms;
@@ -70,15 +88,20 @@ struct Walker {
   std::map<std::string, int32_t> end_pos;
   int max_id = -1;
 
-  bool is(pugi::xml_node n, std::string_view local) const { return n.name() == ooxml::Q(p, local); }
+  // Compared in place: the walk meets every element of the body, and a
+  // qualified name built for each would cost more than the walk itself.
+  bool is(pugi::xml_node n, std::string_view local) const {
+    std::string_view name = n.name();
+    return name.size() == qualifier.size() + local.size() && name.starts_with(qualifier) && name.ends_with(local);
+  }
   int32_t pos() const { return static_cast<int32_t>(text.size()); }
 
   bool Mark(pugi::xml_node c) {
     if (is(c, "bookmarkStart")) {
-      std::string id = c.attribute(ooxml::Q(p, "id").c_str()).value();
+      std::string id = c.attribute(id_attr.c_str()).value();
       max_id = std::max(max_id, atoi(id.c_str()));
       Body::Mark m;
-      m.name = c.attribute(ooxml::Q(p, "name").c_str()).value();
+      m.name = c.attribute(name_attr.c_str()).value();
       m.id = id;
       m.start_node = c;
       m.start = pos();
@@ -86,7 +109,7 @@ struct Walker {
       return true;
     }
     if (is(c, "bookmarkEnd")) {
-      std::string id = c.attribute(ooxml::Q(p, "id").c_str()).value();
+      std::string id = c.attribute(id_attr.c_str()).value();
       max_id = std::max(max_id, atoi(id.c_str()));
       ends[id] = c;
       end_pos[id] = pos();
@@ -137,14 +160,14 @@ struct Walker {
         }
         continue;
       }
-      if (ooxml::Q(p, local) != c.name()) {
+      if (!is(c, local)) {
         Inline(c, atoms);
         continue;
       }
       if (local == "t") {
-        std::u32string t = Decode(c.text().get());
-        atoms.push_back(Atom{c, pos(), static_cast<int32_t>(t.size()), true});
-        text += t;
+        int32_t start = pos();
+        DecodeInto(text, c.text().get());
+        atoms.push_back(Atom{c, start, pos() - start, true});
       } else if (local == "tab" || local == "ptab" || local == "br" || local == "cr" || local == "sym" ||
                  local == "noBreakHyphen" || local == "softHyphen" || local == "drawing" || local == "pict" ||
                  local == "object") {
@@ -331,7 +354,7 @@ void Body::InsertParagraphAfter(Span& r) {
 }
 
 int32_t Body::MoveEnd(Span& r, int32_t unit, int32_t count) {
-  Layout l = layout();
+  const Layout& l = current_layout();
   int32_t moved = 0;
   if (unit == 1) {
     int32_t to = std::clamp(r.end + count, 0, l.length);
@@ -369,7 +392,7 @@ void Body::Collapse(Span& r, int32_t direction) {
     r.start = r.end;
     // Nothing stands after the last paragraph mark: the end of the story is
     // just before it.
-    int32_t length = layout().length;
+    int32_t length = current_layout().length;
     if (r.start >= length && length > 0) r.start = r.end = length - 1;
   } else {
     r.end = r.start;
@@ -507,7 +530,8 @@ bool Body::Attached(pugi::xml_node node) {
 }
 
 void Body::Delete(Span& r) {
-  Layout l = layout();
+  // Every structural edit drops the last walk, so one still held is the body as it is.
+  Layout l = current_layout();
   const auto& atoms = l.atoms;
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, s, l.length);
   if (s == e) return;
@@ -666,7 +690,7 @@ pugi::xml_node Body::AddTable(Span& r, int32_t rows, int32_t columns) {
 
 void Body::DeleteTable(pugi::xml_node table) {
   if (!Attached(table)) throw HostError(kErrObjectDeleted, "Object has been deleted (table).");
-  Layout l = layout();
+  Layout l = current_layout();
   int32_t start = 0, end = 0;
   for (const auto& t : l.tables) {
     if (t.node == table) start = t.start, end = t.end;
@@ -749,6 +773,8 @@ void Body::DeleteBookmark(const std::string& name) {
 }
 
 void Body::FixOrphanBookmarks(const Layout& before) {
+  // Only a bookmark that was whole can have lost an end: none, no walk.
+  if (before.marks.empty()) return;
   std::set<std::string> whole;
   for (const auto& m : before.marks) whole.insert(m.id);
   pugi::xml_node body = body_root();
@@ -813,7 +839,7 @@ class Tables : public host::DispatchObject {
  private:
   std::vector<pugi::xml_node> TopLevel() {
     std::vector<pugi::xml_node> out;
-    for (const auto& t : doc_->body().layout().tables) {
+    for (const auto& t : doc_->body().current_layout().tables) {
       if (t.top_level) out.push_back(t.node);
     }
     return out;
@@ -858,7 +884,7 @@ class Bookmark : public host::DispatchObject {
 
  private:
   Body::Mark Find() {
-    for (const auto& m : doc_->body().layout().marks) {
+    for (const auto& m : doc_->body().current_layout().marks) {
       if (m.name == name_) return m;
     }
     throw HostError(kErrObjectDeleted, "Object has been deleted (bookmark " + name_ + ").");
@@ -878,17 +904,17 @@ class Bookmarks : public host::DispatchObject {
         activate_(std::move(activate)),
         faults_(std::move(faults)) {
     property("Count", [this](const Args&) {
-      return Value(static_cast<int32_t>(doc_->body().layout().marks.size()));
+      return Value(static_cast<int32_t>(doc_->body().current_layout().marks.size()));
     });
     method("Exists", [this](const Args& a) {
       std::string name = host::arg(a, 0).as_string();
-      for (const auto& m : doc_->body().layout().marks) {
+      for (const auto& m : doc_->body().current_layout().marks) {
         if (m.name == name) return host::word_bool(true);
       }
       return host::word_bool(false);
     });
     method("Item", [this](const Args& a) {
-      auto marks = doc_->body().layout().marks;
+      auto marks = doc_->body().current_layout().marks;
       const Value& index = host::arg(a, 0);
       std::string name;
       if (index.is_string()) {
@@ -933,13 +959,13 @@ Range::Range(std::shared_ptr<DocumentModel> doc, std::shared_ptr<Span> span, std
   property(
       "Start", [this](const Args&) { return Value(span_->start); },
       [this](const Value& v, const Args&) {
-        span_->start = std::clamp(v.as_int(), 0, doc_->body().layout().length);
+        span_->start = std::clamp(v.as_int(), 0, doc_->body().current_layout().length);
         if (span_->end < span_->start) span_->end = span_->start;
       });
   property(
       "End", [this](const Args&) { return Value(span_->end); },
       [this](const Value& v, const Args&) {
-        span_->end = std::clamp(v.as_int(), 0, doc_->body().layout().length);
+        span_->end = std::clamp(v.as_int(), 0, doc_->body().current_layout().length);
         if (span_->start > span_->end) span_->start = span_->end;
       });
   property("Text", [this](const Args&) { return Value(doc_->body().Text(*span_)); });
@@ -970,9 +996,9 @@ Range::Range(std::shared_ptr<DocumentModel> doc, std::shared_ptr<Span> span, std
         doc_->body().SetStyle(*span_, name);
       });
   method("Delete", [this](const Args&) {
-    int32_t before = doc_->body().layout().length;
+    int32_t before = doc_->body().current_layout().length;
     doc_->body().Delete(*span_);
-    return Value(before - doc_->body().layout().length);
+    return Value(before - doc_->body().current_layout().length);
   });
 }
 
@@ -987,7 +1013,7 @@ host::ObjectPtr MakeBookmarks(std::shared_ptr<DocumentModel> doc, std::function<
 
 host::ObjectPtr MakeRange(const std::shared_ptr<DocumentModel>& doc, const Args& args,
                           const std::shared_ptr<host::FaultPlan>& faults) {
-  int32_t length = doc->body().layout().length;
+  int32_t length = doc->body().current_layout().length;
   int32_t start = host::has_arg(args, 0) ? std::clamp(host::arg(args, 0).as_int(), 0, length) : 0;
   int32_t end = host::has_arg(args, 1) ? std::clamp(host::arg(args, 1).as_int(), start, length) : length;
   return std::make_shared<Range>(doc, doc->body().track(start, end), faults);

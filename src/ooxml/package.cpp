@@ -421,6 +421,7 @@ void Package::Set(const std::string& part, std::string bytes) {
     order_.push_back(part);
     parts_.emplace(part, std::move(bytes));
   } else {
+    if (it->second != bytes) deflated_.erase(part);
     it->second = std::move(bytes);
   }
   originals_.erase(part);
@@ -430,6 +431,7 @@ void Package::Remove(const std::string& part) {
   if (parts_.erase(part) == 0) return;
   order_.erase(std::find(order_.begin(), order_.end(), part));
   originals_.erase(part);
+  deflated_.erase(part);
 }
 
 std::vector<std::string> Package::Names() const { return order_; }
@@ -522,14 +524,20 @@ std::string Package::Serialize() const {
   }
   const time_t when = FixedEntryTime();
   std::vector<std::unique_ptr<DeflatedData>> deflated;  // read by libzip until the archive is closed
+  std::vector<const std::string*> fresh;                // deflated by this save
   for (const std::string* name : names) {
     const std::string& bytes = parts_.at(*name);
-    auto original = originals_.find(*name);
-    bool copy_deflated = original != originals_.end() && original->second.method == ZIP_CM_DEFLATE;
+    const Original* original = nullptr;
+    if (auto it = originals_.find(*name); it != originals_.end()) {
+      original = &it->second;
+    } else if (auto own = deflated_.find(*name); own != deflated_.end()) {
+      original = &own->second;
+    }
+    bool copy_deflated = original && original->method == ZIP_CM_DEFLATE;
     zip_source_t* src = nullptr;
     if (copy_deflated) {
-      deflated.push_back(std::make_unique<DeflatedData>(
-          DeflatedData{&original->second.compressed, bytes.size(), original->second.crc}));
+      deflated.push_back(
+          std::make_unique<DeflatedData>(DeflatedData{&original->compressed, bytes.size(), original->crc}));
       src = zip_source_function(za.get(), DeflatedSource, deflated.back().get());
     } else {
       src = zip_source_buffer(za.get(), bytes.data(), bytes.size(), 0);
@@ -541,7 +549,8 @@ std::string Package::Serialize() const {
       fail("part " + Quoted(*name));
     }
     const auto at = static_cast<zip_uint64_t>(index);
-    bool stored = original != originals_.end() && original->second.method == ZIP_CM_STORE;
+    bool stored = original && original->method == ZIP_CM_STORE;
+    if (!copy_deflated && !stored) fresh.push_back(name);
     // Normal deflate, not libzip's default of the best: faster, and with no
     // level in the entry's flags it matches the copied entries' headers.
     if (!copy_deflated &&
@@ -568,7 +577,35 @@ std::string Package::Serialize() const {
     out.append(chunk, static_cast<size_t>(got));
   }
   zip_source_close(buffer.get());
+  KeepDeflated(out, fresh);
   return out;
+}
+
+void Package::KeepDeflated(const std::string& archive, const std::vector<const std::string*>& fresh) const {
+  if (fresh.empty()) return;
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* src = zip_source_buffer_create(archive.data(), archive.size(), 0, &error);
+  if (!src) return;  // only a cache: the next save deflates again
+  ZipPtr za(zip_open_from_source(src, ZIP_RDONLY, &error));
+  if (!za) {
+    zip_source_free(src);
+    return;
+  }
+  for (const std::string* name : fresh) {
+    zip_int64_t index = zip_name_locate(za.get(), name->c_str(), ZIP_FL_ENC_UTF_8);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (index < 0 || zip_stat_index(za.get(), static_cast<zip_uint64_t>(index), 0, &st) != 0 ||
+        !(st.valid & ZIP_STAT_COMP_METHOD) || !(st.valid & ZIP_STAT_CRC) || st.comp_method != ZIP_CM_DEFLATE) {
+      continue;
+    }
+    try {
+      deflated_[*name] = Original{ZIP_CM_DEFLATE, st.crc, ReadCompressed(za.get(), static_cast<zip_uint64_t>(index), st, *name)};
+    } catch (const HostError&) {
+      deflated_.erase(*name);
+    }
+  }
 }
 
 void Package::Save(const std::string& path) const {

@@ -78,6 +78,11 @@ class Package {
     std::string compressed;  // the deflated data; empty when stored
   };
   std::map<std::string, Original> originals_;
+  // What this package's own last save deflated each changed part to, while
+  // the part's bytes stay the same: the next save copies it rather than
+  // deflating again, and since the deflate is the same, so are the files.
+  mutable std::map<std::string, Original> deflated_;
+  void KeepDeflated(const std::string& archive, const std::vector<const std::string*>& fresh) const;
 };
 
 // True when name can stand as a part name: relative, no "." or ".." segment,
