@@ -259,7 +259,7 @@ int RunCopy(const GlobalOptions& g, const CopyRequest& request, std::ostream& ou
   if (request.to_normal) written.push_back(g.normal_template);
   // A dry run writes only its private copies, which no one else can hold.
   DocumentGuard guard;
-  if (!dry && !guard.Take(written, {.wait = !g.no_wait, .force = g.force, .run_lock = g.run_lock}, err)) return kExitRefused;
+  if (!dry && !guard.Take(written, {.wait = !g.no_wait, .force = g.force, .run_lock = g.run_lock, .quiet = g.quiet}, err)) return kExitRefused;
   auto docs = session.Open(files);
 
   const bool terminal = g.answering == TerminalUi::Answering::AskTerminal;

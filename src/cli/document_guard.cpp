@@ -107,14 +107,14 @@ namespace {
 enum class Locked { Yes, Busy, Failed };
 
 // An exclusive lock on fd, waiting for it unless told not to.
-Locked Lock(int fd, bool wait, const std::string& what, std::ostream& err) {
+Locked Lock(int fd, bool wait, bool quiet, const std::string& what, std::ostream& err) {
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Locked::Yes;
   if (errno != EWOULDBLOCK) return Locked::Failed;
   if (!wait) {
     err << "tarnwell: " << what << " is in use by another tarnwell run (--no-wait)\n";
     return Locked::Busy;
   }
-  err << "tarnwell: waiting for another tarnwell run to finish with " << what << "...\n";
+  if (!quiet) err << "tarnwell: waiting for another tarnwell run to finish with " << what << "...\n";
   return ::flock(fd, LOCK_EX) == 0 ? Locked::Yes : Locked::Failed;
 }
 
@@ -128,7 +128,7 @@ bool DocumentGuard::Take(const std::vector<std::string>& paths, const Options& o
     fs::create_directories(fs::path(options.run_lock).parent_path(), ec);
     int fd = ::open(options.run_lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd >= 0) {
-      auto locked = Lock(fd, options.wait, "the scratch documents", err);
+      auto locked = Lock(fd, options.wait, options.quiet, "the scratch documents", err);
       if (locked == Locked::Busy) {
         ::close(fd);
         return false;
@@ -163,7 +163,7 @@ bool DocumentGuard::Take(const std::vector<std::string>& paths, const Options& o
     for (;;) {
       int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
       if (fd < 0) break;  // gone: the run reports it when it opens it
-      auto locked = Lock(fd, options.wait, "\"" + file + "\"", err);
+      auto locked = Lock(fd, options.wait, options.quiet, "\"" + file + "\"", err);
       if (locked != Locked::Yes) {
         ::close(fd);
         if (locked == Locked::Busy) return false;

@@ -23,6 +23,7 @@ class DocumentGuard {
     bool force = false;  // write even where an owner file says it is open
     // A file whose lock every writing run takes first, "" for none.
     std::string run_lock{};
+    bool quiet = false;  // no word of waiting (refusals are still said)
   };
   DocumentGuard() = default;
   ~DocumentGuard();

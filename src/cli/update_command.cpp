@@ -16,7 +16,7 @@ namespace {
 int RunUpdate(const GlobalOptions& g, const std::string& target, std::ostream& out, std::ostream& err,
               std::istream& in, const DryRun* dry) {
   DocumentGuard guard;
-  if (!dry && !guard.Take({target}, {.wait = !g.no_wait, .force = g.force, .run_lock = g.run_lock}, err)) return kExitRefused;
+  if (!dry && !guard.Take({target}, {.wait = !g.no_wait, .force = g.force, .run_lock = g.run_lock, .quiet = g.quiet}, err)) return kExitRefused;
   HostSession session(g, err, in);
   session.ui().show_status = g.verbose;
   auto docs = session.Open({target});
