@@ -5,19 +5,11 @@
 #include <fstream>
 #include <system_error>
 
+#include "cli/session.h"
+
 namespace tarnwell::cli {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string Absolute(const std::string& file) {
-  std::error_code ec;
-  auto p = fs::weakly_canonical(fs::absolute(file), ec);
-  return ec ? file : p.string();
-}
-
-}  // namespace
 
 DryRun::DryRun(const GlobalOptions& g) : g_(g) {
   // mkdtemp: a folder no one else can have chosen, readable by us alone.
@@ -48,7 +40,7 @@ fs::path DryRun::NewSlot() {
 
 std::string DryRun::Place(const std::string& file) {
   fs::path copy = NewSlot() / fs::path(file).filename();
-  real_.emplace_back(copy.string(), Absolute(file));
+  real_.emplace_back(copy.string(), CanonicalPath(file));
   return copy.string();
 }
 
@@ -63,9 +55,9 @@ std::string DryRun::Stage(const std::string& file) {
 }
 
 std::string DryRun::Real(const std::string& path) const {
-  const std::string mine = Absolute(path);
+  const std::string mine = CanonicalPath(path);
   for (const auto& [copy, real] : real_)
-    if (Absolute(copy) == mine) return real;
+    if (CanonicalPath(copy) == mine) return real;
   return path;
 }
 

@@ -17,12 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Canonical(const std::string& path) {
-  std::error_code ec;
-  auto p = fs::weakly_canonical(fs::absolute(path), ec);
-  return ec ? path : p.string();
-}
-
 std::unique_ptr<posix::PosixPlatform> PosixFor(bool pace) {
   auto p = std::make_unique<posix::PosixPlatform>();
   p->real_waits = pace;
@@ -199,12 +193,18 @@ bool HostSession::ShowDialog(const std::function<void(dialog::frmVell_COM&)>& us
 }
 
 int32_t FindDocumentEntry(const dialog::ListBox& list, const std::string& file) {
-  std::string wanted = Canonical(file);
+  std::string wanted = CanonicalPath(file);
   for (int32_t i = 0; i < list.ListCount(); ++i) {
     std::string full = dialog::DocEntryFullName(list.List(i));
-    if (full == file || Canonical(full) == wanted) return i;
+    if (full == file || CanonicalPath(full) == wanted) return i;
   }
   return -1;
+}
+
+std::string CanonicalPath(const std::string& path) {
+  std::error_code ec;
+  auto p = fs::weakly_canonical(fs::absolute(path), ec);
+  return ec ? path : p.string();
 }
 
 }  // namespace tarnwell::cli

@@ -132,4 +132,8 @@ class HostSession {
 // the file's path; -1 when none does.
 int32_t FindDocumentEntry(const dialog::ListBox& list, const std::string& file);
 
+// A path as absolute, with links and dot segments resolved where they exist,
+// so two spellings of one file compare equal; the path as given when not.
+std::string CanonicalPath(const std::string& path);
+
 }  // namespace tarnwell::cli
