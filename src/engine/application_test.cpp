@@ -1,5 +1,7 @@
 #include "engine/application.h"
 
+#include <tuple>
+
 #include "engine/test_support.h"
 
 namespace tarnwell::engine::testing {
@@ -85,45 +87,25 @@ TEST_F(ApplicationTest, OpeningAnOpenFileReturnsTheOpenDocument) {
   EXPECT_EQ(word.ActiveDocument().obj(), first.obj()) << "opening it again activates it";
 }
 
-TEST_F(ApplicationTest, OpenFailuresNameTheFile) {
-  auto word = Word();
-  auto docs = word.GetDocuments();
-  int32_t missing = ErrorOf([&] { docs.Open(Path("absent.docx")); });
-  EXPECT_NE(missing, 0);
-  try {
-    docs.Open(Path("absent.docx"));
-  } catch (const host::HostError& e) {
-    EXPECT_NE(std::string(e.what()).find("absent.docx"), std::string::npos);
-  }
-  {
-    std::ofstream(Path("old.doc"), std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
-                                                     << std::string(1024, '\0');
-  }
-  try {
-    docs.Open(Path("old.doc"));
-    ADD_FAILURE() << "opened a binary Word 97-2003 file";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
-    EXPECT_NE(std::string(e.what()).find("old.doc"), std::string::npos) << e.what();
-  }
-  EXPECT_EQ(docs.Count(), 0) << "a refused file leaves nothing open";
-}
-
-TEST_F(ApplicationTest, DocumentsWithUnreadableStylesAreRefusedAtOpen) {
+TEST_F(ApplicationTest, OpenFailuresNameTheFileAndLeaveNothingOpen) {
+  std::ofstream(Path("old.doc"), std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
+                                                   << std::string(1024, '\0');
   auto pkg = BlankPackage("broken.docx");
   pkg.Set("word/styles.xml", std::string(kStylesOpen) + "<w:style w:styleId=\"A\"><w:name w:val=\"A\"></w:styles>");
   pkg.Save(Path("broken.docx"));
   auto docs = Word().GetDocuments();
-  try {
-    docs.Open(Path("broken.docx"));
-    ADD_FAILURE() << "opened a document with malformed styles";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
-    std::string what = e.what();
-    EXPECT_NE(what.find("broken.docx"), std::string::npos) << what;
-    EXPECT_NE(what.find("word/styles.xml"), std::string::npos) << what;
+  const std::tuple<const char*, int32_t, const char*> cases[] = {
+      {"absent.docx", host::kErrFileNotFound, ""},
+      {"old.doc", host::kErrWordCannotOpenFile, ""},  // a binary Word 97-2003 file
+      {"broken.docx", host::kErrWordCannotOpenFile, "word/styles.xml"},
+  };
+  for (const auto& [name, number, part] : cases) {
+    host::HostError e = RaisedBy([&] { docs.Open(Path(name)); });
+    EXPECT_EQ(e.number(), number) << name;
+    EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
   }
-  EXPECT_EQ(docs.Count(), 0);
+  EXPECT_EQ(docs.Count(), 0) << "a refused file leaves nothing open";
 }
 
 TEST_F(ApplicationTest, NormalTemplateIsWrittenWhenMissingAndOpensAsADocument) {
@@ -141,30 +123,13 @@ TEST_F(ApplicationTest, NormalTemplateIsWrittenWhenMissingAndOpensAsADocument) {
 }
 
 TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndLists) {
-  {
-    // A Normal template with a house style and a list part.
-    auto pkg = BlankPackage("Normal.dotm");
-    pkg.Set("word/styles.xml", std::string(kStylesOpen) +
-                                   "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
-                                   "<w:name w:val=\"Normal\"/></w:style>"
-                                   "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"House\">"
-                                   "<w:name w:val=\"House\"/><w:basedOn w:val=\"Normal\"/></w:style></w:styles>");
-    pkg.Save(Path("Normal.dotm"));
-    WriteBlankDocument(Path("scratch.docx"));
-  }
-  // Add the list part through the engine, the way a document gains one.
-  {
-    auto tpl = ooxml::Package::Open(Path("Normal.dotm"));
-    DocumentModel model(std::move(tpl), Path("Normal.dotm"), "", false);
-    model.add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering,
-                           "<w:numbering xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-                           "<w:abstractNum w:abstractNumId=\"7\"/></w:numbering>");
-    model.changed("[Content_Types].xml");
-    model.set_saved(false);
-    model.write(Path("Normal.dotm"));
-  }
-  auto word = Word();
-  auto doc = word.GetDocuments().Add();
+  // A Normal template with a house style and a list part.
+  WriteWithNumbering("Normal.dotm",
+                     "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
+                     "</w:style><w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"House\">"
+                     "<w:name w:val=\"House\"/><w:basedOn w:val=\"Normal\"/></w:style>",
+                     "<w:abstractNum w:abstractNumId=\"7\"/>");
+  auto doc = Word().GetDocuments().Add();
   auto styles = doc.GetStyles();
   EXPECT_EQ(styles.Count(), 2);
   EXPECT_EQ(styles.Item("House").BaseStyle(), "Normal");

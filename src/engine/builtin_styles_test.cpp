@@ -51,18 +51,14 @@ TEST(BuiltinStyles, CustomAndUnknownNamesStayAsWritten) {
 }
 
 TEST(BuiltinStyles, NumbersFollowWordsEnumeration) {
-  EXPECT_EQ(BuiltinByNumber(-1)->file_name, "Normal");
-  EXPECT_EQ(BuiltinByNumber(-2)->file_name, "heading 1");
-  EXPECT_EQ(BuiltinByNumber(-10)->file_name, "heading 9");
-  EXPECT_EQ(BuiltinByNumber(-20)->file_name, "toc 1");
-  EXPECT_EQ(BuiltinByNumber(-63)->file_name, "Title");
-  EXPECT_EQ(BuiltinByNumber(-66)->file_name, "Default Paragraph Font");
-  EXPECT_EQ(BuiltinByNumber(-67)->file_name, "Body Text");
-  EXPECT_EQ(BuiltinByNumber(-86)->file_name, "Hyperlink");
-  EXPECT_EQ(BuiltinByNumber(-95)->file_name, "Normal (Web)");
-  EXPECT_EQ(BuiltinByNumber(-106)->file_name, "Normal Table");
-  EXPECT_EQ(BuiltinByNumber(-107), nullptr);
-  EXPECT_EQ(BuiltinByNumber(0), nullptr);
+  const std::pair<int32_t, const char*> cases[] = {
+      {-1, "Normal"},    {-2, "heading 1"},  {-10, "heading 9"},        {-20, "toc 1"},       {-63, "Title"},
+      {-66, "Default Paragraph Font"},       {-67, "Body Text"},        {-86, "Hyperlink"},   {-95, "Normal (Web)"},
+      {-106, "Normal Table"},                {-107, nullptr},           {0, nullptr}};
+  for (const auto& [number, name] : cases) {
+    const BuiltinStyle* b = BuiltinByNumber(number);
+    EXPECT_EQ(b ? b->file_name : "(none)", name ? name : "(none)") << number;
+  }
 }
 
 TEST(BuiltinStyles, TableIsConsistent) {
@@ -126,12 +122,12 @@ TEST(BuiltinStyles, LatentListNamesEveryBuiltIn) {
 }
 
 TEST(BuiltinStyles, IdsDropSpacesAndPunctuation) {
-  EXPECT_EQ(IdFromName("Heading 1"), "Heading1");
-  EXPECT_EQ(IdFromName("Normal (Web)"), "NormalWeb");
-  EXPECT_EQ(IdFromName("1 / 1.1 / 1.1.1"), "111111");
-  EXPECT_EQ(IdFromName("E-mail Signature"), "E-mailSignature");
-  EXPECT_EQ(IdFromName("Überschrift 1"), "Überschrift1");
-  EXPECT_EQ(IdFromName("!!!"), "Style");
+  const std::pair<const char*, const char*> cases[] = {
+      {"Heading 1", "Heading1"},       {"Normal (Web)", "NormalWeb"}, {"1 / 1.1 / 1.1.1", "111111"},
+      {"E-mail Signature", "E-mailSignature"}, {"Überschrift 1", "Überschrift1"}, {"!!!", "Style"}};
+  for (const auto& [name, id] : cases) {
+    EXPECT_EQ(IdFromName(name), id);
+  }
 }
 
 }  // namespace

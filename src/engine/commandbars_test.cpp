@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "engine/test_support.h"
 #include "host/collection.h"
 #include "host/host_error.h"
 
@@ -15,14 +16,7 @@ using host::Value;
 
 const Value kMissing = Value::missing();
 
-int32_t ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const host::HostError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 class CommandBarsTest : public ::testing::Test {
  protected:
@@ -44,7 +38,7 @@ class CommandBarsTest : public ::testing::Test {
   ObjectPtr bars_;
 };
 
-TEST_F(CommandBarsTest, BarsAreFoundByNameWithoutRegardToCaseAndByIndex) {
+TEST_F(CommandBarsTest, BarsAreFoundByNameWithoutRegardToCaseAndByIndexAndTheMenuBarMayGo) {
   Make();
   EXPECT_EQ(host::count(*bars_), 3);
   EXPECT_EQ(Bar("Format").get("Name").as_string(), "Format");
@@ -57,10 +51,8 @@ TEST_F(CommandBarsTest, BarsAreFoundByNameWithoutRegardToCaseAndByIndex) {
   EXPECT_EQ(ErrorOf([&] { host::item(*bars_, 0); }), host::kErrInvalidProcedureCall);
   EXPECT_EQ(ErrorOf([&] { host::item(*bars_, 4); }), host::kErrInvalidProcedureCall);
   EXPECT_EQ(ErrorOf([&] { bars_->call("Item"); }), host::kErrArgumentNotOptional);
-}
 
-TEST_F(CommandBarsTest, MenuBarCanBeLeftOut) {
-  Make(ComAddInsEntry::Absent, false);
+  Make(ComAddInsEntry::Absent, false);  // the menu bar left out
   EXPECT_EQ(host::count(*bars_), 2);
   EXPECT_EQ(ErrorOf([&] { host::item(*bars_, "Menu Bar"); }), host::kErrInvalidProcedureCall);
 }
@@ -131,6 +123,10 @@ TEST_F(CommandBarsTest, AddTakesPositionalArgumentsWithMissingOnes) {
   EXPECT_EQ(ErrorOf([&] { controls.call("Add", {kMissing, 99999}); }), host::kErrInvalidProcedureCall);
   EXPECT_EQ(ErrorOf([&] { controls.call("Add", {7}); }), host::kErrInvalidProcedureCall);
   EXPECT_EQ(host::count(controls), count);
+  // The fault plan reaches command bar members.
+  faults_->fail("CommandBarControls.Add", 1, host::kErrCommandFailed);
+  EXPECT_EQ(ErrorOf([&] { Controls("Format").call("Add"); }), host::kErrCommandFailed);
+  EXPECT_NE(Controls("Format").call("Add").as_object(), nullptr);
 }
 
 TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBar) {
@@ -208,38 +204,6 @@ TEST_F(CommandBarsTest, HandlerMayUnbindAnotherDuringAClick) {
   EXPECT_EQ(second_calls, 0);
 }
 
-TEST_F(CommandBarsTest, FaultPlanReachesCommandBarMembers) {
-  Make();
-  faults_->fail("CommandBarControls.Add", 1, host::kErrCommandFailed);
-  EXPECT_EQ(ErrorOf([&] { Controls("Format").call("Add"); }), host::kErrCommandFailed);
-  EXPECT_NE(Controls("Format").call("Add").as_object(), nullptr);
-}
-
-TEST(CustomizationContextTest, SaveIsCountedAndSavedCanBeSet) {
-  auto faults = std::make_shared<host::FaultPlan>();
-  auto context = CreateCustomizationContext(faults);
-  auto& typed = dynamic_cast<CustomizationContext&>(*context);
-  context->put("Saved", false);
-  EXPECT_EQ(context->get("Saved").as_int(), host::kFalse);
-  context->call("Save");
-  EXPECT_EQ(typed.save_count(), 1);
-  EXPECT_EQ(context->get("Saved").as_int(), host::kTrue);
-
-  faults->fail("CustomizationContext.Save", 1, host::kErrCustomizationSave);
-  context->put("Saved", false);
-  EXPECT_EQ(ErrorOf([&] { context->call("Save"); }), host::kErrCustomizationSave);
-  EXPECT_EQ(typed.save_count(), 1);
-  EXPECT_FALSE(typed.saved());
-  context->call("Save");
-  EXPECT_EQ(typed.save_count(), 2);
-}
-
-}  // namespace
-}  // namespace tarnwell::engine
-
-namespace tarnwell::engine {
-namespace {
-
 int32_t CaptionCount(host::Object& bar, const std::string& caption) {
   int32_t n = 0;
   for (const auto& c : host::items(host::deref(bar.get("Controls").as_object()))) {
@@ -272,11 +236,20 @@ TEST(ApplicationCommandBarsTest, MenusAndContextBelongToTheApplicationForTheSess
 
   // One customization context, under the application's fault plan.
   auto context = app->get("CustomizationContext").as_object();
+  auto& typed = dynamic_cast<CustomizationContext&>(*context);
   EXPECT_EQ(app->get("CustomizationContext").as_object(), context);
-  options.faults->fail("CustomizationContext.Save", 1, host::kErrCustomizationSave);
-  EXPECT_EQ(ErrorOf([&] { context->call("Save"); }), host::kErrCustomizationSave);
+  context->put("Saved", false);
+  EXPECT_EQ(context->get("Saved").as_int(), host::kFalse);
   context->call("Save");
-  EXPECT_EQ(dynamic_cast<CustomizationContext&>(*context).save_count(), 1);
+  EXPECT_EQ(typed.save_count(), 1);
+  EXPECT_EQ(context->get("Saved").as_int(), host::kTrue);
+  options.faults->fail("CustomizationContext.Save", 1, host::kErrCustomizationSave);
+  context->put("Saved", false);
+  EXPECT_EQ(ErrorOf([&] { context->call("Save"); }), host::kErrCustomizationSave);
+  EXPECT_EQ(typed.save_count(), 1);
+  EXPECT_FALSE(typed.saved());
+  context->call("Save");
+  EXPECT_EQ(typed.save_count(), 2);
 
   // Another Word session starts with its own, untouched menus.
   auto other = CreateApplication(Options{});

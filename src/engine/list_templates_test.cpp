@@ -76,15 +76,11 @@ TEST_F(ListTemplatesTest, LevelFontGivesUndefinedForWhatTheLevelLeavesAndKeepsGa
   const ObjectPtr lt = host::item(deref(Templates(d)), 1);
   const ObjectPtr f1 = deref(Level(lt, 1)).get("Font").as_object(), f2 = deref(Level(lt, 2)).get("Font").as_object();
   host::Object& font1 = deref(f1);
-  EXPECT_EQ(font1.get("Bold").as_int(), host::kTrue);
-  EXPECT_EQ(font1.get("Italic").as_int(), host::kUndefined);
-  EXPECT_EQ(font1.get("Color").as_int(), 0x0000FF);  // red as BGR
-  EXPECT_DOUBLE_EQ(font1.get("Size").as_double(), 14.0);
-  EXPECT_EQ(font1.get("Underline").as_int(), 3);
-  EXPECT_EQ(font1.get("UnderlineColor").as_int(), 0xFF0000);
-  EXPECT_EQ(font1.get("Superscript").as_int(), host::kTrue);
-  EXPECT_EQ(font1.get("Subscript").as_int(), host::kFalse);
-  EXPECT_EQ(font1.get("Name").as_string(), "");
+  const std::pair<const char*, Value> level1[] = {
+      {"Bold", host::kTrue},      {"Italic", host::kUndefined},      {"Color", 0x0000FF},  // red as BGR
+      {"Size", 14.0},             {"Underline", 3},                  {"UnderlineColor", 0xFF0000},
+      {"Superscript", host::kTrue}, {"Subscript", host::kFalse},     {"Name", ""}};
+  for (const auto& [member, want] : level1) EXPECT_EQ(font1.get(member), want) << member;
 
   host::Object& font2 = deref(f2);
   for (const char* m : {"Italic", "Size", "Color", "Underline", "Animation"}) {

@@ -46,8 +46,6 @@ constexpr const char* kDestinationStyles =
 // Chains of each style type, with formatting at every level, and a style
 // whose list takes its levels from a list style.
 constexpr const char* kChainStyles =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-    "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
     "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
     "<w:rPr><w:sz w:val=\"20\"/></w:rPr></w:style>"
     "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Grand\"><w:name w:val=\"Grand\"/>"
@@ -76,12 +74,9 @@ constexpr const char* kChainStyles =
     "<w:style w:type=\"numbering\" w:customStyle=\"1\" w:styleId=\"ListX\"><w:name w:val=\"ListX\"/>"
     "<w:pPr><w:numPr><w:numId w:val=\"7\"/></w:numPr></w:pPr></w:style>"
     "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Numbered\"><w:name w:val=\"Numbered\"/>"
-    "<w:basedOn w:val=\"Normal\"/><w:pPr><w:numPr><w:numId w:val=\"8\"/></w:numPr></w:pPr></w:style>"
-    "</w:styles>";
+    "<w:basedOn w:val=\"Normal\"/><w:pPr><w:numPr><w:numId w:val=\"8\"/></w:numPr></w:pPr></w:style>";
 
 constexpr const char* kChainNumbering =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-    "<w:numbering xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
     "<w:abstractNum w:abstractNumId=\"10\"><w:multiLevelType w:val=\"multilevel\"/>"
     "<w:numStyleLink w:val=\"ListX\"/></w:abstractNum>"
     "<w:abstractNum w:abstractNumId=\"11\"><w:multiLevelType w:val=\"multilevel\"/>"
@@ -89,7 +84,7 @@ constexpr const char* kChainNumbering =
     "<w:lvl w:ilvl=\"1\"><w:lvlText w:val=\"%2.\"/></w:lvl></w:abstractNum>"
     "<w:num w:numId=\"7\"><w:abstractNumId w:val=\"11\"/></w:num>"
     "<w:num w:numId=\"8\"><w:abstractNumId w:val=\"10\"/><w:lvlOverride w:ilvl=\"0\">"
-    "<w:lvl w:ilvl=\"0\"><w:pStyle w:val=\"Numbered\"/></w:lvl></w:lvlOverride></w:num></w:numbering>";
+    "<w:lvl w:ilvl=\"0\"><w:pStyle w:val=\"Numbered\"/></w:lvl></w:lvlOverride></w:num>";
 
 std::string Xml(pugi::xml_node n) { return ooxml::NodeXml(n); }
 
@@ -104,12 +99,12 @@ std::vector<std::string> CustomStyles(StyleSheet& s) {
 
 class OrganizerTest : public EngineTest {
  protected:
-  std::string WriteSource(const char* styles = kSourceStyles, const char* numbering = kSourceNumbering) {
+  std::string WriteSource() {
     std::string path = Path("source.docx");
     auto pkg = BlankPackage(path);
-    pkg.Set("word/styles.xml", styles);
+    pkg.Set("word/styles.xml", kSourceStyles);
     DocumentModel model(std::move(pkg), path, "", false);
-    model.add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering, numbering);
+    model.add_related_part("word/numbering.xml", kRelNumbering, kCtNumbering, kSourceNumbering);
     model.write(path);
     return path;
   }
@@ -194,7 +189,7 @@ TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatI
 }
 
 TEST_F(OrganizerTest, AMissingBaseGivesWayToTheRootWithItsFormattingFolded) {
-  std::string src_path = WriteSource(kChainStyles, kChainNumbering);
+  std::string src_path = WriteWithNumbering("source.docx", kChainStyles, kChainNumbering);
   std::string dst_path = Path("blank.docx");
   WriteBlankDocument(dst_path);
   auto word = Word();
@@ -240,7 +235,7 @@ TEST_F(OrganizerTest, AMissingBaseGivesWayToTheRootWithItsFormattingFolded) {
 // What the copy run does with confirmed dependencies: every style of the
 // list made first, then each copied in the list's order.
 TEST_F(OrganizerTest, StylesMadeBeforehandKeepEveryLinkAndStandAfterTheirBases) {
-  std::string src_path = WriteSource(kChainStyles, kChainNumbering);
+  std::string src_path = WriteWithNumbering("source.docx", kChainStyles, kChainNumbering);
   std::string dst_path = Path("blank.docx");
   WriteBlankDocument(dst_path);
   auto word = Word();
@@ -263,7 +258,7 @@ TEST_F(OrganizerTest, StylesMadeBeforehandKeepEveryLinkAndStandAfterTheirBases) 
 
 // The source stays closed: read from its file, left as it was.
 TEST_F(OrganizerTest, AListTakenFromAListStyleArrivesWithItsLevels) {
-  std::string src_path = WriteSource(kChainStyles, kChainNumbering);
+  std::string src_path = WriteWithNumbering("source.docx", kChainStyles, kChainNumbering);
   std::string bytes = ReadFile(src_path);
   // An unrelated style holds the id the copy would take, so its links move.
   std::string dst_path = WriteWithStyles(

@@ -32,6 +32,17 @@ inline int32_t ErrorOf(const std::function<void()>& f) {
   return 0;
 }
 
+// The error f raises; a failure of the test when it raises none.
+inline host::HostError RaisedBy(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const host::HostError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no error raised";
+  return host::HostError(0, "");
+}
+
 inline constexpr const char* kStylesOpen =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
     "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">";

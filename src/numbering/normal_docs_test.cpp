@@ -1,45 +1,33 @@
 #include "numbering/normal_docs.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
-
-#include <gtest/gtest.h>
-
 #include "engine/engine.h"
-#include "host/host_error.h"
-#include "host/word.h"
+#include "engine/test_support.h"
 #include "platform/fakes.h"
 #include "support/globals.h"
 
 namespace tarnwell::numbering {
 namespace {
 
-namespace fs = std::filesystem;
+using engine::testing::ErrorOf;
+using engine::testing::RaisedBy;
 
-class NormalDocsTest : public ::testing::Test {
+class NormalDocsTest : public engine::testing::EngineTest {
  protected:
   void SetUp() override {
+    EngineTest::SetUp();
     support::ResetGlobals();
-    std::string pattern = (fs::temp_directory_path() / "tw_normal_docs_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    engine::Options options;
-    options.normal_template = (dir_ / "Normal.dotm").string();
-    app_ = host::Application(engine::CreateApplication(options));
+    app_ = Word();
     support::gWordApp = app_;
     support::gDocsFolder = dir_.string() + "/";
   }
-
   void TearDown() override {
     support::ResetGlobals();
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
+    EngineTest::TearDown();
   }
 
   host::Document OpenNew(const std::string& relative) {
-    const fs::path path = dir_ / relative;
-    fs::create_directories(path.parent_path());
+    const std::filesystem::path path = dir_ / relative;
+    std::filesystem::create_directories(path.parent_path());
     engine::WriteBlankDocument(path.string());
     return app_.GetDocuments().Open(path.string());
   }
@@ -57,7 +45,6 @@ class NormalDocsTest : public ::testing::Test {
     return false;
   }
 
-  fs::path dir_;
   host::Application app_;
   platform::FakePlatform fake_;
   platform::Platform platform_ = fake_.platform();
@@ -92,24 +79,10 @@ TEST_F(NormalDocsTest, AClosedDocumentWithoutAFileNeedsNoDeletion) {
 TEST_F(NormalDocsTest, AFileThatCannotBeDeletedRaisesNamingIt) {
   MakeStylesDoc();
   fake_.files.undeletable.insert(NormalStylesDocPath());
-  try {
-    fncCloseNormalStylesDoc(platform_);
-    FAIL() << "no error";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.number(), host::kErrPermissionDenied);
-    EXPECT_NE(e.description().find(NormalStylesDocPath()), std::string::npos);
-  }
+  host::HostError e = RaisedBy([&] { fncCloseNormalStylesDoc(platform_); });
+  EXPECT_EQ(e.number(), host::kErrPermissionDenied);
+  EXPECT_NE(e.description().find(NormalStylesDocPath()), std::string::npos);
   EXPECT_FALSE(IsOpen(kNormalStylesDocName));
-}
-
-TEST_F(NormalDocsTest, WithoutWordTheCallerGetsTheError) {
-  support::gWordApp = host::Application();
-  try {
-    fncCloseNormalStylesDoc(platform_);
-    FAIL() << "no error";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.number(), host::kErrObjectNotSet);
-  }
 }
 
 TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrue) {
@@ -127,15 +100,12 @@ TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrue) {
   EXPECT_FALSE(IsOpen(kNormalDotName));
 }
 
-TEST_F(NormalDocsTest, NormalDotNotOpenRaisesToTheCaller) {
+TEST_F(NormalDocsTest, ErrorsReachTheCaller) {
   OpenNew("a.docx");
-  try {
-    fncCloseNormalDot(host::Value(true));
-    FAIL() << "no error";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.number(), host::kErrNoSuchCollectionMember);
-  }
+  EXPECT_EQ(ErrorOf([] { fncCloseNormalDot(host::Value(true)); }), host::kErrNoSuchCollectionMember) << "not open";
   EXPECT_TRUE(IsOpen("a.docx"));
+  support::gWordApp = host::Application();
+  EXPECT_EQ(ErrorOf([&] { fncCloseNormalStylesDoc(platform_); }), host::kErrObjectNotSet) << "without Word";
 }
 
 }  // namespace

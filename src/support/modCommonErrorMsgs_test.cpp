@@ -7,12 +7,8 @@
 namespace tarnwell::support {
 namespace {
 
-class ErrorMsgTest : public ::testing::Test {
- protected:
+TEST(ErrorMsg, ShowsNumberBlankDescriptionUnderTheDefaultTitleOrTheCallers) {
   platform::FakePlatform fake;
-};
-
-TEST_F(ErrorMsgTest, ErrorMessageShowsNumberBlankDescriptionUnderTheDefaultTitle) {
   ErrInfo err = ErrInfo::From(host::HostError(host::kErrObjectNotSet, "Object variable not set"));
   fncShowErrorMsg(fake.ui, "", err);
   ASSERT_EQ(fake.ui.shown.size(), 1u);
@@ -20,15 +16,13 @@ TEST_F(ErrorMsgTest, ErrorMessageShowsNumberBlankDescriptionUnderTheDefaultTitle
   EXPECT_EQ(fake.ui.shown[0].text, "Error: 91 Object variable not set");
   EXPECT_EQ(fake.ui.shown[0].icon, platform::Icon::None);
   EXPECT_EQ(fake.ui.shown[0].buttons, platform::Buttons::OK);
-}
-
-TEST_F(ErrorMsgTest, ErrorMessageWithNoErrorPendingAndWithATitle) {
+  // No error pending, and a title of the caller's.
   fncShowErrorMsg(fake.ui, "", ErrInfo{});
   fncShowErrorMsg(fake.ui, "Copy", ErrInfo{-2147417851, "x"});
-  ASSERT_EQ(fake.ui.shown.size(), 2u);
-  EXPECT_EQ(fake.ui.shown[0].text, "Error: 0 ");
-  EXPECT_EQ(fake.ui.shown[1].title, "Copy");
-  EXPECT_EQ(fake.ui.shown[1].text, "Error: -2147417851 x");
+  ASSERT_EQ(fake.ui.shown.size(), 3u);
+  EXPECT_EQ(fake.ui.shown[1].text, "Error: 0 ");
+  EXPECT_EQ(fake.ui.shown[2].title, "Copy");
+  EXPECT_EQ(fake.ui.shown[2].text, "Error: -2147417851 x");
 }
 
 }  // namespace

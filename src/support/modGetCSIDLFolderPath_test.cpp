@@ -69,11 +69,10 @@ TEST_F(FolderTest, FoldersHoldingOnlySubfoldersOrHiddenFilesCountAsMissing) {
   fake.files.AddFile(kLocal + kPathSeparator, FileEntry{"state.db"});
   fncSetScratchFolder(platform, 0);
   EXPECT_EQ(gScratchFolder, kLocal + kPathSeparator);
-}
 
-TEST_F(FolderTest, UnresolvedScratchFolderIsEmptyEvenWhenTheRootHoldsFiles) {
-  std::string root(1, kPathSeparator);
-  fake.files.AddFile(root, FileEntry{"boot.ini"});
+  // Unresolved, it is empty even when the root holds files.
+  fake.folders.folders.clear();
+  fake.files.AddFile(std::string(1, kPathSeparator), FileEntry{"boot.ini"});
   fncSetScratchFolder(platform, 0);
   EXPECT_EQ(gScratchFolder, "");
 }

@@ -11,13 +11,11 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(FilterItem, AppendsDescriptionAndPatternEachEndedByNul) {
+TEST(FilterItem, AppendsDescriptionAndPatternEachEndedByNulAndTrimsAtTheFirst) {
   EXPECT_EQ(fncAddFilterItem("", "All files (*.*)"), "All files (*.*)\0*.*\0"s);
   const std::string two = fncAddFilterItem(fncAddFilterItem("", "Documents (*.docx)", "*.docx"), "All files (*.*)");
   EXPECT_EQ(two, "Documents (*.docx)\0*.docx\0All files (*.*)\0*.*\0"s);
-}
-
-TEST(TrimAtNul, CutsAtTheFirstNulOnly) {
+  // And back: a returned buffer is cut at its first NUL only.
   EXPECT_EQ(fncTrimAtNul("C:\\a.doc\0\0junk\0"s), "C:\\a.doc");
   EXPECT_EQ(fncTrimAtNul("no nul"), "no nul");
   EXPECT_EQ(fncTrimAtNul("\0tail"s), "");
