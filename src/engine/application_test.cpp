@@ -41,6 +41,10 @@ TEST_F(ApplicationTest, ActiveDocumentNeedsAnOpenDocument) {
   EXPECT_EQ(word.ActiveDocument().Name(), b.Name()) << "closing hands activity to the one left";
   b.Close();
   EXPECT_EQ(ErrorOf([&] { word.ActiveDocument(); }), kErrNoDocumentOpen);
+  // The state outlives the caller's references to children.
+  word.GetDocuments().Add();
+  EXPECT_EQ(word.GetDocuments().Count(), 1);
+  EXPECT_EQ(word.Selection()->get("Document").as_object(), word.ActiveDocument().obj());
 }
 
 TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrder) {
@@ -139,17 +143,6 @@ TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndLists) {
   std::string numbering = saved.Related(saved.MainPart(), "numbering");
   ASSERT_FALSE(numbering.empty());
   EXPECT_NE(saved.Get(numbering).find("w:abstractNumId=\"7\""), std::string::npos);
-}
-
-TEST_F(ApplicationTest, StateOutlivesTheCallersReferencesToChildren) {
-  auto word = Word();
-  {
-    auto docs = word.GetDocuments();
-    docs.Add();
-  }
-  EXPECT_EQ(word.GetDocuments().Count(), 1);
-  auto selection = word.Selection();
-  EXPECT_EQ(selection->get("Document").as_object(), word.ActiveDocument().obj());
 }
 
 TEST_F(ApplicationTest, FaultPlanIsSharedByEveryObject) {

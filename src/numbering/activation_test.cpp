@@ -77,7 +77,7 @@ class ActivationTest : public engine::testing::EngineTest {
   int opened_ = 0;
 };
 
-TEST_F(ActivationTest, LeavesTheSavedStateAsItWasAndMakesNoTableWithoutTableStyles) {
+TEST_F(ActivationTest, LeavesTheSavedStateAsItWasMakesNoTableWithoutTableStylesAndUnlinksOnlyListless) {
   auto doc = Open(-1);
   faults_->fail("Tables.Add", 1, host::kErrWordBuffersFull);
   word_.GetDocuments().Add();  // another document is active
@@ -91,6 +91,12 @@ TEST_F(ActivationTest, LeavesTheSavedStateAsItWasAndMakesNoTableWithoutTableStyl
   doc.SetSaved(false);
   EXPECT_TRUE(Run(doc));
   EXPECT_FALSE(doc.Saved());
+  // Only styles without a list template are unlinked.
+  auto& sheet = engine_doc_->model().styles();
+  EXPECT_FALSE(sheet.find("Plain").child("w:pPr").child("w:numPr")) << "numId 0 is no list template";
+  EXPECT_TRUE(sheet.find("Plain").child("w:pPr").child("w:jc")) << "only the numbering link goes";
+  EXPECT_TRUE(sheet.find("Listed").child("w:pPr").child("w:numPr"));
+  EXPECT_TRUE(doc.GetStyles().Item("Listed").ref().get("ListTemplate").as_object());
 }
 
 // A missing member (5941) is passed over statement by statement.
@@ -106,16 +112,6 @@ TEST_F(ActivationTest, EveryBodyIsLeftAsItWasWithTheUsersTablesUnstyled) {
     EXPECT_EQ(Body(), before);
     EXPECT_TRUE(fake_.ui.shown.empty());
   }
-}
-
-TEST_F(ActivationTest, UnlinksOnlyStylesWithoutAListTemplate) {
-  auto doc = Open(-1);
-  EXPECT_TRUE(Run(doc));
-  auto& sheet = engine_doc_->model().styles();
-  EXPECT_FALSE(sheet.find("Plain").child("w:pPr").child("w:numPr")) << "numId 0 is no list template";
-  EXPECT_TRUE(sheet.find("Plain").child("w:pPr").child("w:jc")) << "only the numbering link goes";
-  EXPECT_TRUE(sheet.find("Listed").child("w:pPr").child("w:numPr"));
-  EXPECT_TRUE(doc.GetStyles().Item("Listed").ref().get("ListTemplate").as_object());
 }
 
 // Word never writes such a file, but a hand-edited one may hold it.

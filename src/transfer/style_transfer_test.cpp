@@ -112,9 +112,8 @@ TEST_F(StyleTransferTest, ParagraphStylesInBothProfiles) {
             "The next paragraph style for Quote is not in the target document.  You should copy that style over as "
             "well.");
   EXPECT_EQ(fake_.ui.shown[0].icon, platform::Icon::Exclamation);
-}
 
-TEST_F(StyleTransferTest, Word2000TurnsLeadersItNeverKnewIntoSpaces) {
+  // Word 2000 turns leaders it never knew into spaces.
   host::Style patched(std::make_shared<LeaderSix>(From("Quote").obj()));
   EXPECT_EQ(fncTransferParagraphStyle(Context(), patched, To("Quote"), source_, Profile::Word2000).number, 0);
   auto tabs = To("Quote").obj()->get("ParagraphFormat").as_object()->get("TabStops").as_object();
