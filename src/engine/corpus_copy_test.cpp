@@ -26,25 +26,6 @@ pugi::xml_node BodyOf(DocumentModel& m) {
   return root.child(ooxml::Q(prefix, "body").c_str());
 }
 
-// Style references that point at nothing, as "style child -> id".
-std::vector<std::string> Dangling(DocumentModel& m) {
-  std::vector<std::string> out;
-  StyleSheet& s = m.styles();
-  for (size_t i = 0; i < s.count(); ++i) {
-    pugi::xml_node st = s.at(i);
-    for (const char* child : {"basedOn", "next", "link"}) {
-      std::string ref = s.reference(st, child);
-      if (!ref.empty() && !s.by_id(ref)) out.push_back(s.id(st) + " " + child + " -> " + ref);
-    }
-    std::string num = st.child(s.q("pPr").c_str()).child(s.q("numPr").c_str()).child(s.q("numId").c_str())
-                          .attribute(s.q("val").c_str()).value();
-    if (!num.empty() && num != "0" && !m.numbering().abstract_for_num(num)) {
-      out.push_back(s.id(st) + " numId -> " + num);
-    }
-  }
-  return out;
-}
-
 TEST_F(CorpusTest, ScratchParagraphAndTableLeaveEveryBodyAsItWas) {
   int checked = 0;
   for (const auto& file : files_) {
@@ -108,19 +89,6 @@ std::string Levels(DocumentModel& m, pugi::xml_node style) {
   for (pugi::xml_node lvl : abstract.children(n.q("lvl").c_str())) {
     out += std::string(lvl.child(n.q("numFmt").c_str()).attribute(n.q("val").c_str()).value()) + " " +
            lvl.child(n.q("lvlText").c_str()).attribute(n.q("val").c_str()).value() + "|";
-  }
-  return out;
-}
-
-// Styles written before the style they are based on.
-std::vector<std::string> BeforeTheirBases(StyleSheet& s) {
-  std::vector<std::string> out, seen;
-  for (size_t i = 0; i < s.count(); ++i) {
-    std::string base = s.reference(s.at(i), "basedOn");
-    if (!base.empty() && s.by_id(base) && std::find(seen.begin(), seen.end(), base) == seen.end()) {
-      out.push_back(s.id(s.at(i)) + " before " + base);
-    }
-    seen.push_back(s.id(s.at(i)));
   }
   return out;
 }

@@ -16,6 +16,8 @@
 #include "engine/application.h"
 #include "engine/builtin_styles.h"
 #include "engine/document_model.h"
+#include "engine/numbering.h"
+#include "engine/styles.h"
 #include "host/host_error.h"
 #include "host/word.h"
 
@@ -75,6 +77,38 @@ inline constexpr const char* kHeadingNumbering =
 inline std::string Replace(std::string s, const std::string& from, const std::string& to) {
   for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) s.replace(at, from.size(), to);
   return s;
+}
+
+// Style references that point at nothing, as "style child -> id".
+inline std::vector<std::string> Dangling(DocumentModel& m) {
+  std::vector<std::string> out;
+  StyleSheet& s = m.styles();
+  for (size_t i = 0; i < s.count(); ++i) {
+    pugi::xml_node st = s.at(i);
+    for (const char* child : {"basedOn", "next", "link"}) {
+      std::string ref = s.reference(st, child);
+      if (!ref.empty() && !s.by_id(ref)) out.push_back(s.id(st) + " " + child + " -> " + ref);
+    }
+    std::string num = st.child(s.q("pPr").c_str()).child(s.q("numPr").c_str()).child(s.q("numId").c_str())
+                          .attribute(s.q("val").c_str()).value();
+    if (!num.empty() && num != "0" && !m.numbering().abstract_for_num(num)) {
+      out.push_back(s.id(st) + " numId -> " + num);
+    }
+  }
+  return out;
+}
+
+// Styles written before the style they are based on.
+inline std::vector<std::string> BeforeTheirBases(StyleSheet& s) {
+  std::vector<std::string> out, seen;
+  for (size_t i = 0; i < s.count(); ++i) {
+    std::string base = s.reference(s.at(i), "basedOn");
+    if (!base.empty() && s.by_id(base) && std::find(seen.begin(), seen.end(), base) == seen.end()) {
+      out.push_back(s.id(s.at(i)) + " before " + base);
+    }
+    seen.push_back(s.id(s.at(i)));
+  }
+  return out;
 }
 
 // A folder of its own for each test, removed afterwards.
