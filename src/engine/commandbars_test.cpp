@@ -191,11 +191,9 @@ TEST_F(CommandBarsTest, ClickAndExecuteReachBoundHandlersUntilUnbound) {
   source->Click();
   EXPECT_TRUE(calls.empty());
   EXPECT_EQ(std::dynamic_pointer_cast<CommandBarControl>(button)->handler_count(), 0u);
-}
 
-TEST_F(CommandBarsTest, HandlerMayUnbindAnotherDuringAClick) {
-  Make();
-  auto source = std::dynamic_pointer_cast<host::ClickSource>(Controls("Format").call("Add").as_object());
+  // A handler may unbind another during a click.
+  source = std::dynamic_pointer_cast<host::ClickSource>(Controls("Format").call("Add").as_object());
   int second_calls = 0;
   host::ClickSource::Token second = 0;
   source->OnClick([&] { source->RemoveClick(second); });

@@ -233,7 +233,7 @@ TEST_F(DocumentTest, WordprocessingMlUnderOldExtensionsIsReadAndWrittenAsAPackag
   EXPECT_NE(dot.Get("[Content_Types].xml").find(kCtTemplate), std::string::npos);
 }
 
-TEST_F(DocumentTest, CloseSavesOnlyWhenAsked) {
+TEST_F(DocumentTest, CloseSavesOnlyWhenAskedAndRetiresTheDocumentsObjects) {
   WriteBlankDocument(Path("c.docx"));
   std::string original = ReadFile(Path("c.docx"));
   auto word = Word();
@@ -257,11 +257,8 @@ TEST_F(DocumentTest, CloseSavesOnlyWhenAsked) {
   EXPECT_EQ(ErrorOf([&] { fresh.Close(-1); }), host::kErrWordBuffersFull)
       << "nowhere to save a never-saved document";
   EXPECT_EQ(word.GetDocuments().Count(), 2) << "a close that failed leaves it open";
-}
 
-TEST_F(DocumentTest, ObjectsOfAClosedDocumentRefuseUse) {
-  WriteBlankDocument(Path("gone.docx"));
-  auto doc = Word().GetDocuments().Open(Path("gone.docx"));
+  // The objects of a closed document refuse use.
   auto styles = doc.GetStyles();
   auto normal = styles.Item("Normal");
   auto window = doc.ActiveWindow();
