@@ -40,9 +40,7 @@ TEST(BuiltinStyles, StoredNamesShowAsWordShowsThem) {
     ASSERT_NE(FindBuiltin(shown), nullptr) << shown;
     EXPECT_EQ(FindBuiltin(shown), FindBuiltin(stored)) << shown;
   }
-}
-
-TEST(BuiltinStyles, CustomAndUnknownNamesStayAsWritten) {
+  // Custom and unknown names stay as written.
   EXPECT_EQ(DisplayName("heading 1", true), "heading 1") << "a custom style is not Word's";
   EXPECT_EQ(DisplayName("Heading 1 Char", false), "Heading 1 Char");
   EXPECT_EQ(DisplayName("heading 1,h1", false), "heading 1,h1");

@@ -41,8 +41,9 @@ class ListTemplatesTest : public testing::EngineTest {
   }
 };
 
-TEST_F(ListTemplatesTest, LevelsReadInWordsUnitsAndEnumerations) {
-  const ObjectPtr lt = host::item(deref(Templates(OpenHeadings())), 1);
+TEST_F(ListTemplatesTest, LevelsAndTheirFontsReadInWordsUnitsAndEnumerations) {
+  const host::Document d = OpenHeadings();
+  const ObjectPtr lt = host::item(deref(Templates(d)), 1);
   EXPECT_EQ(deref(lt).get("Name").as_string(), "Headings");
   EXPECT_EQ(deref(lt).get("OutlineNumbered").as_int(), host::kTrue);
   struct Case {
@@ -67,13 +68,9 @@ TEST_F(ListTemplatesTest, LevelsReadInWordsUnitsAndEnumerations) {
     }
   }
   EXPECT_EQ(ErrorOf([&] { Level(lt, 3); }), host::kErrNoSuchCollectionMember);
-  EXPECT_EQ(ErrorOf([&] { host::item(deref(Templates(Word().ActiveDocument())), 2); }),
-            host::kErrNoSuchCollectionMember);
-}
+  EXPECT_EQ(ErrorOf([&] { host::item(deref(Templates(d)), 2); }), host::kErrNoSuchCollectionMember);
 
-TEST_F(ListTemplatesTest, LevelFontGivesUndefinedForWhatTheLevelLeavesAndKeepsGapsWhenWritten) {
-  const host::Document d = OpenHeadings();
-  const ObjectPtr lt = host::item(deref(Templates(d)), 1);
+  // A level's font gives "undefined" for what the level leaves, and keeps the gaps when written.
   const ObjectPtr f1 = deref(Level(lt, 1)).get("Font").as_object(), f2 = deref(Level(lt, 2)).get("Font").as_object();
   host::Object& font1 = deref(f1);
   const std::pair<const char*, Value> level1[] = {

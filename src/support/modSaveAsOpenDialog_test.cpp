@@ -21,27 +21,25 @@ TEST(FilterItem, AppendsDescriptionAndPatternEachEndedByNulAndTrimsAtTheFirst) {
   EXPECT_EQ(fncTrimAtNul("\0tail"s), "");
 }
 
-TEST(ShowFileDialog, DefaultsMakeAnOpenDialogInTheCurrentFolder) {
+TEST(ShowFileDialog, DefaultsMakeAnOpenDialogInTheCurrentFolderAndEveryArgumentPasses) {
   platform::FakeUi ui;
   ui.file_answers.push_back("/docs/a.doc");
   EXPECT_EQ(fncShowFileDialog(ui), "/docs/a.doc");
   ASSERT_EQ(ui.file_requests.size(), 1u);
-  const auto& r = ui.file_requests[0];
+  auto r = ui.file_requests[0];
   EXPECT_TRUE(r.open);
   EXPECT_EQ(r.flags, 0);
   EXPECT_EQ(r.filter_index, 1);
   EXPECT_EQ(r.initial_dir, std::filesystem::current_path().string());
   EXPECT_EQ(r.filter, "");
   EXPECT_EQ(r.file_name, "");
-}
 
-TEST(ShowFileDialog, PassesEveryArgumentAndReturnsTheFlags) {
-  platform::FakeUi ui;
+  // Every argument passed, and the flags returned.
   ui.file_answers.push_back("/docs/b.dot");
   int32_t flags = 3;
   const std::string filter = fncAddFilterItem("", "Templates (*.dot)", "*.dot");
   EXPECT_EQ(fncShowFileDialog(ui, &flags, "/docs/", filter, 2, "dot", "Proposed", "Title", 77, false), "/docs/b.dot");
-  const auto& r = ui.file_requests.at(0);
+  r = ui.file_requests.at(1);
   EXPECT_FALSE(r.open);
   EXPECT_EQ(r.flags, 3);
   EXPECT_EQ(r.initial_dir, "/docs/");
