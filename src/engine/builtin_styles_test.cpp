@@ -50,9 +50,10 @@ TEST(BuiltinStyles, StoredNamesShowAsWordShowsThem) {
 
 TEST(BuiltinStyles, NumbersFollowWordsEnumeration) {
   const std::pair<int32_t, const char*> cases[] = {
-      {-1, "Normal"},    {-2, "heading 1"},  {-10, "heading 9"},        {-20, "toc 1"},       {-63, "Title"},
-      {-66, "Default Paragraph Font"},       {-67, "Body Text"},        {-86, "Hyperlink"},   {-95, "Normal (Web)"},
-      {-106, "Normal Table"},                {-107, nullptr},           {0, nullptr}};
+      {-1, "Normal"},        {-2, "heading 1"},     {-10, "heading 9"}, {-20, "toc 1"},
+      {-63, "Title"},        {-66, "Default Paragraph Font"},           {-67, "Body Text"},
+      {-86, "Hyperlink"},    {-95, "Normal (Web)"}, {-106, "Normal Table"},
+      {-107, nullptr},       {0, nullptr}};
   for (const auto& [number, name] : cases) {
     const BuiltinStyle* b = BuiltinByNumber(number);
     EXPECT_EQ(b ? b->file_name : "(none)", name ? name : "(none)") << number;
@@ -121,8 +122,9 @@ TEST(BuiltinStyles, LatentListNamesEveryBuiltIn) {
 
 TEST(BuiltinStyles, IdsDropSpacesAndPunctuation) {
   const std::pair<const char*, const char*> cases[] = {
-      {"Heading 1", "Heading1"},       {"Normal (Web)", "NormalWeb"}, {"1 / 1.1 / 1.1.1", "111111"},
-      {"E-mail Signature", "E-mailSignature"}, {"Überschrift 1", "Überschrift1"}, {"!!!", "Style"}};
+      {"Heading 1", "Heading1"}, {"Normal (Web)", "NormalWeb"},     {"1 / 1.1 / 1.1.1", "111111"},
+      {"E-mail Signature", "E-mailSignature"},                      {"Überschrift 1", "Überschrift1"},
+      {"!!!", "Style"}};
   for (const auto& [name, id] : cases) {
     EXPECT_EQ(IdFromName(name), id);
   }
