@@ -53,16 +53,14 @@ class ClosureTest : public engine::testing::EngineTest {
   NameList based_, follow_;
 };
 
-TEST_F(ClosureTest, ChainsAreFollowedToTheEnd) {
+TEST_F(ClosureTest, ChainsOfBasesAndFollowOnsAreFollowedToTheEnd) {
   Add("C", "Normal");
   Add("B", "C");
   Add("A", "B");
   Collect({"A"});
   EXPECT_EQ(based_, (NameList{"B", "C", "Normal"}));
   EXPECT_TRUE(follow_.empty());  // each follows itself, the chosen one is never offered
-}
-
-TEST_F(ClosureTest, FollowOnsOfBasesAndBasesOfFollowOns) {
+  // Follow-ons of bases and bases of follow-ons.
   Add("BaseNext", "Normal");
   Add("Base", "Normal", "BaseNext");
   Add("AfterBase", "Normal");
@@ -73,16 +71,14 @@ TEST_F(ClosureTest, FollowOnsOfBasesAndBasesOfFollowOns) {
   EXPECT_EQ(follow_, (NameList{"After", "BaseNext"}));
 }
 
-TEST_F(ClosureTest, ANameInBothListsIsOfferedOnceAsBasedOn) {
+TEST_F(ClosureTest, ANameInBothListsIsOfferedOnceAsBasedOnAndChosenOnesNever) {
   Add("Shared", "Normal");
   Add("One", "Shared");
   Add("Two", "Normal", "Shared");
   Collect({"One", "Two"});
   EXPECT_EQ(based_, (NameList{"Normal", "Shared"}));
   EXPECT_TRUE(follow_.empty());
-}
-
-TEST_F(ClosureTest, ChosenStylesAreNeverOffered) {
+  // Chosen styles are never offered.
   Add("Parent", "Normal");
   Add("Child", "Parent", "Parent");
   Collect({"Child", "Parent", "Normal"});
@@ -100,10 +96,9 @@ TEST_F(ClosureTest, ExcludedNamesAreNeverCollected) {
   CompleteDependencies(doc_, {"T"}, based, follow);
   EXPECT_EQ(based, (NameList{"Normal"}));
   for (auto& n : based) EXPECT_FALSE(n == "Table Normal" || n == "No List");
-}
-
-TEST_F(ClosureTest, AMissingStyleRaisesWordsError) {
-  NameList based{"Nowhere"}, follow;
+  // A missing style raises Word's error.
+  based = {"Nowhere"};
+  follow.clear();
   EXPECT_THROW(CompleteDependencies(doc_, {}, based, follow), host::HostError);
 }
 
