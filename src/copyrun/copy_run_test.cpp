@@ -127,7 +127,8 @@ class CopyRunTest : public ::testing::Test {
     CopyRun run(p, main_);
     run.cmdCopy_Click();
   }
-    void Restart() {
+  // A fresh fixture for the next round of a test.
+  void Restart() {
     TearDown();
     main_ = FakeMain{};
     fake_.ui.shown.clear();

@@ -142,10 +142,15 @@ TEST_F(VellDialogTest, LoadListsOpenDocumentsSortedWithTheNormalTemplate) {
   EXPECT_EQ(DocEntryFullName(form_.lstSourceDocs.List(2)), a.FullName());
 }
 
-TEST_F(VellDialogTest, LoadSetsCaptionsTabStopsHelpFileAndInstruction) {
+// Normal.dot open as a document stands for the Normal template.
+TEST_F(VellDialogTest, LoadSetsCaptionsTabStopsHelpFileInstructionAndNormalDot) {
   StartWord();
+  const auto normal = OpenNew("templates/Normal.dot");
   OpenNew("a.docx");
   LoadDialog();
+  EXPECT_EQ(form_.lstSourceDocs.ListCount(), 2);
+  for (const auto& entry : form_.lstSourceDocs.items()) EXPECT_NE(DocEntryName(entry), kNormalTemplateEntryName);
+  EXPECT_EQ(form_.lstSourceDocs.List(0), "Normal.dot\t" + normal.FullName());
 
   EXPECT_EQ(form_.Caption, "Quillon Tarnwell");
   EXPECT_EQ(form_.FontName, "Tahoma");
@@ -180,17 +185,6 @@ TEST_F(VellDialogTest, LoadSetsCaptionsTabStopsHelpFileAndInstruction) {
   EXPECT_EQ(stops[2].list, "lstStyles");
   for (const auto& m : stops) EXPECT_EQ(m.args, (std::vector<int32_t>{2008, 2036}));
   EXPECT_EQ(form_.lstStyles.tab_stops, stops[2].args);
-}
-
-TEST_F(VellDialogTest, NormalDotOpenAsADocumentStandsForTheNormalTemplate) {
-  StartWord();
-  const auto normal = OpenNew("templates/Normal.dot");
-  OpenNew("a.docx");
-  LoadDialog();
-
-  EXPECT_EQ(form_.lstSourceDocs.ListCount(), 2);
-  for (const auto& entry : form_.lstSourceDocs.items()) EXPECT_NE(DocEntryName(entry), kNormalTemplateEntryName);
-  EXPECT_EQ(form_.lstSourceDocs.List(0), "Normal.dot\t" + normal.FullName());
 }
 
 TEST_F(VellDialogTest, OnlyWordXpAnd2003OfferListAndTableStylesAndTheUpdate) {
