@@ -102,9 +102,27 @@ TEST_F(ClosureTest, ExcludedNamesAreNeverCollected) {
   EXPECT_THROW(CompleteDependencies(doc_, {}, based, follow), host::HostError);
 }
 
-TEST(DependenciesDialog, ShowsEverythingSelectedAndKeepsWhatIsLeftSelected) {
+// Cancel, the close box, or no click at all leave the lists and say Cancel;
+// OK shows everything selected and keeps what is left selected.
+TEST(DependenciesDialog, CancelLeavesTheListsAndOKKeepsWhatIsLeftSelected) {
   platform::FakeUi ui;
   NameList based{"B1", "B2"}, follow{"F1"};
+  ui.user = [](platform::ModalDialog& d) { dynamic_cast<frmVellDependencies_COM&>(d).cmdCancel_Click(); };
+  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
+  ui.user = [](platform::ModalDialog& d) {
+    auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
+    bool cancel = true;
+    dlg.QueryUnload(0, cancel);
+    EXPECT_FALSE(cancel);
+    EXPECT_EQ(dlg.Tag, "Cancel");
+    EXPECT_FALSE(dlg.Visible());
+  };
+  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
+  ui.user = nullptr;
+  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
+  EXPECT_EQ(based, (NameList{"B1", "B2"}));
+  EXPECT_EQ(follow, (NameList{"F1"}));
+
   ui.user = [](platform::ModalDialog& d) {
     auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
     EXPECT_EQ(dlg.Caption, "Additional styles to be copied");
@@ -124,26 +142,6 @@ TEST(DependenciesDialog, ShowsEverythingSelectedAndKeepsWhatIsLeftSelected) {
   EXPECT_TRUE(follow.empty());
   EXPECT_NE(std::string(kDependenciesInstruction).find("paragraph in one of the styles you're copying.\r\n\r\nSelect"),
             std::string::npos);
-}
-
-TEST(DependenciesDialog, CancelAndClosingTheWindowLeaveTheListsAndSayCancel) {
-  platform::FakeUi ui;
-  NameList based{"B"}, follow{"F"};
-  ui.user = [](platform::ModalDialog& d) { dynamic_cast<frmVellDependencies_COM&>(d).cmdCancel_Click(); };
-  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
-  ui.user = [](platform::ModalDialog& d) {
-    auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
-    bool cancel = true;
-    dlg.QueryUnload(0, cancel);
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(dlg.Tag, "Cancel");
-    EXPECT_FALSE(dlg.Visible());
-  };
-  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
-  ui.user = nullptr;  // shown and closed without a click
-  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
-  EXPECT_EQ(based, (NameList{"B"}));
-  EXPECT_EQ(follow, (NameList{"F"}));
 }
 
 }  // namespace
