@@ -100,28 +100,5 @@ TEST(FakeFiles, UndeletableFileStaysListedAndACopyNeedsASource) {
   EXPECT_EQ(files.copied[0].second, "/home/u/TARNWELLTEMPDOC.doc");
 }
 
-TEST(FakeRegistry, RefusedOrClosedKeysTakeNoWriteOthersAreRecordedInOrder) {
-  FakeRegistry reg;
-  reg.refused_keys.insert("HKCU\\Software\\Locked");
-  EXPECT_EQ(reg.CreateKey(RegistryRoot::CurrentUser, "Software\\Locked"), 0u);
-  EXPECT_NE(reg.SetValue(0, "CacheSize", kRegSz, {'1', 0}), 0);
-  EXPECT_TRUE(reg.writes.empty());
-  EXPECT_EQ(reg.keys.count("HKCU\\Software\\Locked"), 0u);
-
-  // Writes are recorded in order; a closed key is refused.
-  const auto a = reg.CreateKey(RegistryRoot::CurrentUser, "Software\\A");
-  const auto b = reg.CreateKey(RegistryRoot::LocalMachine, "Software\\B");
-  ASSERT_NE(a, 0u);
-  ASSERT_NE(b, 0u);
-  ASSERT_NE(a, b);
-  EXPECT_EQ(reg.SetValue(b, "Two", kRegDword, {2, 0, 0, 0}), 0);
-  EXPECT_EQ(reg.SetValue(a, "One", kRegSz, {'x', 0}), 0);
-  reg.CloseKey(a);
-  EXPECT_NE(reg.SetValue(a, "Late", kRegSz, {'y', 0}), 0);
-  EXPECT_EQ(reg.writes, (std::vector<std::string>{"HKLM\\Software\\B\\Two", "HKCU\\Software\\A\\One"}));
-  EXPECT_EQ(reg.keys["HKLM\\Software\\B"]["Two"].type, kRegDword);
-  EXPECT_EQ(reg.keys["HKCU\\Software\\A"]["One"].data, (std::vector<uint8_t>{'x', 0}));
-}
-
 }  // namespace
 }  // namespace tarnwell::platform
