@@ -60,12 +60,9 @@ class ConnectTest : public ::testing::Test {
     connect().AddinInstance_OnConnection(app_, mode, nullptr, Custom({}));
   }
 
-  ObjectPtr Bar(const char* name) {
-    return host::item(host::deref(app_->get("CommandBars").as_object()), name);
-  }
-  std::vector<ObjectPtr> ControlsOf(const char* bar) {
-    return host::items(host::deref(Bar(bar)->get("Controls").as_object()));
-  }
+  ObjectPtr Bar(const char* name) { return host::item(host::deref(app_->get("CommandBars").as_object()), name); }
+  ObjectPtr Controls(const char* bar) { return Bar(bar)->get("Controls").as_object(); }
+  std::vector<ObjectPtr> ControlsOf(const char* bar) { return host::items(host::deref(Controls(bar))); }
   std::vector<ObjectPtr> Captioned(const char* bar, const std::string& caption) {
     std::vector<ObjectPtr> out;
     for (auto& c : ControlsOf(bar)) {
@@ -79,6 +76,12 @@ class ConnectTest : public ::testing::Test {
   }
   std::optional<std::string> DisplayOnConnect() {
     return fake_.settings.Get("Quillon Tarnwell", "Settings", "DisplayOnConnect");
+  }
+  // Puts a control on a menu as an earlier session or the user left it.
+  ObjectPtr AddControl(const char* bar, const host::Args& args, const std::string& caption) {
+    ObjectPtr c = Controls(bar)->call("Add", args).as_object();
+    c->put("Caption", caption);
+    return c;
   }
 
   fs::path dir_;
@@ -110,6 +113,7 @@ TEST_F(ConnectTest, InactiveConnectionComesAndGoesQuietly) {
 
 TEST_F(ConnectTest, CustomWithoutElementZeroOrAtMostOneConnects) {
   const Value customs[] = {Custom({}), Custom({Value(5)}, 1), Custom({Value(1)}), Custom({Value()}), Value()};
+  ObjectPtr previous;
   for (const auto& custom : customs) {
     Connect c(platform_);
     c.AddinInstance_OnConnection(app_, ext_cm_Startup, nullptr, custom);
@@ -117,8 +121,13 @@ TEST_F(ConnectTest, CustomWithoutElementZeroOrAtMostOneConnects) {
     EXPECT_EQ(c.wdAppConnect(), app_);
     ASSERT_NE(c.mcbVellButton(), nullptr);
     EXPECT_NE(c.mcbCOMMenuButton(), nullptr);
+    // Each connection removed the previous one's button first.
+    EXPECT_NE(c.mcbVellButton(), previous);
+    if (previous) {
+      EXPECT_TRUE(std::dynamic_pointer_cast<engine::CommandBarControl>(previous)->deleted());
+    }
+    previous = c.mcbVellButton();
   }
-  // Each connection removed the previous one's button first.
   EXPECT_EQ(Captioned("Format", "&Tarnwell").size(), 1u);
   EXPECT_TRUE(fake_.ui.shown.empty());
 }
@@ -188,6 +197,90 @@ TEST_F(ConnectTest, StartupCompleteHoldsTheMutexAndClearsScratchFiles) {
   EXPECT_EQ(fake_.files.deleted, std::vector<std::string>{"/home/ann/Temp/~wrs0001.tmp"});
 }
 
+// --- menus ------------------------------------------------------------------------
+
+TEST_F(ConnectTest, TheButtonGoesAtTheEndOfFormatAsACaptionOnlyCustomButton) {
+  const size_t before = ControlsOf("Format").size();
+  ConnectNormally();
+  auto controls = ControlsOf("Format");
+  ASSERT_EQ(controls.size(), before + 1);
+  const ObjectPtr& button = controls.back();
+  EXPECT_EQ(button, connect_->mcbVellButton());
+  EXPECT_EQ(button->get("Caption").as_string(), "&Tarnwell");
+  EXPECT_EQ(button->get("Tag").as_string(), "VellTag");
+  EXPECT_EQ(button->get("Style").as_int(), msoButtonCaption);
+  EXPECT_EQ(button->get("Type").as_int(), msoControlButton);
+  auto control = std::dynamic_pointer_cast<engine::CommandBarControl>(button);
+  ASSERT_NE(control, nullptr);
+  EXPECT_FALSE(control->temporary());
+  EXPECT_EQ(control->handler_count(), 1u);
+}
+
+TEST_F(ConnectTest, OnlyTheFirstLeftOverButtonIsRemoved) {
+  ObjectPtr other = AddControl("Format", {msoControlButton}, "Tarnwell");
+  AddControl("Format", {msoControlButton}, "&Tarnwell");
+  AddControl("Format", {msoControlButton}, "&Tarnwell");
+  ConnectNormally();
+  EXPECT_EQ(Captioned("Format", "&Tarnwell").size(), 2u);  // the second old one and the new one
+  EXPECT_EQ(Captioned("Format", "Tarnwell").size(), 1u);
+  EXPECT_EQ(ControlsOf("Format").back(), connect_->mcbVellButton());
+}
+
+TEST_F(ConnectTest, MissingComAddInsEntryIsAddedAtTheEndOfTools) {
+  ASSERT_EQ(Bar("Tools")->call("FindControl", {Value::missing(), kComAddInsControlId}).as_object(), nullptr);
+  const size_t before = ControlsOf("Tools").size();
+  ConnectNormally();
+  auto controls = ControlsOf("Tools");
+  ASSERT_EQ(controls.size(), before + 1);
+  EXPECT_EQ(controls.back(), connect_->mcbCOMMenuButton());
+  EXPECT_EQ(controls.back()->get("Id").as_int(), 3754);
+  EXPECT_EQ(controls.back()->get("Caption").as_string(), "COM Add-Ins...");
+  EXPECT_EQ(controls.back()->get("Style").as_int(), msoButtonCaption);
+}
+
+TEST_F(ConnectTest, AcceleratedComAddInsEntryIsRecaptionedNotDuplicated) {
+  // Office captions its built-in entry "&COM Add-Ins...".
+  ObjectPtr entry = Controls("Tools")->call("Add", {msoControlButton, kComAddInsControlId}).as_object();
+  ASSERT_EQ(entry->get("Caption").as_string(), "&COM Add-Ins...");
+  const size_t before = ControlsOf("Tools").size();
+  ConnectNormally();
+  EXPECT_EQ(ControlsOf("Tools").size(), before);
+  EXPECT_EQ(connect_->mcbCOMMenuButton(), entry);
+  EXPECT_EQ(entry->get("Caption").as_string(), "COM Add-Ins...");
+  EXPECT_EQ(entry->get("Style").as_int(), msoButtonCaption);
+}
+
+TEST_F(ConnectTest, RecaptionWalkStopsAtTheFirstComAddInsCaption) {
+  AddControl("Tools", {msoControlButton}, "COM Add-Ins...");
+  ObjectPtr later = AddControl("Tools", {msoControlButton}, "&COM Add-Ins...");
+  ConnectNormally();
+  EXPECT_EQ(later->get("Caption").as_string(), "&COM Add-Ins...");
+  // Neither custom control has the built-in id, so the entry is still added.
+  EXPECT_EQ(ControlsOf("Tools").back()->get("Id").as_int(), kComAddInsControlId);
+}
+
+TEST_F(ConnectTest, AFailingAddShowsTheErrorAndLeavesTheButtonUnset) {
+  faults_->fail("CommandBarControls.Add", 1, host::kErrCommandFailed);
+  ConnectNormally();
+  EXPECT_EQ(connect_->mcbVellButton(), nullptr);
+  EXPECT_EQ(Captioned("Format", "&Tarnwell").size(), 0u);
+  ASSERT_EQ(fake_.ui.shown.size(), 1u);
+  EXPECT_EQ(fake_.ui.shown[0].title, "Quillon Tarnwell");
+  EXPECT_EQ(fake_.ui.shown[0].text.rfind("Error: 4605 ", 0), 0u) << fake_.ui.shown[0].text;
+  // The connection carried on to the Tools menu.
+  EXPECT_NE(connect_->mcbCOMMenuButton(), nullptr);
+}
+
+TEST_F(ConnectTest, AMissingMenuIsReportedByEachRoutine) {
+  faults_->fail("CommandBars.Item", 1, host::kErrInvalidProcedureCall);
+  faults_->fail("CommandBars.Item", 2, host::kErrInvalidProcedureCall);
+  ConnectNormally();
+  // Removal and creation both looked up "Format" and failed; Tools worked.
+  ASSERT_EQ(fake_.ui.shown.size(), 2u);
+  EXPECT_EQ(connect_->mcbVellButton(), nullptr);
+  EXPECT_NE(connect_->mcbCOMMenuButton(), nullptr);
+}
+
 // --- dialog ------------------------------------------------------------------------
 
 TEST_F(ConnectTest, ButtonClickShowsTheDialogModallyOnce) {
@@ -225,24 +318,13 @@ TEST_F(ConnectTest, ButtonClickShowsTheDialogModallyOnce) {
   ASSERT_NE(com, nullptr);
   com->Click();
   EXPECT_EQ(fake_.ui.modal_showings, 1);
-}
-
-TEST_F(ConnectTest, HideResetsFormDisplayedAndHidesTheShownDialog) {
-  ConnectNormally();
-  bool visible_after_hide = true;
-  fake_.ui.user = [&](platform::ModalDialog& d) {
-    connect().Hide();
-    visible_after_hide = d.Visible();
-  };
-  connect().ShowVellForm();
+  // Nor does the button answer once the connection is gone.
+  connect_.reset();
+  clicks->Click();
   EXPECT_EQ(fake_.ui.modal_showings, 1);
-  EXPECT_FALSE(visible_after_hide);
-  EXPECT_FALSE(connect().FormDisplayed());
-  connect().Hide();  // nothing shown: only the flag
-  EXPECT_FALSE(connect().FormDisplayed());
 }
 
-TEST_F(ConnectTest, ShowVellFormIgnoresWordErrorsAndUnloadsTheFormWhateverHappens) {
+TEST_F(ConnectTest, ShowVellFormIgnoresWordErrorsUnloadsTheFormWhateverHappensAndHides) {
   ConnectNormally();
   // Word fails the version read here and again in the dialog's load.
   faults_->fail("Application.Build", 1, host::kErrServerFault);
@@ -257,18 +339,19 @@ TEST_F(ConnectTest, ShowVellFormIgnoresWordErrorsAndUnloadsTheFormWhateverHappen
   fake_.ui.user = [](platform::ModalDialog&) { throw std::runtime_error("not Word's"); };
   EXPECT_THROW(connect().ShowVellForm(), std::runtime_error);
   EXPECT_EQ(connect().form(), nullptr);
-  fake_.ui.user = nullptr;
+
+  // Hide resets FormDisplayed and hides the dialog shown.
+  bool visible_after_hide = true;
+  fake_.ui.user = [&](platform::ModalDialog& d) {
+    connect().Hide();
+    visible_after_hide = d.Visible();
+  };
   connect().ShowVellForm();
   EXPECT_EQ(fake_.ui.modal_showings, 3);
-}
-
-TEST_F(ConnectTest, ClickAfterTheConnectionIsGoneDoesNothing) {
-  ConnectNormally();
-  auto clicks = std::dynamic_pointer_cast<host::ClickSource>(connect().mcbVellButton());
-  ASSERT_NE(clicks, nullptr);
-  connect_.reset();
-  clicks->Click();
-  EXPECT_EQ(fake_.ui.modal_showings, 0);
+  EXPECT_FALSE(visible_after_hide);
+  EXPECT_FALSE(connect().FormDisplayed());
+  connect().Hide();  // nothing shown: only the flag
+  EXPECT_FALSE(connect().FormDisplayed());
 }
 
 // --- disconnection -------------------------------------------------------------

@@ -42,31 +42,23 @@ const char* kExpectedWarning =
     "Scratch File\" for more information.\r\n\r\n"
     "You should save your work, close Word and restart Word to clear the scratch file.";
 
-TEST(FncMatchSpecTest, StarAndQuestionMarkIgnoringCase) {
-  EXPECT_TRUE(fncMatchSpec("~WRS0001.TMP", "*.tmp"));
-  EXPECT_TRUE(fncMatchSpec(".tmp", "*.tmp"));
-  EXPECT_TRUE(fncMatchSpec("a.b.tmp", "*.tmp"));
-  EXPECT_FALSE(fncMatchSpec("a.tmpx", "*.tmp"));
-  EXPECT_FALSE(fncMatchSpec("tmp", "*.tmp"));
-  EXPECT_FALSE(fncMatchSpec("a.tm", "*.tmp"));
-  EXPECT_TRUE(fncMatchSpec("abc", "a?c"));
-  EXPECT_FALSE(fncMatchSpec("ac", "a?c"));
-  EXPECT_FALSE(fncMatchSpec("abbc", "a?c"));
-  EXPECT_TRUE(fncMatchSpec("", "*"));
-  EXPECT_FALSE(fncMatchSpec("", "?"));
-  EXPECT_TRUE(fncMatchSpec("x", "**"));
-  EXPECT_TRUE(fncMatchSpec("abcXbcd", "*bcd"));  // needs a step back after a false start
-}
-
-TEST(FncMatchSpecTest, StarDotStarMatchesNamesWithoutADot) {
-  EXPECT_TRUE(fncMatchSpec("README", "*.*"));
-  EXPECT_TRUE(fncMatchSpec("a.b", "*.*"));
-  EXPECT_FALSE(fncMatchSpec("README", "*.?*"));
-}
-
-TEST(FncMatchSpecTest, QuestionMarkIsOneCharacterNotOneByte) {
-  EXPECT_TRUE(fncMatchSpec("\xC3\xA9.tmp", "?.tmp"));
-  EXPECT_FALSE(fncMatchSpec("\xC3\xA9.tmp", "??.tmp"));
+TEST(FncMatchSpecTest, StarAndQuestionMarkIgnoringCaseOneCharacterAtATime) {
+  const struct {
+    const char* name;
+    const char* spec;
+    bool match;
+  } cases[] = {
+      {"~WRS0001.TMP", "*.tmp", true}, {".tmp", "*.tmp", true},  {"a.b.tmp", "*.tmp", true},
+      {"a.tmpx", "*.tmp", false},      {"tmp", "*.tmp", false},   {"a.tm", "*.tmp", false},
+      {"abc", "a?c", true},            {"ac", "a?c", false},      {"abbc", "a?c", false},
+      {"", "*", true},                 {"", "?", false},          {"x", "**", true},
+      {"abcXbcd", "*bcd", true},  // needs a step back after a false start
+      // "*.*" matches names without a dot.
+      {"README", "*.*", true},         {"a.b", "*.*", true},      {"README", "*.?*", false},
+      // "?" is one character, not one byte.
+      {"\xC3\xA9.tmp", "?.tmp", true}, {"\xC3\xA9.tmp", "??.tmp", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(fncMatchSpec(c.name, c.spec), c.match) << c.name << " " << c.spec;
 }
 
 TEST(FncMatchSpecTest, HostileNameAndPatternFinishQuickly) {
@@ -77,7 +69,7 @@ TEST(FncMatchSpecTest, HostileNameAndPatternFinishQuickly) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 }
 
-TEST(PathHelpersTest, AddBackslashAddsOnlyAMissingSeparator) {
+TEST(PathHelpersTest, AddBackslashAddsOnlyAMissingSeparatorAndTrimFixedStopsAtTheFirstNul) {
   EXPECT_EQ(fncAddBackslash(std::string("x") + kSep), std::string("x") + kSep);
   EXPECT_EQ(fncAddBackslash("x"), std::string("x") + kSep);
   EXPECT_EQ(fncAddBackslash(""), "");
@@ -86,22 +78,18 @@ TEST(PathHelpersTest, AddBackslashAddsOnlyAMissingSeparator) {
 #else
   EXPECT_EQ(fncAddBackslash("x\\"), "x\\/");  // a backslash is part of a POSIX name
 #endif
-}
-
-TEST(PathHelpersTest, TrimFixedStopsAtTheFirstNul) {
+  // A fixed-length buffer ends at its first NUL.
   EXPECT_EQ(fncTrimFixed(std::string("abc\0def\0", 8)), "abc");
   EXPECT_EQ(fncTrimFixed(std::string("\0abc", 4)), "");
   EXPECT_EQ(fncTrimFixed("abc"), "abc");
 }
 
-TEST(PathHelpersTest, TempFolderRewritesEveryApplicationDataCaseSensitively) {
+TEST(PathHelpersTest, TempFolderRewritesEveryApplicationDataCaseSensitivelyAndLocalDay) {
   EXPECT_EQ(fncTempFolder(kAppData), kTemp);
   EXPECT_EQ(fncTempFolder("/Application Data/x/Application Data"), std::string("/Temp/x/Temp") + kSep);
   EXPECT_EQ(fncTempFolder("/application data/"), "/application data/");
   EXPECT_EQ(fncTempFolder("/Application DataApplication Data/"), "/TempTemp/");
-}
-
-TEST(PathHelpersTest, LocalDayIsDayMonthYear) {
+  // A local day is day/month/year.
   EXPECT_EQ(fncLocalDay(LocalTime(2026, 3, 5, 0)), "05/03/2026");
   EXPECT_EQ(fncLocalDay(LocalTime(2026, 12, 31, 23)), "31/12/2026");
 }
@@ -141,21 +129,15 @@ class ScratchFilesTest : public ::testing::Test {
   platform::Platform p_ = fake_.platform();
 };
 
-TEST_F(ScratchFilesTest, ClearDeletesAllThreeKindsInTheTempFolder) {
+TEST_F(ScratchFilesTest, ClearDeletesAllThreeKindsInTheTempFolderGoingOnPastFilesThatCannotBeDeleted) {
+  Add("~wrs0000.tmp");
+  fake_.files.undeletable.insert(kTemp + "~wrs0000.tmp");
   AddCommonFiles();
   fake_.files.AddFile(kAppData, FileEntry{"~wrs9.tmp"});
   fncClearScratchFiles(p_, kAppData);
   EXPECT_EQ(Deleted(), (std::vector<std::string>{"~WRS0001.TMP", "~wrc0002.tmp", "~wrf0004.Tmp"}));
   EXPECT_EQ(fake_.files.folders[kAppData].size(), 1u);  // only the Temp folder is searched
   EXPECT_TRUE(fake_.ui.shown.empty());
-}
-
-TEST_F(ScratchFilesTest, ClearGoesOnPastFilesThatCannotBeDeleted) {
-  Add("~wrs0001.tmp");
-  Add("~wrs0002.tmp");
-  fake_.files.undeletable.insert(kTemp + "~wrs0001.tmp");
-  fncClearScratchFiles(p_, kAppData);
-  EXPECT_EQ(Deleted(), std::vector<std::string>{"~wrs0002.tmp"});
 }
 
 TEST_F(ScratchFilesTest, CheckDeletesOnlyWrsFiles) {
@@ -191,18 +173,13 @@ TEST_F(ScratchFilesTest, LargeScratchFileOfTodayIsWarnedAboutOnce) {
   EXPECT_EQ(Deleted(), (std::vector<std::string>{"~wrs0001.tmp", "~wrs0002.tmp", "~wrs0003.tmp"}));
 }
 
-TEST_F(ScratchFilesTest, EachQualifyingFileGetsItsOwnWarning) {
-  Add("~wrs0001.tmp", 400000000u);
-  Add("~wrs0002.tmp", 400000000u);
+TEST_F(ScratchFilesTest, SizeIsJudgedOnItsLow32Bits) {
+  // 4,645,000,000 - 2^32 = 350,032,704: over the limit; each such file
+  // gets its own warning.
+  Add("~wrs0001.tmp", 4645000000ull);
+  Add("~wrs0004.tmp", 400000000u);
   fncCheckScratchFile(p_, kAppData);
   EXPECT_EQ(fake_.ui.shown.size(), 2u);
-}
-
-TEST_F(ScratchFilesTest, SizeIsJudgedOnItsLow32Bits) {
-  // 4,645,000,000 - 2^32 = 350,032,704: over the limit.
-  Add("~wrs0001.tmp", 4645000000ull);
-  fncCheckScratchFile(p_, kAppData);
-  EXPECT_EQ(fake_.ui.shown.size(), 1u);
 
   // 2^32 + 100 is a huge file whose low half is small: no warning.
   fake_.ui.shown.clear();
@@ -226,13 +203,9 @@ TEST_F(ScratchFilesTest, FileThatCannotBeDeletedEndsTheCheckQuietly) {
   EXPECT_EQ(Deleted(), std::vector<std::string>{"~wrs0001.tmp"});
   EXPECT_EQ(fake_.ui.shown.size(), 1u);
   EXPECT_EQ(fake_.files.folders[kTemp].size(), 2u);
-}
-
-TEST_F(ScratchFilesTest, LockedFirstFileMeansNoWarningAtAll) {
-  Add("~wrs0001.tmp", 400000000u);
-  fake_.files.undeletable.insert(kTemp + "~wrs0001.tmp");
+  // With the locked one first, no warning at all.
   fncCheckScratchFile(p_, kAppData);
-  EXPECT_TRUE(fake_.ui.shown.empty());
+  EXPECT_EQ(fake_.ui.shown.size(), 1u);
 }
 
 class ThrowingFiles : public platform::FakeFiles {

@@ -1,10 +1,8 @@
 #include "cli/app.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,29 +17,11 @@ namespace fs = std::filesystem;
 
 using testing::Result;
 
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tw-cli-" + std::to_string(::getpid()) + "-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "home");
-    // The add-in writes its setting, registry values and scratch documents
-    // under the user's folders: keep them inside the test's own.
-    setenv("HOME", (dir_ / "home").c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("XDG_DATA_HOME");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+// The add-in writes its setting, registry values and scratch documents
+// under the user's folders: the test's home keeps them.
+using CliTest = testing::CommandTest;
 
-  Result Tarnwell(std::vector<std::string> args, const std::string& input = "", bool terminal = false) {
-    return testing::RunTarnwell(dir_, args, input, terminal);
-  }
-
-  fs::path dir_;
-};
-
-TEST_F(CliTest, InspectListsTheExampleStylesWithTheirLinks) {
+TEST_F(CliTest, InspectListsTheExampleStylesWithTheirLinksUnderAHeaderForEachOfSeveralFiles) {
   auto made = Tarnwell({"example", dir_.string()});
   ASSERT_EQ(made.code, kExitDone) << made.err;
   auto r = Tarnwell({"inspect", (dir_ / "source.docx").string()});
@@ -56,11 +36,8 @@ TEST_F(CliTest, InspectListsTheExampleStylesWithTheirLinks) {
   auto numeric = Tarnwell({"inspect", (dir_ / "source.docx").string(), "--numeric-types"});
   EXPECT_NE(numeric.out.find("Report Grid\t3\t"), std::string::npos) << numeric.out;
   EXPECT_NE(numeric.out.find("Key Term Strong\t2\tKey Term\t"), std::string::npos) << numeric.out;
-}
-
-TEST_F(CliTest, SeveralFilesGetAHeaderEach) {
-  ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
-  auto r = Tarnwell({"inspect", (dir_ / "source.docx").string(), (dir_ / "target.docx").string()});
+  // Several files get a header each.
+  r = Tarnwell({"inspect", (dir_ / "source.docx").string(), (dir_ / "target.docx").string()});
   ASSERT_EQ(r.code, kExitDone) << r.err;
   auto first = r.out.find("==> " + (dir_ / "source.docx").string() + " <==\n");
   auto second = r.out.find("==> " + (dir_ / "target.docx").string() + " <==\n");
@@ -91,18 +68,24 @@ TEST_F(CliTest, UnreadableDocumentsExitWithThreeAndNameTheFile) {
   package.Set("word/document.xml", body.replace(body.find("</w:body>"), 0, "<w:p><w:r><w:t>&co;</w:t></w:r></w:p>"));
   auto dtd = dir_ / "dtd.docx";
   package.Save(dtd.string());
-  auto bytes = [&] { return (std::ostringstream() << std::ifstream(dtd, std::ios::binary).rdbuf()).str(); };
-  const std::string before = bytes();
+  const std::string before = testing::ReadFile(dtd);
   r = Tarnwell({"--yes", "copy", (dir_ / "target.docx").string(), dtd.string(), "-s", "Letter Closing"});
   EXPECT_EQ(r.code, kExitDocument);
   EXPECT_NE(r.err.find(dtd.string()), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("DOCTYPE"), std::string::npos) << r.err;
-  EXPECT_EQ(bytes(), before) << "left as it was";
+  EXPECT_EQ(testing::ReadFile(dtd), before) << "left as it was";
+
+  // The built binary's own exit code, as a user's script sees it.
+  std::string cmd = std::string(TARNWELL_BINARY) + " inspect " + missing + " 2>/dev/null";
+  int status = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), kExitDocument);
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwoAndSayWhatWasMeant) {
   EXPECT_EQ(Tarnwell({"inspect"}).code, kExitUsage);
   EXPECT_EQ(Tarnwell({"--word-version", "95", "inspect", "x.docx"}).code, kExitUsage);
+  EXPECT_EQ(Tarnwell({"copy", "a.docx", "b.docx", "-s", "X", "--method", "quick"}).code, kExitUsage);
   auto unknown = Tarnwell({"--yes", "cpy", "a.docx"});
   EXPECT_EQ(unknown.code, kExitUsage);
   EXPECT_NE(unknown.err.find("no command 'cpy'; did you mean 'copy'?"), std::string::npos) << unknown.err;
@@ -123,7 +106,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndSayWhatWasMeant) {
   // A command's help shows the options of the whole command and examples.
   auto copy_help = Tarnwell({"copy", "--help"});
   EXPECT_EQ(copy_help.code, kExitDone);
-  for (const char* part : {"Usage: tarnwell [OPTIONS] copy SOURCE TARGET", "Global options", "--yes", "Examples:\n"})
+  for (const char* part :
+       {"Usage: tarnwell [OPTIONS] copy SOURCE TARGET", "Global options", "--yes", "--method", "Examples:\n"})
     EXPECT_NE(copy_help.out.find(part), std::string::npos) << part << "\n" << copy_help.out;
 }
 
@@ -146,14 +130,6 @@ TEST_F(CliTest, MissingFilesTheUserNamesAreErrors) {
       << into_file.err;
 }
 
-TEST_F(CliTest, TheBuiltCommandRunsFromAShell) {
-  // The binary's own exit code, as a user's script sees it.
-  std::string cmd = std::string(TARNWELL_BINARY) + " inspect " + (dir_ / "nope.docx").string() + " 2>/dev/null";
-  int status = std::system(cmd.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), kExitDocument);
-}
-
 TEST_F(CliTest, DocsPrintsTheDialogsDocumentListInItsOrder) {
   ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
   auto r = Tarnwell({"docs", (dir_ / "target.docx").string(), (dir_ / "source.docx").string()});
@@ -165,12 +141,9 @@ TEST_F(CliTest, DocsPrintsTheDialogsDocumentListInItsOrder) {
   // The connection left what Word leaves: the setting and the cache sizes.
   EXPECT_TRUE(fs::exists(dir_ / "home/.config/tarnwell/settings.ini"));
   EXPECT_TRUE(fs::exists(dir_ / "home/.config/tarnwell/registry/HKCU/Software/Microsoft/Office/11.0/Word/Options"));
-}
-
-TEST_F(CliTest, DocsListsAnOpenNormalDotUnderItsOwnName) {
-  ASSERT_EQ(Tarnwell({"example", dir_.string()}).code, kExitDone);
+  // An open Normal.dot is listed under its own name.
   fs::copy_file(dir_ / "target.docx", dir_ / "Normal.dot");
-  auto r = Tarnwell({"docs", (dir_ / "Normal.dot").string()});
+  r = Tarnwell({"docs", (dir_ / "Normal.dot").string()});
   ASSERT_EQ(r.code, kExitDone) << r.err;
   EXPECT_EQ(r.out, "Normal.dot\t" + (dir_ / "Normal.dot").string() + "\n");
 }

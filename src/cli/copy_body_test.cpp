@@ -60,11 +60,8 @@ const StyleType kTypes[] = {{"Paragraph", host::StyleType::Paragraph},
 
 std::string MadeStyle(const StyleType& t) { return std::string(t.choice) + " Made"; }
 
-class CopyBody : public ::testing::Test {
+class CopyBody : public testing::CommandTest {
  protected:
-  void SetUp() override { dir_ = testing::TestHome("tw-body"); }
-  void TearDown() override { fs::remove_all(dir_); }
-
   host::Application Word() {
     engine::Options o;
     o.normal_template = (dir_ / "Normal.dotx").string();
@@ -93,7 +90,7 @@ class CopyBody : public ::testing::Test {
     auto source_opc = Problems(source), target_opc = Problems(target);
     std::vector<std::string> args{"--yes", "copy", "--type", type, source.string(), target.string()};
     for (const auto& n : names) args.insert(args.end(), {"-s", n});
-    auto r = testing::RunTarnwell(dir_, args);
+    auto r = Tarnwell(args);
     EXPECT_EQ(r.code, kExitDone) << r.err;
     EXPECT_EQ(UserParts(source), source_before);
     EXPECT_EQ(UserParts(target), target_before);
@@ -117,8 +114,6 @@ class CopyBody : public ::testing::Test {
                   fs::copy_options::overwrite_existing);
   }
   int kept_ = 0;
-
-  fs::path dir_;
 };
 
 TEST_F(CopyBody, BodiesWordWouldNotWriteStayAsTheyWereEitherWay) {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/test_support.h"
 #include "engine/engine.h"
 #include "ooxml/package.h"
 #include "ooxml/xml.h"
@@ -29,11 +30,7 @@ using namespace std::chrono_literals;
 class GuardTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tw-guard-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "home" / "Documents");
-    std::ofstream(dir_ / "home" / "Documents" / "notes.txt") << "mine";
+    dir_ = testing::TestHome("tw-guard");
     engine::WriteBlankDocument((dir_ / "Normal.dotx").string());
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -81,12 +78,7 @@ class GuardTest : public ::testing::Test {
   std::vector<std::string> Copy(const std::string& style) {
     return {"copy", (dir_ / "source.docx").string(), (dir_ / "target.docx").string(), "--style", style};
   }
-  std::string Read(const std::string& name) {
-    std::ifstream f(dir_ / name, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
+  std::string Read(const std::string& name) { return testing::ReadFile(dir_ / name); }
   std::vector<std::string> Leftovers() {
     std::vector<std::string> out;
     for (auto& e : fs::directory_iterator(dir_))
@@ -97,7 +89,7 @@ class GuardTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(GuardTest, OwnerFilesOfWordAndLibreOffice) {
+TEST_F(GuardTest, OwnerFilesOfWordAndLibreOfficeRefuseTheirDocumentUnlessForced) {
   const std::string word_file = std::string(1, '\x08') + "Jane Doe" + std::string(40, '\0');
   struct Case {
     const char* document;
@@ -125,16 +117,12 @@ TEST_F(GuardTest, OwnerFilesOfWordAndLibreOffice) {
     EXPECT_EQ(OwnerOf((dir_ / c.document).string()), c.holder);
     fs::remove(dir_ / c.owner_file);
   }
-}
-
-TEST_F(GuardTest, AnOpenDocumentIsRefusedUnlessForced) {
-  Write("a.docx", "doc");
+  // A document held so is refused, naming its holder, unless forced.
   Write("~$a.docx", std::string(1, '\x04') + "Jane");
   std::ostringstream err;
-  DocumentGuard refused;
+  DocumentGuard refused, forced;
   EXPECT_FALSE(refused.Take({(dir_ / "a.docx").string()}, {}, err));
   EXPECT_NE(err.str().find("Jane"), std::string::npos) << err.str();
-  DocumentGuard forced;
   EXPECT_TRUE(forced.Take({(dir_ / "a.docx").string()}, {.force = true}, err));
 }
 

@@ -38,13 +38,7 @@ std::string AsReal(std::string report) {
   return report;
 }
 
-class DryRunCommand : public ::testing::Test {
- protected:
-  void SetUp() override { dir_ = testing::TestHome("tw-dry"); }
-  void TearDown() override { fs::remove_all(dir_); }
-  testing::Result Tarnwell(const std::vector<std::string>& args) { return testing::RunTarnwell(dir_, args); }
-  fs::path dir_;
-};
+using DryRunCommand = testing::CommandTest;
 
 TEST_F(DryRunCommand, ReportsWhatTheRealRunDoesAndChangesNothing) {
   const std::string source = (dir_ / "source.docx").string(), target = (dir_ / "target.docx").string();

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,18 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::ReadFile;
 
-class HelpTest : public ::testing::Test {
+class HelpTest : public testing::CommandTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tw-help-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
+    CommandTest::SetUp();
     fs::create_directories(dir_ / "bin");
     path_ = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("XDG_CACHE_HOME", (dir_ / "cache").c_str(), 1);
@@ -35,11 +27,8 @@ class HelpTest : public ::testing::Test {
   void TearDown() override {
     setenv("PATH", path_.c_str(), 1);
     unsetenv("XDG_CACHE_HOME");
-    fs::remove_all(dir_);
+    CommandTest::TearDown();
   }
-  testing::Result Tarnwell(const std::vector<std::string>& args) { return testing::RunTarnwell(dir_, args); }
-
-  fs::path dir_;
   std::string path_;
 };
 

@@ -20,11 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-class JsonOutput : public ::testing::Test {
+class JsonOutput : public testing::CommandTest {
  protected:
-  void SetUp() override { dir_ = testing::TestHome("tw-json"); }
-  void TearDown() override { fs::remove_all(dir_); }
-  testing::Result Tarnwell(const std::vector<std::string>& args) { return testing::RunTarnwell(dir_, args); }
 
   // The same line as text and as JSON; false when either failed.
   bool Both(std::vector<std::string> args, testing::Result& text, json& parsed, bool fresh_examples = false) {
@@ -48,8 +45,6 @@ class JsonOutput : public ::testing::Test {
       EXPECT_NE(err.find(m.at("title").get<std::string>() + ": " + first), std::string::npos) << m << err;
     }
   }
-
-  fs::path dir_;
 };
 
 TEST_F(JsonOutput, InspectAndStylesSayWhatTheTextSaysOnTheCorpus) {

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/session.h"
+#include "cli/test_support.h"
 #include "engine/application.h"
 #include "engine/engine.h"
 #include "host/collection.h"
@@ -23,10 +24,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(OrganizerAwareFilesTest, CopiesShowHeldChangesAndDeletedFilesStayGone) {
-  fs::path dir = fs::temp_directory_path() / ("tw-session-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+using Session = testing::CommandTest;
+
+TEST_F(Session, OrganizerAwareFilesCopiesShowHeldChangesAndDeletedFilesStayGone) {
+  const fs::path dir = dir_;
   for (const char* name : {"source.docx", "held.docx", "gone.docx"}) engine::WriteBlankDocument((dir / name).string());
   {
     engine::Options options;
@@ -50,13 +51,10 @@ TEST(OrganizerAwareFilesTest, CopiesShowHeldChangesAndDeletedFilesStayGone) {
   }
   auto fresh = ooxml::Package::Open((dir / "gone.docx").string());
   EXPECT_EQ(fresh.Get("word/styles.xml").find("Held Style"), std::string::npos);
-  fs::remove_all(dir);
 }
 
-TEST(HostSessionTest, TheButtonIsThereBesideOtherWinwordsAndItsAbsenceIsExplained) {
-  fs::path dir = fs::temp_directory_path() / ("tw-session-button-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+TEST_F(Session, TheButtonIsThereBesideOtherWinwordsAndItsAbsenceIsExplained) {
+  const fs::path dir = dir_;
   // Two programs of other makers that happen to be called winword.exe.
   fs::copy_file("/bin/sleep", dir / "winword.exe");
   std::vector<pid_t> others;
@@ -95,7 +93,6 @@ TEST(HostSessionTest, TheButtonIsThereBesideOtherWinwordsAndItsAbsenceIsExplaine
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
   }
-  fs::remove_all(dir);
 }
 
 }  // namespace

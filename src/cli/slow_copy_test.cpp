@@ -5,10 +5,8 @@
 // differs is printed, since the organizer lets the target's defaults show.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <set>
@@ -26,10 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using host::StyleType;
 using transfer::Profile;
-
-testing::Result Tarnwell(const fs::path& dir, std::vector<std::string> args) {
-  return testing::RunTarnwell(dir, args);
-}
 
 // Defaults no corpus document has, so that any that show through are seen.
 constexpr const char* kOddDefaults =
@@ -93,17 +87,12 @@ bool CannotCarry(const std::string& path, const std::string& source_value, std::
   return false;
 }
 
-class SlowCopyOracle : public ::testing::Test {
+class SlowCopyOracle : public testing::CommandTest {
  protected:
   void SetUp() override {
     corpus_ = TARNWELL_CORPUS_DIR;
     if (!fs::is_directory(corpus_)) GTEST_SKIP() << "no corpus at " << corpus_ << "; skipped";
-    dir_ = fs::temp_directory_path() / ("tw-slow-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "home" / "Documents");
-    std::ofstream(dir_ / "home" / "Documents" / "notes.txt") << "mine";
-    setenv("HOME", (dir_ / "home").c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
+    CommandTest::SetUp();
     engine::WriteBlankDocument((dir_ / "odd.docx").string());
     auto package = ooxml::Package::Open((dir_ / "odd.docx").string());
     std::string styles = package.Get("word/styles.xml");
@@ -111,11 +100,6 @@ class SlowCopyOracle : public ::testing::Test {
     package.Set("word/styles.xml", styles.substr(0, from) + kOddDefaults + styles.substr(to));
     package.Save((dir_ / "odd.docx").string());
   }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
   // Copies up to `most` styles of the case's type from file by method into a
   // fresh target; false when the file offers none.
   bool Copy(const fs::path& file, const Case& c, const std::string& method, std::vector<std::string>& chosen) {
@@ -123,7 +107,7 @@ class SlowCopyOracle : public ::testing::Test {
     fs::copy_file(file, source, fs::copy_options::overwrite_existing);
     fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
     fs::copy_file(dir_ / "odd.docx", target, fs::copy_options::overwrite_existing);
-    auto listed = Tarnwell(dir_, {"--word-version", c.version, "styles", source.string(), "--type", c.type});
+    auto listed = Tarnwell({"--word-version", c.version, "styles", source.string(), "--type", c.type});
     std::istringstream names(listed.out);
     std::vector<std::string> args{"--word-version", c.version, "--yes", "copy", "--method", method,
                                   source.string(), target.string(), "--type", c.type};
@@ -133,7 +117,7 @@ class SlowCopyOracle : public ::testing::Test {
       args.insert(args.end(), {"-s", name});
     }
     if (chosen.empty()) return false;
-    auto r = Tarnwell(dir_, args);
+    auto r = Tarnwell(args);
     EXPECT_EQ(r.code, kExitDone) << file << ": " << r.err;
     EXPECT_EQ(r.err.find("Copy error"), std::string::npos) << file << ": " << r.err;
     return r.code == kExitDone;
@@ -174,7 +158,7 @@ class SlowCopyOracle : public ::testing::Test {
     return out;
   }
 
-  fs::path corpus_, dir_;
+  fs::path corpus_;
 };
 
 TEST_F(SlowCopyOracle, EveryTransferredPropertyReadsBackAsInTheSource) {
@@ -209,14 +193,6 @@ TEST_F(SlowCopyOracle, EveryTransferredPropertyReadsBackAsInTheSource) {
   for (const auto& [why, n] : named) std::cout << "  not carried (" << n << "): " << why << "\n";
   std::cout << "fast copy: properties that read otherwise in the target (times):\n";
   for (const auto& [path, n] : fast_differences) std::cout << "  " << path << " " << n << "\n";
-}
-
-TEST(CopyMethodOption, OnlyFastOrSlowIsTaken) {
-  auto dir = fs::temp_directory_path();
-  auto r = testing::RunTarnwell(dir, {"copy", "a.docx", "b.docx", "-s", "X", "--method", "quick"});
-  EXPECT_EQ(r.code, kExitUsage);
-  auto help = testing::RunTarnwell(dir, {"copy", "--help"});
-  EXPECT_NE(help.out.find("--method"), std::string::npos);
 }
 
 }  // namespace

@@ -26,10 +26,16 @@ Answer Ask(TerminalUi::Answering mode, Buttons buttons, const std::string& typed
   return a;
 }
 
-TEST(TerminalUi, PrintsTitleTextAndTheButtonsOffered) {
+TEST(TerminalUi, PrintsTitleTextAndTheButtonsOfferedAndMeasuresCharactersNotBytes) {
   std::string printed;
   EXPECT_EQ(Ask(TerminalUi::Answering::NoTerminal, Buttons::OK, "", &printed), Answer::OK);
   EXPECT_EQ(printed.rfind("Save documents?: Line one\n\nLine two [OK]\n", 0), 0u) << printed;
+  std::ostringstream err;
+  std::istringstream in;
+  TerminalUi ui(err, in, TerminalUi::Answering::NoTerminal);
+  EXPECT_EQ(ui.TextWidth("abc"), 3);
+  EXPECT_EQ(ui.TextWidth("\xC3\xA9t\xC3\xA9"), 3);  // "été"
+  EXPECT_EQ(ui.TextWidth(""), 0);
 }
 
 TEST(TerminalUi, QuestionsAreAcceptedOnlyWithYesOrByTheUser) {
@@ -62,15 +68,6 @@ TEST(TerminalUi, QuestionsAreAcceptedOnlyWithYesOrByTheUser) {
   Ask(M::AskTerminal, Buttons::OKCancel, "maybe\n", &printed);
   EXPECT_NE(printed.find("OK/Cancel? [OK] "), std::string::npos) << printed;
   EXPECT_NE(printed.find("Please answer OK (y, yes, ok), Cancel (n, no, cancel)."), std::string::npos) << printed;
-}
-
-TEST(TerminalUi, MeasuresCharactersNotBytes) {
-  std::ostringstream err;
-  std::istringstream in;
-  TerminalUi ui(err, in, TerminalUi::Answering::NoTerminal);
-  EXPECT_EQ(ui.TextWidth("abc"), 3);
-  EXPECT_EQ(ui.TextWidth("\xC3\xA9t\xC3\xA9"), 3);  // "été"
-  EXPECT_EQ(ui.TextWidth(""), 0);
 }
 
 TEST(TerminalUi, StatusShowsNamesAsTheUserKnowsThemAndQuietShowsNoNews) {
@@ -112,10 +109,7 @@ std::pair<std::string, int> InTerminal(const std::vector<std::string>& args, con
 
 TEST(TerminalUiPty, AsksKeepsProgressWithinTheTerminalAndNamesColumns) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("tw-pty-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir / "home");
-  setenv("HOME", (dir / "home").c_str(), 1);
+  const fs::path dir = testing::TestHome("tw-pty");
   ASSERT_EQ(testing::RunTarnwell(dir, {"example", dir.string()}).code, kExitDone);
   const std::string normal = (dir / "Normal.dotx").string(), source = (dir / "source.docx").string();
   auto [screen, code] = InTerminal({"tarnwell", "--normal", normal, "copy", source, (dir / "target.docx").string(), "-s",

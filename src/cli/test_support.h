@@ -27,9 +27,9 @@ struct Result {
 // documents.
 inline std::filesystem::path TestHome(const std::string& prefix) {
   namespace fs = std::filesystem;
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   fs::path dir = fs::temp_directory_path() /
-                 (prefix + "-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 (prefix + "-" + std::to_string(::getpid()) + "-" + test->test_suite_name() + "-" + test->name());
   fs::remove_all(dir);
   fs::create_directories(dir / "home" / "Documents");
   std::ofstream(dir / "home" / "Documents" / "notes.txt") << "mine";
@@ -37,6 +37,13 @@ inline std::filesystem::path TestHome(const std::string& prefix) {
   unsetenv("XDG_CONFIG_HOME");
   unsetenv("XDG_DATA_HOME");
   return dir;
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 inline Result RunTarnwell(const std::filesystem::path& dir, const std::vector<std::string>& args,
@@ -53,5 +60,19 @@ inline Result RunTarnwell(const std::filesystem::path& dir, const std::vector<st
   int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err, in, terminal);
   return {code, out.str(), err.str()};
 }
+
+// A test of the command in a home of its own.
+class CommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = TestHome("tw-cli"); }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  Result Tarnwell(const std::vector<std::string>& args, const std::string& input = "", bool terminal = false) {
+    return RunTarnwell(dir_, args, input, terminal);
+  }
+  std::filesystem::path dir_;
+};
 
 }  // namespace tarnwell::cli::testing

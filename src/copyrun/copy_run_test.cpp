@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 using host::StyleType;
 using platform::Answer;
 using platform::Icon;
+using Strings = std::vector<std::string>;
 
 // Files on disk, so the embedded Word and the run see the same scratch files.
 class DiskFiles : public platform::Files {
@@ -126,8 +127,23 @@ class CopyRunTest : public ::testing::Test {
     CopyRun run(p, main_);
     run.cmdCopy_Click();
   }
-  std::vector<std::string> Titles() const {
-    std::vector<std::string> t;
+  // A fresh fixture for the next round of a test.
+  void Restart() {
+    TearDown();
+    main_ = FakeMain{};
+    fake_.ui.shown.clear();
+    SetUp();
+  }
+  // Neither the shipped scratch template nor one Word makes: the slow copy.
+  void NoScratch() {
+    fs::remove(dir_ / "addin" / kScratchTemplateName);
+    faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
+  }
+  static bool Marked(const host::Document& d) {
+    return host::deref(d.ref().get("Bookmarks").as_object()).call("Exists", {kReturnBookmark}).as_bool();
+  }
+  Strings Titles() const {
+    Strings t;
     for (auto& s : fake_.ui.shown) t.push_back(s.title);
     return t;
   }
@@ -199,7 +215,7 @@ TEST_F(CopyRunTest, FastCopyBringsStylesWithTheirBaseAndNext) {
   AddStyle(source_, "Body & Co", "Quote Base");
   AddStyle(source_, "Lead", "Quote Base", "Body & Co");
   Choose({"Lead"});
-  std::vector<std::string> offered;
+  Strings offered;
   fake_.ui.user = [&](platform::ModalDialog& d) {
     auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
     offered = dlg.lstBased.items;
@@ -207,8 +223,8 @@ TEST_F(CopyRunTest, FastCopyBringsStylesWithTheirBaseAndNext) {
     dlg.cmdOK_Click();
   };
   RunCopy();
-  EXPECT_EQ(offered, (std::vector<std::string>{"Normal", "Quote Base", "Body & Co"}));
-  EXPECT_EQ(Titles(), (std::vector<std::string>{"Save documents?", "Done"}));
+  EXPECT_EQ(offered, (Strings{"Normal", "Quote Base", "Body & Co"}));
+  EXPECT_EQ(Titles(), (Strings{"Save documents?", "Done"}));
   EXPECT_EQ(fake_.ui.shown.back().text,
             "Copying complete.\r\n\r\nNote that if your numbering has not copied correctly you should check your "
             "source document to make sure numbering is correctly defined.  \r\n\r\nUse Quillon Marrowby to make sure "
@@ -238,16 +254,11 @@ TEST_F(CopyRunTest, FastCopyBringsStylesWithTheirBaseAndNext) {
 TEST_F(CopyRunTest, DeclinedDependenciesAddNothingOnEitherPath) {
   for (bool fast : {true, false}) {
     SCOPED_TRACE(fast ? "fast" : "slow");
-    TearDown();
-    main_ = FakeMain{};
-    SetUp();
+    Restart();
     AddStyle(source_, "Quote Base", "Normal");
     AddStyle(source_, "Body", "Normal");
     AddStyle(source_, "Lead", "Quote Base", "Body");
-    if (!fast) {
-      fs::remove(dir_ / "addin" / kScratchTemplateName);
-      faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
-    }
+    if (!fast) NoScratch();
     size_t before = target_.GetStyles().all().size();
     Choose({"Lead"});
     fake_.ui.user = [](platform::ModalDialog& d) {
@@ -263,13 +274,6 @@ TEST_F(CopyRunTest, DeclinedDependenciesAddNothingOnEitherPath) {
   }
 }
 
-TEST_F(CopyRunTest, NoDependenciesMeansNoDialog) {
-  Choose({"Normal"});
-  RunCopy();
-  EXPECT_EQ(fake_.ui.modal_showings, 0);
-  EXPECT_EQ(Titles(), (std::vector<std::string>{"Save documents?", "Done"}));
-}
-
 TEST_F(CopyRunTest, DependenciesCancelKeepsTheDialogOpen) {
   AddStyle(source_, "Child", "Normal");
   Choose({"Child"});
@@ -282,9 +286,7 @@ TEST_F(CopyRunTest, DependenciesCancelKeepsTheDialogOpen) {
   EXPECT_FALSE(HasTarget("Child"));
   // The bookmark stays for the main dialog's Cancel.
   ASSERT_TRUE(support::gActiveDoc);
-  EXPECT_TRUE(host::deref(support::gActiveDoc.ref().get("Bookmarks").as_object())
-                  .call("Exists", {kReturnBookmark})
-                  .as_bool());
+  EXPECT_TRUE(Marked(support::gActiveDoc));
 }
 
 TEST_F(CopyRunTest, MissingScratchTemplateUsesAWordMadeScratchDocument) {
@@ -292,14 +294,13 @@ TEST_F(CopyRunTest, MissingScratchTemplateUsesAWordMadeScratchDocument) {
   AddStyle(source_, "Solo", "Normal");
   Choose({"Solo", "Normal"});
   RunCopy();
-  EXPECT_EQ(Titles(), (std::vector<std::string>{"Save documents?", "Done"}));
+  EXPECT_EQ(Titles(), (Strings{"Save documents?", "Done"}));
   EXPECT_TRUE(HasTarget("Solo"));
   EXPECT_FALSE(fs::exists(support::gDocsFolder + kCreatedScratchName));
 }
 
 TEST_F(CopyRunTest, NoScratchAtAllFallsBackToTheSlowCopyWithItsPauses) {
-  fs::remove(dir_ / "addin" / kScratchTemplateName);
-  faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
+  NoScratch();
   for (int i = 0; i < 41; ++i) {
     const std::string name = "S" + std::string(i < 10 ? "0" : "") + std::to_string(i);
     AddStyle(source_, name, "Normal");
@@ -335,10 +336,7 @@ TEST_F(CopyRunTest, ErrorTableRowsEndOrPassOver) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.number);
-    TearDown();
-    main_ = FakeMain{};
-    fake_.ui.shown.clear();
-    SetUp();
+    Restart();
     Choose({"Normal"});
     faults_->fail("Application.OrganizerCopy", 1, row.number);
     RunCopy();
@@ -356,8 +354,7 @@ TEST_F(CopyRunTest, ErrorTableRowsEndOrPassOver) {
     EXPECT_EQ(main_.tag, "");
     EXPECT_FALSE(main_.visible);
     EXPECT_TRUE(main_.cancel_enabled);
-    auto active = app_.ActiveDocument();
-    EXPECT_FALSE(host::deref(active.ref().get("Bookmarks").as_object()).call("Exists", {kReturnBookmark}).as_bool());
+    EXPECT_FALSE(Marked(app_.ActiveDocument()));
   }
 }
 
@@ -379,7 +376,10 @@ TEST_F(CopyRunTest, ASecondClickDuringARunIsIgnored) {
   EXPECT_EQ(std::count(titles.begin(), titles.end(), "Done"), 1);
 }
 
-TEST_F(CopyRunTest, ReadOnlyAndNeverSavedGoThroughSaveAs) {
+// Read-only and never-saved documents go through a save-as, in the file
+// dialog of the Word version; a cancelled one stops, a bad name asks again.
+TEST_F(CopyRunTest, SaveAsForReadOnlyAndNeverSavedDocuments) {
+  using namespace std::string_literals;
   fs::permissions(dir_ / "source.docx", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   host::Document fresh = app_.GetDocuments().Add();
@@ -398,51 +398,58 @@ TEST_F(CopyRunTest, ReadOnlyAndNeverSavedGoThroughSaveAs) {
   EXPECT_FALSE(r.open);
   EXPECT_EQ(r.initial_dir, support::gDocsFolder);
   EXPECT_EQ(r.owner, 42u);
-  using namespace std::string_literals;
   EXPECT_EQ(r.filter, "Documents (*.doc)\0*.doc\0Templates (*.dot)\0*.dot\0All files (*.*)\0*.*\0"s);
-  EXPECT_EQ(Titles(), (std::vector<std::string>{"Save documents?", "Read only document", "Done"}));
+  EXPECT_EQ(Titles(), (Strings{"Save documents?", "Read only document", "Done"}));
   EXPECT_EQ(fake_.ui.shown[1].text,
             "Your source document is read only.  You must save it under a new name to continue.");
   EXPECT_TRUE(fs::exists(new_source));
   EXPECT_TRUE(fs::exists(new_target));
-}
 
-TEST_F(CopyRunTest, CancellingTheTargetsSaveAsLeavesTheSourceSaved) {
-  host::Document fresh = app_.GetDocuments().Add();
-  main_.target_text = Entry(fresh);
+  Restart();
+  main_.target_text = Entry(app_.GetDocuments().Add());
   Choose({"Normal"});
   support::gWordVersion = "07";
-  RunCopy();  // no file answer: the save-as is cancelled
-  EXPECT_EQ(Titles(), (std::vector<std::string>{"Save documents?", "Save before continuing"}));
+  RunCopy();  // no file answer: the save-as is cancelled, the source stays saved
+  EXPECT_EQ(Titles(), (Strings{"Save documents?", "Save before continuing"}));
   EXPECT_EQ(fake_.ui.shown[1].text, "Both documents must be saved in order to continue.");
   EXPECT_TRUE(main_.visible);
   EXPECT_TRUE(main_.cancel_enabled);
   EXPECT_TRUE(source_.Saved());
-  using namespace std::string_literals;
-  EXPECT_EQ(fake_.ui.file_requests.at(0).filter,
+  EXPECT_EQ(fake_.ui.file_requests.back().filter,
             "Documents (*.docx)\0*.docx\0Templates (*.dotx)\0*.dotx\0All files (*.*)\0*.*\0"s);
-}
 
-TEST_F(CopyRunTest, InvalidNameAsksAgain) {
-  host::Document fresh = app_.GetDocuments().Add();
-  main_.target_text = Entry(fresh);
+  Restart();
+  main_.target_text = Entry(app_.GetDocuments().Add());
   Choose({"Normal"});
   const std::string bad = (dir_ / "no-such-folder" / "x.docx").string();
   fake_.ui.file_answers = {bad, support::gDocsFolder + "good.docx"};
   RunCopy();
-  EXPECT_EQ(Titles(), (std::vector<std::string>{"Save documents?", "Invalid filename", "Done"}));
+  EXPECT_EQ(Titles(), (Strings{"Save documents?", "Invalid filename", "Done"}));
   EXPECT_EQ(fake_.ui.shown[1].text, bad + " does not appear to be a valid filename.  Please try again.");
   EXPECT_EQ(fake_.ui.shown[1].buttons, platform::Buttons::OKCancel);
 }
 
-TEST_F(CopyRunTest, NormalTemplateAsTargetIsOpenedAndClosed) {
-  AddStyle(source_, "ToNormal", "Normal");
-  Choose({"ToNormal", "Normal"});
-  main_.target_text = "Normal template\tNormal template";
-  RunCopy();
-  EXPECT_EQ(Titles().back(), "Done");
-  EXPECT_TRUE(support::gNormalDotOpened);
-  for (auto& d : app_.GetDocuments().all()) EXPECT_NE(d.Name(), "Normal.dot");
+// Opened for the run, or used as the user has it open; saved, then closed
+// without a second save, so the template has the style.
+TEST_F(CopyRunTest, NormalTemplateAsTarget) {
+  for (bool open : {false, true}) {
+    SCOPED_TRACE(open ? "open already" : "opened by the run");
+    if (open) {
+      Restart();
+      ASSERT_EQ(app_.NormalTemplate().OpenAsDocument().Name(), "Normal.dot");
+    }
+    AddStyle(source_, "ToNormal", "Normal");
+    Choose({"ToNormal", "Normal"});
+    main_.target_text = "Normal template\tNormal template";
+    RunCopy();
+    EXPECT_EQ(Titles().back(), "Done");
+    EXPECT_EQ(support::gNormalDotOpened, !open);
+    for (auto& d : app_.GetDocuments().all()) EXPECT_NE(d.Name(), "Normal.dot");
+    bool found = false;
+    for (auto& s : app_.NormalTemplate().OpenAsDocument().GetStyles().all())
+      found = found || s.NameLocal() == "ToNormal";
+    EXPECT_TRUE(found);
+  }
 }
 
 TEST(CopyRunHelpers, AmpersandsAndTheCopyErrorBox) {
@@ -454,21 +461,6 @@ TEST(CopyRunHelpers, AmpersandsAndTheCopyErrorBox) {
   EXPECT_EQ(ui.shown[0].text, "There was a problem copying style Heading.\r\n\r\nError:  \r\n\r\n4605 Failed");
   EXPECT_EQ(ui.shown[0].icon, Icon::Critical);
   EXPECT_EQ(ui.shown[0].buttons, platform::Buttons::OKCancel);
-}
-
-TEST_F(CopyRunTest, AnOpenNormalDotIsUsedAndLeftOpen) {
-  host::Document normal = app_.NormalTemplate().OpenAsDocument();
-  ASSERT_EQ(normal.Name(), "Normal.dot");
-  AddStyle(source_, "ForNormal", "Normal");
-  Choose({"ForNormal", "Normal"});
-  main_.target_text = "Normal template\tNormal template";
-  RunCopy();
-  EXPECT_EQ(Titles().back(), "Done");
-  EXPECT_FALSE(support::gNormalDotOpened);
-  // Saved, then closed without a second save: the template has the style.
-  bool found = false;
-  for (auto& s : app_.NormalTemplate().OpenAsDocument().GetStyles().all()) found = found || s.NameLocal() == "ForNormal";
-  EXPECT_TRUE(found);
 }
 
 TEST_F(CopyRunTest, NormalTemplateAsSourceReadsTheStyleDocument) {
@@ -484,17 +476,19 @@ TEST_F(CopyRunTest, NormalTemplateAsSourceReadsTheStyleDocument) {
   EXPECT_TRUE(HasTarget("FromNormal"));
 }
 
-TEST_F(CopyRunTest, FastCopyPacingAndTheBookmarkComesBack) {
+TEST_F(CopyRunTest, FastCopyPacingNoDependenciesDialogAndTheBookmarkComesBack) {
   Choose({"Normal"});
   host::Document active = app_.ActiveDocument();
   RunCopy();
+  EXPECT_EQ(fake_.ui.modal_showings, 0);
+  EXPECT_EQ(Titles(), (Strings{"Save documents?", "Done"}));
   const auto& ev = fake_.clock.events;
   ASSERT_GE(ev.size(), 2u);
   EXPECT_EQ(ev[0], "pump");
   EXPECT_EQ(ev[1], "sleep 100");
   EXPECT_EQ(std::count(ev.begin(), ev.end(), "wait 1"), 4);  // two activations, dependencies, fast copy
   EXPECT_EQ(std::count(ev.begin(), ev.end(), "wait 2"), 0);
-  EXPECT_FALSE(host::deref(active.ref().get("Bookmarks").as_object()).call("Exists", {kReturnBookmark}).as_bool());
+  EXPECT_FALSE(Marked(active));
   EXPECT_EQ(fake_.ui.foregrounded.size(), 3u);
 }
 
@@ -503,20 +497,16 @@ TEST_F(CopyRunTest, AFailedActivationShowsOnlyItsOwnReportAndCleansUp) {
   faults_->fail("Range.Style", 1, host::kErrWordBuffersFull);
   host::Document active = app_.ActiveDocument();
   RunCopy();
-  const auto titles = Titles();
-  ASSERT_EQ(titles.size(), 2u);
-  EXPECT_EQ(titles[0], "Save documents?");
-  EXPECT_EQ(titles[1], support::kAddInTitle);  // the pass's own report, nothing more
+  EXPECT_EQ(Titles(), (Strings{"Save documents?", support::kAddInTitle}));  // the pass's own report, nothing more
   EXPECT_EQ(main_.tag, "");
   EXPECT_FALSE(main_.visible);
   EXPECT_TRUE(main_.cancel_enabled);
   EXPECT_FALSE(support::gActiveDoc);
-  EXPECT_FALSE(host::deref(active.ref().get("Bookmarks").as_object()).call("Exists", {kReturnBookmark}).as_bool());
+  EXPECT_FALSE(Marked(active));
 }
 
 TEST_F(CopyRunTest, SlowCopyDoublesAmpersandsOnlyWhileEnsuring) {
-  fs::remove(dir_ / "addin" / kScratchTemplateName);
-  faults_->fail("Documents.Add", 1, host::kErrCommandFailed);
+  NoScratch();
   AddStyle(source_, "R&D", "Normal");
   Choose({"R&D", "Normal"});
   RunCopy();

@@ -53,16 +53,14 @@ class ClosureTest : public engine::testing::EngineTest {
   NameList based_, follow_;
 };
 
-TEST_F(ClosureTest, ChainsAreFollowedToTheEnd) {
+TEST_F(ClosureTest, ChainsOfBasesAndFollowOnsAreFollowedToTheEnd) {
   Add("C", "Normal");
   Add("B", "C");
   Add("A", "B");
   Collect({"A"});
   EXPECT_EQ(based_, (NameList{"B", "C", "Normal"}));
   EXPECT_TRUE(follow_.empty());  // each follows itself, the chosen one is never offered
-}
-
-TEST_F(ClosureTest, FollowOnsOfBasesAndBasesOfFollowOns) {
+  // Follow-ons of bases and bases of follow-ons.
   Add("BaseNext", "Normal");
   Add("Base", "Normal", "BaseNext");
   Add("AfterBase", "Normal");
@@ -73,16 +71,14 @@ TEST_F(ClosureTest, FollowOnsOfBasesAndBasesOfFollowOns) {
   EXPECT_EQ(follow_, (NameList{"After", "BaseNext"}));
 }
 
-TEST_F(ClosureTest, ANameInBothListsIsOfferedOnceAsBasedOn) {
+TEST_F(ClosureTest, ANameInBothListsIsOfferedOnceAsBasedOnAndChosenOnesNever) {
   Add("Shared", "Normal");
   Add("One", "Shared");
   Add("Two", "Normal", "Shared");
   Collect({"One", "Two"});
   EXPECT_EQ(based_, (NameList{"Normal", "Shared"}));
   EXPECT_TRUE(follow_.empty());
-}
-
-TEST_F(ClosureTest, ChosenStylesAreNeverOffered) {
+  // Chosen styles are never offered.
   Add("Parent", "Normal");
   Add("Child", "Parent", "Parent");
   Collect({"Child", "Parent", "Normal"});
@@ -100,16 +96,33 @@ TEST_F(ClosureTest, ExcludedNamesAreNeverCollected) {
   CompleteDependencies(doc_, {"T"}, based, follow);
   EXPECT_EQ(based, (NameList{"Normal"}));
   for (auto& n : based) EXPECT_FALSE(n == "Table Normal" || n == "No List");
-}
-
-TEST_F(ClosureTest, AMissingStyleRaisesWordsError) {
-  NameList based{"Nowhere"}, follow;
+  // A missing style raises Word's error.
+  based = {"Nowhere"};
+  follow.clear();
   EXPECT_THROW(CompleteDependencies(doc_, {}, based, follow), host::HostError);
 }
 
-TEST(DependenciesDialog, ShowsEverythingSelectedAndKeepsWhatIsLeftSelected) {
+// Cancel, the close box, or no click at all leave the lists and say Cancel;
+// OK shows everything selected and keeps what is left selected.
+TEST(DependenciesDialog, CancelLeavesTheListsAndOKKeepsWhatIsLeftSelected) {
   platform::FakeUi ui;
   NameList based{"B1", "B2"}, follow{"F1"};
+  ui.user = [](platform::ModalDialog& d) { dynamic_cast<frmVellDependencies_COM&>(d).cmdCancel_Click(); };
+  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
+  ui.user = [](platform::ModalDialog& d) {
+    auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
+    bool cancel = true;
+    dlg.QueryUnload(0, cancel);
+    EXPECT_FALSE(cancel);
+    EXPECT_EQ(dlg.Tag, "Cancel");
+    EXPECT_FALSE(dlg.Visible());
+  };
+  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
+  ui.user = nullptr;
+  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
+  EXPECT_EQ(based, (NameList{"B1", "B2"}));
+  EXPECT_EQ(follow, (NameList{"F1"}));
+
   ui.user = [](platform::ModalDialog& d) {
     auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
     EXPECT_EQ(dlg.Caption, "Additional styles to be copied");
@@ -129,26 +142,6 @@ TEST(DependenciesDialog, ShowsEverythingSelectedAndKeepsWhatIsLeftSelected) {
   EXPECT_TRUE(follow.empty());
   EXPECT_NE(std::string(kDependenciesInstruction).find("paragraph in one of the styles you're copying.\r\n\r\nSelect"),
             std::string::npos);
-}
-
-TEST(DependenciesDialog, CancelAndClosingTheWindowLeaveTheListsAndSayCancel) {
-  platform::FakeUi ui;
-  NameList based{"B"}, follow{"F"};
-  ui.user = [](platform::ModalDialog& d) { dynamic_cast<frmVellDependencies_COM&>(d).cmdCancel_Click(); };
-  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
-  ui.user = [](platform::ModalDialog& d) {
-    auto& dlg = dynamic_cast<frmVellDependencies_COM&>(d);
-    bool cancel = true;
-    dlg.QueryUnload(0, cancel);
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(dlg.Tag, "Cancel");
-    EXPECT_FALSE(dlg.Visible());
-  };
-  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
-  ui.user = nullptr;  // shown and closed without a click
-  EXPECT_FALSE(ConfirmDependencies(ui, based, follow));
-  EXPECT_EQ(based, (NameList{"B"}));
-  EXPECT_EQ(follow, (NameList{"F"}));
 }
 
 }  // namespace

@@ -34,24 +34,21 @@ class LoggingObject : public host::Object {
   std::vector<std::string>& log_;
 };
 
-TEST(Flush, KeepsScreenUpdatingOnAndPacesAfterTheWordCalls) {
-  platform::FakeClock clock;
-  auto app = std::make_shared<LoggingObject>(clock.events);
-  auto doc = std::make_shared<LoggingObject>(clock.events);
-  FlushWordBuffers(clock, host::Application(app), host::Document(doc));
-  EXPECT_EQ(clock.events, (std::vector<std::string>{"UndoClear", "put ScreenUpdating=true", "ScreenRefresh", "pump",
-                                                    "sleep 50"}));
-  EXPECT_TRUE(app->updating_);
-}
-
-TEST(Flush, ScreenOffEndsWithUpdatingOff) {
-  platform::FakeClock clock;
-  auto app = std::make_shared<LoggingObject>(clock.events);
-  auto doc = std::make_shared<LoggingObject>(clock.events);
-  FlushWordBuffersScreenOff(clock, host::Application(app), host::Document(doc));
-  EXPECT_EQ(clock.events, (std::vector<std::string>{"put ScreenUpdating=true", "ScreenRefresh",
-                                                    "put ScreenUpdating=false", "sleep 100", "UndoClear", "pump"}));
-  EXPECT_FALSE(app->updating_);
+// Screen updating stays on, or ends off, around the Word calls and the pacing.
+TEST(Flush, PacesAroundTheWordCallsWithTheScreenOnOrOff) {
+  using Strings = std::vector<std::string>;
+  for (bool screen_off : {false, true}) {
+    SCOPED_TRACE(screen_off ? "screen off" : "screen on");
+    platform::FakeClock clock;
+    auto app = std::make_shared<LoggingObject>(clock.events);
+    auto doc = std::make_shared<LoggingObject>(clock.events);
+    (screen_off ? FlushWordBuffersScreenOff : FlushWordBuffers)(clock, host::Application(app), host::Document(doc));
+    EXPECT_EQ(clock.events, screen_off ? (Strings{"put ScreenUpdating=true", "ScreenRefresh", "put ScreenUpdating=false",
+                                                  "sleep 100", "UndoClear", "pump"})
+                                       : (Strings{"UndoClear", "put ScreenUpdating=true", "ScreenRefresh", "pump",
+                                                  "sleep 50"}));
+    EXPECT_EQ(app->updating_, !screen_off);
+  }
 }
 
 TEST(Wait, GoesToTheClockIncludingZero) {

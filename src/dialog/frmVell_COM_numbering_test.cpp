@@ -91,7 +91,7 @@ class NumberingDialogTest : public engine::testing::EngineTest {
   host::Document source_, target_;
 };
 
-TEST_F(NumberingDialogTest, RefusesTheNormalTemplateSilentlyAndAsksForATarget) {
+TEST_F(NumberingDialogTest, UpdateRefusesTheNormalTemplateAsksForATargetAndCopiesOnOK) {
   Start();
   ChooseTarget(kNormalTemplateEntryName);
   form_.cmdUpdate_Click();
@@ -105,10 +105,8 @@ TEST_F(NumberingDialogTest, RefusesTheNormalTemplateSilentlyAndAsksForATarget) {
   EXPECT_EQ(fake_.ui.shown[0].text, "What document are you updating?");
   EXPECT_TRUE(form_.cmdCancel.enabled);
   EXPECT_TRUE(form_.Visible());
-}
 
-TEST_F(NumberingDialogTest, CancelChangesNothingAndOKCopiesStylesAndNumbering) {
-  Start();
+  // Cancel changes nothing; OK copies styles and numbering.
   ChooseTarget("t.docx");
   fake_.ui.answers = {Answer::Cancel};
   form_.cmdUpdate_Click();

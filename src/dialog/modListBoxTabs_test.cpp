@@ -25,7 +25,7 @@ class ProportionalUi : public platform::FakeUi {
   }
 };
 
-TEST(SetListTabStops, OneUnitPerCharacterGivesStopsFourPerCharacter) {
+TEST(SetListTabStops, OneUnitPerCharacterGivesStopsFourPerCharacterAndZeroWidthsPad) {
   platform::FakeUi ui;
   ListBox list("lstSourceDocs");
   SetListTabStops(ui, list, {500, 5});
@@ -35,6 +35,9 @@ TEST(SetListTabStops, OneUnitPerCharacterGivesStopsFourPerCharacter) {
   EXPECT_EQ(ui.list_messages[0].list, "lstSourceDocs");
   EXPECT_EQ(ui.list_messages[0].message, platform::kLbSetTabStops);
   EXPECT_EQ(ui.list_messages[0].args, list.tab_stops);
+  // Zero widths still pad.
+  SetListTabStops(ui, list, {0, 0});
+  EXPECT_EQ(list.tab_stops, (std::vector<int32_t>{8, 16}));
 }
 
 TEST(SetListTabStops, HalvesRoundToEvenAndDivisionTruncates) {
@@ -44,13 +47,6 @@ TEST(SetListTabStops, HalvesRoundToEvenAndDivisionTruncates) {
   SetListTabStops(ui, list, {5, 1});
   // (50 + 13) \ 6 = 10 -> 40; (10 + 13) \ 6 = 3 -> 40 + 12.
   EXPECT_EQ(list.tab_stops, (std::vector<int32_t>{40, 52}));
-}
-
-TEST(SetListTabStops, ZeroWidthStillPads) {
-  platform::FakeUi ui;
-  ListBox list("lstStyles");
-  SetListTabStops(ui, list, {0, 0});
-  EXPECT_EQ(list.tab_stops, (std::vector<int32_t>{8, 16}));
 }
 
 TEST(SetListTabStops, FailuresAreIgnoredAndSendNothingHalfDone) {

@@ -22,30 +22,23 @@ Strings SortedDown(Strings v) {
   return v;
 }
 
-TEST(QuickSort, UpperCaseSortsBeforeLowerCase) {
+// Upper case before lower case, a prefix first, duplicates kept.
+TEST(QuickSort, SortsByCodeUnitBothWays) {
   EXPECT_EQ(SortedUp({"b", "B", "a"}), (Strings{"B", "a", "b"}));
   EXPECT_EQ(SortedDown({"b", "B", "a"}), (Strings{"b", "a", "B"}));
-}
-
-TEST(QuickSort, DocumentEntriesDifferingOnlyInCase) {
   EXPECT_EQ(SortedUp({"report.docx\t/d/report.docx", "Report.docx\t/d/Report.docx"}),
             (Strings{"Report.docx\t/d/Report.docx", "report.docx\t/d/report.docx"}));
-}
-
-TEST(QuickSort, PrefixSortsFirstAndDuplicatesStay) {
   EXPECT_EQ(SortedUp({"Heading 10", "Heading 1", "Heading", "Heading 1"}),
             (Strings{"Heading", "Heading 1", "Heading 1", "Heading 10"}));
 }
 
-TEST(QuickSort, SortsOnlyTheGivenRange) {
+TEST(QuickSort, SortsOnlyTheGivenRangeLeavingEmptyAndSingleOnesAlone) {
   Strings v{"z", "d", "c", "b", "a"};
   QuickSortAscending(v, 1, 3);
   EXPECT_EQ(v, (Strings{"z", "b", "c", "d", "a"}));
   QuickSortDescending(v, 2, 4);
   EXPECT_EQ(v, (Strings{"z", "b", "d", "c", "a"}));
-}
-
-TEST(QuickSort, EmptyAndSingleRangesAreLeftAlone) {
+  // Empty and single ranges are left alone.
   Strings empty;
   QuickSortAscending(empty, 0, -1);
   EXPECT_TRUE(empty.empty());

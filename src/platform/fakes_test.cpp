@@ -19,6 +19,10 @@ TEST(FakeUi, AnswersInTurnThenFirstButtonOfEachBox) {
   EXPECT_EQ(ui.shown[1].answer, Answer::Cancel);
   EXPECT_EQ(ui.shown[3].icon, Icon::Critical);
   EXPECT_EQ(ui.shown[3].buttons, Buttons::AbortRetryIgnore);
+  // Text is measured in characters, not bytes.
+  EXPECT_EQ(ui.TextWidth("Heading 1"), 9);
+  EXPECT_EQ(ui.TextWidth("\xC3\xA9t\xC3\xA9"), 3);  // "été"
+  EXPECT_EQ(ui.TextWidth(""), 0);
 }
 
 class ScriptedDialog : public ModalDialog {
@@ -67,14 +71,7 @@ TEST(FakeUi, FileDialogCancelsWhenQueueIsEmptyOrAnswerBlank) {
   EXPECT_EQ(ui.file_requests.size(), 3u);
 }
 
-TEST(FakeUi, TextWidthCountsCharactersNotBytes) {
-  FakeUi ui;
-  EXPECT_EQ(ui.TextWidth("Heading 1"), 9);
-  EXPECT_EQ(ui.TextWidth("\xC3\xA9t\xC3\xA9"), 3);  // "été"
-  EXPECT_EQ(ui.TextWidth(""), 0);
-}
-
-TEST(FakeFiles, UndeletableFileStaysListedAndIsNotRecorded) {
+TEST(FakeFiles, UndeletableFileStaysListedAndACopyNeedsASource) {
   FakeFiles files;
   files.AddFile("C:\\Temp\\", FileEntry{"~wrs0001.tmp", false, false, 10, {}});
   files.AddFile("C:\\Temp\\", FileEntry{"~wrc0002.tmp", false, false, 20, {}});
@@ -89,10 +86,8 @@ TEST(FakeFiles, UndeletableFileStaysListedAndIsNotRecorded) {
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(left[0].name, "~wrs0001.tmp");
   EXPECT_EQ(files.deleted, std::vector<std::string>{"C:\\Temp\\~wrc0002.tmp"});
-}
 
-TEST(FakeFiles, CopyNeedsASourceAndAddsTheTarget) {
-  FakeFiles files;
+  // A copy needs a source and adds the target.
   files.AddFile("/opt/tarnwell/", FileEntry{"Tarnwell.doc", false, false, 1234, {}});
   EXPECT_FALSE(files.Copy("/opt/tarnwell/missing.doc", "/home/u/x.doc"));
   EXPECT_TRUE(files.Copy("/opt/tarnwell/Tarnwell.doc", "/home/u/TARNWELLTEMPDOC.doc"));
@@ -103,59 +98,6 @@ TEST(FakeFiles, CopyNeedsASourceAndAddsTheTarget) {
   EXPECT_EQ(files.List("/home/u/")[0].size, 1234u);
   ASSERT_EQ(files.copied.size(), 1u);
   EXPECT_EQ(files.copied[0].second, "/home/u/TARNWELLTEMPDOC.doc");
-}
-
-TEST(FakeRegistry, RefusedKeyGivesNoHandleAndNoWrite) {
-  FakeRegistry reg;
-  reg.refused_keys.insert("HKCU\\Software\\Locked");
-  EXPECT_EQ(reg.CreateKey(RegistryRoot::CurrentUser, "Software\\Locked"), 0u);
-  EXPECT_NE(reg.SetValue(0, "CacheSize", kRegSz, {'1', 0}), 0);
-  EXPECT_TRUE(reg.writes.empty());
-  EXPECT_EQ(reg.keys.count("HKCU\\Software\\Locked"), 0u);
-}
-
-TEST(FakeRegistry, WritesRecordedInOrderAndClosedKeyRefused) {
-  FakeRegistry reg;
-  const auto a = reg.CreateKey(RegistryRoot::CurrentUser, "Software\\A");
-  const auto b = reg.CreateKey(RegistryRoot::LocalMachine, "Software\\B");
-  ASSERT_NE(a, 0u);
-  ASSERT_NE(b, 0u);
-  ASSERT_NE(a, b);
-  EXPECT_EQ(reg.SetValue(b, "Two", kRegDword, {2, 0, 0, 0}), 0);
-  EXPECT_EQ(reg.SetValue(a, "One", kRegSz, {'x', 0}), 0);
-  reg.CloseKey(a);
-  EXPECT_NE(reg.SetValue(a, "Late", kRegSz, {'y', 0}), 0);
-  EXPECT_EQ(reg.writes, (std::vector<std::string>{"HKLM\\Software\\B\\Two", "HKCU\\Software\\A\\One"}));
-  EXPECT_EQ(reg.keys["HKLM\\Software\\B"]["Two"].type, kRegDword);
-  EXPECT_EQ(reg.keys["HKCU\\Software\\A"]["One"].data, (std::vector<uint8_t>{'x', 0}));
-}
-
-TEST(FakeServices, ProcessesFoldersSettingsAndClockRecord) {
-  FakeProcesses procs;
-  procs.running = {{4, std::nullopt}, {100, std::string("C:\\Office\\WINWORD.EXE")}};
-  EXPECT_EQ(procs.Ids(), (std::vector<uint32_t>{4, 100}));
-  EXPECT_FALSE(procs.ExecutablePath(4).has_value());
-  EXPECT_FALSE(procs.ExecutablePath(7).has_value());
-  EXPECT_EQ(procs.ExecutablePath(100), "C:\\Office\\WINWORD.EXE");
-
-  FakeSpecialFolders folders;
-  folders.folders[kCsidlPersonal] = "C:\\Docs";
-  EXPECT_EQ(folders.Get(0, kCsidlPersonal), "C:\\Docs");
-  EXPECT_EQ(folders.Get(0, kCsidlLocalAppData), "");
-
-  FakeSettings settings;
-  settings.Save("Quillon Tarnwell", "Settings", "DisplayOnConnect", "1");
-  EXPECT_EQ(settings.Get("Quillon Tarnwell", "Settings", "DisplayOnConnect"), "1");
-  EXPECT_FALSE(settings.Get("Quillon Tarnwell", "Other", "DisplayOnConnect").has_value());
-  EXPECT_EQ(settings.values.count("Quillon Tarnwell/Settings/DisplayOnConnect"), 1u);
-
-  FakeClock clock;
-  const auto before = clock.Now();
-  clock.WaitSeconds(2);
-  clock.PumpMessages();
-  clock.Sleep(50);
-  EXPECT_EQ(clock.events, (std::vector<std::string>{"wait 2", "pump", "sleep 50"}));
-  EXPECT_EQ(clock.Now(), before);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "posix/file_io.h"
 #include "posix/test_home.h"
@@ -23,16 +22,12 @@ const platform::FileEntry* Find(const std::vector<platform::FileEntry>& entries,
   return it == entries.end() ? nullptr : &*it;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+class Files : public HomeTest {
+ protected:
+  PosixFiles files;
+};
 
-TEST(PosixFiles, ListReportsSizesFoldersAndHiddenEntries) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Files, ListReportsSizesFoldersAndHiddenEntries) {
   const std::string dir = home / "scratch/";
   fs::create_directories(dir + "sub");
   std::ofstream(dir + "~wrs0001.tmp") << std::string(1234, 'a');
@@ -44,7 +39,6 @@ TEST(PosixFiles, ListReportsSizesFoldersAndHiddenEntries) {
   timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
   ASSERT_EQ(utimensat(AT_FDCWD, (dir + "~wrs0001.tmp").c_str(), times, 0), 0);
 
-  PosixFiles files;
   const auto entries = files.List(dir);
   EXPECT_EQ(entries.size(), 6u);
   EXPECT_EQ(Find(entries, "."), nullptr);
@@ -77,12 +71,9 @@ TEST(PosixFiles, ListReportsSizesFoldersAndHiddenEntries) {
   EXPECT_TRUE(files.List(home / "missing/").empty());
 }
 
-TEST(PosixFiles, DeleteRemovesFilesAndFailsOnMissingOrFolders) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Files, DeleteRemovesFilesAndFailsOnMissingOrFolders) {
   std::ofstream(home / "a.tmp") << "x";
   fs::create_directories(home / "dir");
-  PosixFiles files;
   EXPECT_TRUE(files.Exists(home / "a.tmp"));
   EXPECT_TRUE(files.Delete(home / "a.tmp"));
   EXPECT_FALSE(files.Exists(home / "a.tmp"));
@@ -92,9 +83,7 @@ TEST(PosixFiles, DeleteRemovesFilesAndFailsOnMissingOrFolders) {
   EXPECT_FALSE(files.Delete(""));
 }
 
-TEST(PosixFiles, CopyReplacesTheTargetWholeAndKeepsTheMode) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Files, CopyReplacesTheTargetWholeAndKeepsTheMode) {
   const std::string from = home / "Tarnwell.doc";
   const std::string to = home / "Documents/TARNWELLTEMPDOC.doc";
   fs::create_directories(home / "Documents");
@@ -104,7 +93,6 @@ TEST(PosixFiles, CopyReplacesTheTargetWholeAndKeepsTheMode) {
   ASSERT_EQ(chmod(from.c_str(), 0640), 0);
   std::ofstream(to) << "an older, longer scratch document than the new one will be" << std::string(300'000, 'z');
 
-  PosixFiles files;
   ASSERT_TRUE(files.Copy(from, to));
   EXPECT_EQ(Slurp(to), content);
   struct stat st {};
@@ -113,31 +101,20 @@ TEST(PosixFiles, CopyReplacesTheTargetWholeAndKeepsTheMode) {
   EXPECT_EQ(std::distance(fs::directory_iterator(home / "Documents"), fs::directory_iterator()), 1);
 }
 
-TEST(PosixFiles, CopyToANameAtTheLengthLimit) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  std::ofstream(home / "src.doc") << "x";
-  const std::string longest = home / (std::string(251, 'n') + ".doc");
-  PosixFiles files;
-  ASSERT_TRUE(files.Copy(home / "src.doc", longest));
-  EXPECT_EQ(Slurp(longest), "x");
-}
-
-TEST(PosixFiles, FailedCopyLeavesNothingBehind) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Files, FailedCopyLeavesNothingBehindAndTheLongestNameIsTaken) {
   std::ofstream(home / "src.doc") << "x";
   fs::create_directories(home / "out");
-  PosixFiles files;
   EXPECT_FALSE(files.Copy(home / "missing.doc", home / "out/a.doc"));
   EXPECT_FALSE(files.Copy(home / "src.doc", home / "no/such/folder/a.doc"));
   EXPECT_FALSE(files.Copy(home / "out", home / "out/b.doc"));  // a folder is not copied
   EXPECT_FALSE(files.Copy(home / "src.doc", home / "out/"));
   EXPECT_TRUE(fs::is_empty(home / "out"));
+  const std::string longest = home / (std::string(251, 'n') + ".doc");
+  ASSERT_TRUE(files.Copy(home / "src.doc", longest));
+  EXPECT_EQ(Slurp(longest), "x");
 }
 
-TEST(PosixFiles, OwnFolderHoldsTheRunningProgram) {
-  PosixFiles files;
+TEST_F(Files, OwnFolderHoldsTheRunningProgram) {
   const auto folder = files.OwnFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '/');
@@ -145,9 +122,7 @@ TEST(PosixFiles, OwnFolderHoldsTheRunningProgram) {
   EXPECT_EQ(folder + exe.filename().string(), exe.string());
 }
 
-TEST(FileIo, AtomicWriteMakesParentsAndLeavesNoTemporary) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Files, AtomicWriteMakesParentsAndLeavesNoTemporary) {
   const std::string path = home / "a/b/c.txt";
   EXPECT_EQ(WriteFileAtomically(path, "one"), 0);
   EXPECT_EQ(WriteFileAtomically(path, "two"), 0);
@@ -170,9 +145,7 @@ TEST(FileIo, AtomicWriteMakesParentsAndLeavesNoTemporary) {
   EXPECT_EQ(std::distance(fs::directory_iterator(home / "a/b"), fs::directory_iterator()), 2);
 }
 
-TEST(FileIo, ReadRefusesFilesOverTheCap) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Files, ReadRefusesFilesOverTheCap) {
   std::ofstream(home / "f") << "12345";
   EXPECT_EQ(ReadWholeFile(home / "f", 5).text, "12345");
   const auto over = ReadWholeFile(home / "f", 4);

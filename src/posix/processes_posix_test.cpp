@@ -16,6 +16,8 @@
 namespace tarnwell::posix {
 namespace {
 
+using Processes = HomeTest;
+
 TEST(PosixProcesses, ListsThisProcessWithItsExecutable) {
   PosixProcesses procs;
   const auto ids = procs.Ids();
@@ -29,9 +31,7 @@ TEST(PosixProcesses, ListsThisProcessWithItsExecutable) {
   EXPECT_GE(same, 1);
 }
 
-TEST(PosixProcesses, ProgramDeletedWhileRunningKeepsItsPath) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Processes, ProgramDeletedWhileRunningKeepsItsPath) {
   const std::string copy = home / "sleeper";
   std::filesystem::copy_file("/bin/sleep", copy);
   const pid_t child = fork();
@@ -65,9 +65,7 @@ TEST(PosixProcesses, UnreadableProcessGivesNothing) {
   EXPECT_FALSE(procs.ExecutablePath(1).has_value());
 }
 
-TEST(PosixProcesses, NamedMutexHoldsASanitisedLockFile) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Processes, NamedMutexHoldsASanitisedLockFileAndRefusesALinkInItsPlace) {
   setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
   PosixProcesses procs;
   const std::string path = home / "tarnwell-Quillon_Tarnwell.lock";
@@ -82,14 +80,9 @@ TEST(PosixProcesses, NamedMutexHoldsASanitisedLockFile) {
   EXPECT_NE(flock(other, LOCK_EX | LOCK_NB), 0);
   EXPECT_EQ(flock(other, LOCK_SH | LOCK_NB), 0);
   close(other);
-}
 
-TEST(PosixProcesses, NamedMutexRefusesALinkPlantedInItsPlace) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+  // A link planted in a lock file's place is refused, not followed.
   std::filesystem::create_symlink(home / "victim", home / "tarnwell-m.lock");
-  PosixProcesses procs;
   EXPECT_FALSE(procs.CreateNamedMutex("m"));
   EXPECT_FALSE(std::filesystem::exists(home / "victim"));
 }

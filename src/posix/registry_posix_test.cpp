@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "posix/test_home.h"
 
@@ -18,16 +17,18 @@ using platform::RegistryRoot;
 
 const std::string kOptions = "Software\\Microsoft\\Office\\11.0\\Word\\Options";
 
+class Registry : public HomeTest {
+ protected:
+  PosixRegistry reg;
+};
+
 std::vector<uint8_t> Sz(const std::string& s) {
   std::vector<uint8_t> data(s.begin(), s.end());
   data.push_back(0);
   return data;
 }
 
-TEST(PosixRegistry, StringKeepsItsNulAndDwordIsFourBytes) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  PosixRegistry reg;
+TEST_F(Registry, StringKeepsItsNulAndDwordIsFourBytes) {
   const auto key = reg.CreateKey(RegistryRoot::CurrentUser, kOptions);
   ASSERT_NE(key, 0u);
   EXPECT_EQ(reg.SetValue(key, "CacheSize", kRegSz, Sz("10000")), 0);
@@ -46,10 +47,7 @@ TEST(PosixRegistry, StringKeepsItsNulAndDwordIsFourBytes) {
   EXPECT_FALSE(reg.Read(RegistryRoot::LocalMachine, kOptions, "CacheSize").has_value());
 }
 
-TEST(PosixRegistry, KeyCreatedWithParentsUnderTheConfigFolder) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  PosixRegistry reg;
+TEST_F(Registry, KeyCreatedWithParentsUnderTheConfigFolder) {
   EXPECT_EQ(PosixRegistry::StoreDir(), home / ".config/tarnwell/registry");
   const auto key = reg.CreateKey(RegistryRoot::CurrentUser, kOptions);
   ASSERT_NE(key, 0u);
@@ -61,10 +59,7 @@ TEST(PosixRegistry, KeyCreatedWithParentsUnderTheConfigFolder) {
   EXPECT_EQ(reg.SetValue(again, "CacheSize", kRegSz, Sz("1")), 0);
 }
 
-TEST(PosixRegistry, NamesMatchWithoutRegardToCase) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  PosixRegistry reg;
+TEST_F(Registry, NamesMatchWithoutRegardToCase) {
   const auto a = reg.CreateKey(RegistryRoot::CurrentUser, "Software\\Vendor");
   ASSERT_EQ(reg.SetValue(a, "CacheSize", kRegSz, Sz("1")), 0);
   const auto b = reg.CreateKey(RegistryRoot::CurrentUser, "SOFTWARE\\vendor");
@@ -77,10 +72,7 @@ TEST(PosixRegistry, NamesMatchWithoutRegardToCase) {
   EXPECT_EQ(std::distance(fs::directory_iterator(home / ".config/tarnwell/registry/HKCU"), fs::directory_iterator()), 1);
 }
 
-TEST(PosixRegistry, KeyNamesCannotLeaveTheStore) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  PosixRegistry reg;
+TEST_F(Registry, KeyNamesCannotLeaveTheStore) {
   const auto key = reg.CreateKey(RegistryRoot::CurrentUser, "..\\..\\..\\escape/slash\\@values");
   ASSERT_NE(key, 0u);
   EXPECT_EQ(reg.SetValue(key, "v", kRegSz, Sz("x")), 0);
@@ -90,10 +82,7 @@ TEST(PosixRegistry, KeyNamesCannotLeaveTheStore) {
   EXPECT_FALSE(reg.Read(RegistryRoot::CurrentUser, "..\\..\\..\\escape/slash", "v").has_value());
 }
 
-TEST(PosixRegistry, RefusesBadNamesAndClosedKeys) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  PosixRegistry reg;
+TEST_F(Registry, RefusesBadNamesAndClosedKeys) {
   EXPECT_EQ(reg.CreateKey(RegistryRoot::CurrentUser, "Software\\\\Gap"), 0u);
   EXPECT_EQ(reg.CreateKey(RegistryRoot::CurrentUser, "\\Software"), 0u);
   EXPECT_EQ(reg.CreateKey(RegistryRoot::CurrentUser, std::string(256, 'k')), 0u);
@@ -106,36 +95,24 @@ TEST(PosixRegistry, RefusesBadNamesAndClosedKeys) {
   EXPECT_FALSE(reg.Read(RegistryRoot::CurrentUser, "Software", "v").has_value());
 }
 
-TEST(PosixRegistry, StoreThatCannotBeMadeGivesNoKey) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Registry, StoreThatCannotBeMadeGivesNoKey) {
   fs::create_directories(home / ".config/tarnwell");
   std::ofstream(home / ".config/tarnwell/registry") << "in the way";
-  PosixRegistry reg;
   EXPECT_EQ(reg.CreateKey(RegistryRoot::CurrentUser, kOptions), 0u);
   EXPECT_FALSE(reg.Read(RegistryRoot::CurrentUser, kOptions, "CacheSize").has_value());
 }
 
-TEST(PosixRegistry, BrokenValuesFileIsNeitherReadNorReplaced) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  PosixRegistry reg;
+TEST_F(Registry, BrokenValuesFileIsNeitherReadNorReplaced) {
   const auto key = reg.CreateKey(RegistryRoot::CurrentUser, "Software\\T");
   ASSERT_NE(key, 0u);
   const std::string file = home / ".config/tarnwell/registry/HKCU/Software/T/@values";
   std::ofstream(file) << "CacheSize\t1\t3130303030zz\n";
   EXPECT_FALSE(reg.Read(RegistryRoot::CurrentUser, "Software\\T", "CacheSize").has_value());
   EXPECT_EQ(reg.SetValue(key, "Other", kRegSz, Sz("x")), PosixRegistry::kBadKey);
-  std::ifstream in(file);
-  std::stringstream kept;
-  kept << in.rdbuf();
-  EXPECT_EQ(kept.str(), "CacheSize\t1\t3130303030zz\n");
+  EXPECT_EQ(Slurp(file), "CacheSize\t1\t3130303030zz\n");
 }
 
-TEST(PosixRegistry, ValueNamesWithControlCharactersRoundTrip) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  PosixRegistry reg;
+TEST_F(Registry, ValueNamesWithControlCharactersRoundTrip) {
   const auto key = reg.CreateKey(RegistryRoot::Users, "S");
   const std::string name = "tab\there\nnew%line";
   ASSERT_EQ(reg.SetValue(key, name, 3, {}), 0);

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "host/host_error.h"
 #include "posix/test_home.h"
@@ -16,17 +15,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-TEST(PosixSettings, RoundTripAndSecondValueKeepsTheFirst) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+class Settings : public HomeTest {
+ protected:
+  // Saving is refused with Word's file-access error naming the file, and
+  // what is on disk stays.
+  void ExpectSaveRefused(const std::string& named) {
+    try {
+      settings.Save("a", "b", "c", "d");
+      ADD_FAILURE() << "saved over what was there";
+    } catch (const host::HostError& e) {
+      EXPECT_EQ(e.number(), host::kErrPathFileAccess);
+      EXPECT_NE(e.description().find(named), std::string::npos);
+    }
+  }
   PosixSettings settings;
+};
+
+TEST_F(Settings, RoundTripAndSecondValueKeepsTheFirst) {
   EXPECT_FALSE(settings.Get("Quillon Tarnwell", "Settings", "DisplayOnConnect").has_value());
   settings.Save("Quillon Tarnwell", "Settings", "DisplayOnConnect", "1");
   settings.Save("Quillon Tarnwell", "Settings", "Other", "x");
@@ -42,11 +47,8 @@ TEST(PosixSettings, RoundTripAndSecondValueKeepsTheFirst) {
             "[Quillon Tarnwell/Window]\nDisplayOnConnect=7\n");
 }
 
-TEST(PosixSettings, AwkwardNamesAndValuesSurviveTheFormat) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Settings, AwkwardNamesAndValuesSurviveTheFormat) {
   setenv("XDG_CONFIG_HOME", (home / "cfg").c_str(), 1);
-  PosixSettings settings;
   const std::string nul_value("a\0b", 3);
   settings.Save("a/b", "c]", "k=v", "line1\nline2\\");
   settings.Save("a", "b/c]", "[x", nul_value);
@@ -58,13 +60,10 @@ TEST(PosixSettings, AwkwardNamesAndValuesSurviveTheFormat) {
   EXPECT_TRUE(fs::exists(home / "cfg/tarnwell/settings.ini"));
 }
 
-TEST(PosixSettings, ReadsHandEditedFiles) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Settings, ReadsHandEditedFiles) {
   fs::create_directories(home / ".config/tarnwell");
   std::ofstream(home / ".config/tarnwell/settings.ini")
       << "; a comment\r\n[App/Sec]\r\nk=1\r\nnot a pair\r\n[broken\nk=2\n[App/Sec]\nj=3\nk=4\n";
-  PosixSettings settings;
   EXPECT_EQ(settings.Get("App", "Sec", "k"), "4");
   EXPECT_EQ(settings.Get("App", "Sec", "j"), "3");
   settings.Save("App", "Sec", "j", "5");
@@ -72,47 +71,24 @@ TEST(PosixSettings, ReadsHandEditedFiles) {
   EXPECT_EQ(settings.Get("App", "Sec", "j"), "5");
 }
 
-TEST(PosixSettings, OversizedFileIsRefusedAndLeftAlone) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
+TEST_F(Settings, OversizedFileOrAFileInPlaceOfTheFolderIsRefusedAndLeftAlone) {
   const std::string path = home / ".config/tarnwell/settings.ini";
   fs::create_directories(home / ".config/tarnwell");
   const std::string big(PosixSettings::kMaxFileBytes + 1, 'x');
   std::ofstream(path) << big;
-  PosixSettings settings;
   EXPECT_FALSE(settings.Get("a", "b", "c").has_value());
-  try {
-    settings.Save("a", "b", "c", "d");
-    FAIL() << "an oversized settings file was overwritten";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.number(), host::kErrPathFileAccess);
-    EXPECT_NE(e.description().find(path), std::string::npos);
-  }
+  ExpectSaveRefused(path);
   EXPECT_EQ(fs::file_size(path), big.size());
-}
 
-TEST(PosixSettings, FileInPlaceOfTheFolderThrowsNamingTheFile) {
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  fs::create_directories(home / ".config");
+  fs::remove_all(home / ".config/tarnwell");
   std::ofstream(home / ".config/tarnwell") << "in the way";
-  PosixSettings settings;
   EXPECT_FALSE(settings.Get("a", "b", "c").has_value());
-  try {
-    settings.Save("a", "b", "c", "d");
-    FAIL() << "a settings file was written under a plain file";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.number(), host::kErrPathFileAccess);
-    EXPECT_NE(e.description().find(PosixSettings::FilePath()), std::string::npos);
-  }
+  ExpectSaveRefused(PosixSettings::FilePath());
   EXPECT_EQ(Slurp(home / ".config/tarnwell"), "in the way");
 }
 
-TEST(PosixSettings, UnwritableFolderThrowsAndKeepsTheOldFile) {
+TEST_F(Settings, UnwritableFolderThrowsAndKeepsTheOldFile) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes through folder permissions";
-  TestHome home;
-  ASSERT_TRUE(home.ok());
-  PosixSettings settings;
   settings.Save("a", "b", "c", "old");
   const std::string dir = home / ".config/tarnwell";
   ASSERT_EQ(chmod(dir.c_str(), 0500), 0);

@@ -2,11 +2,14 @@
 // For tests: points HOME at a fresh temporary folder and clears the XDG_*
 // variables for the life of the object, restoring all of them afterwards.
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 
 namespace tarnwell::posix {
@@ -50,5 +53,19 @@ class TestHome {
   std::string root_;
   std::map<std::string, std::optional<std::string>> saved_;
 };
+
+// A test with a home of its own.
+class HomeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(home.ok()); }
+  TestHome home;
+};
+
+inline std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 }  // namespace tarnwell::posix
