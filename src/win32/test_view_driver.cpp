@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "win32/com_util.h"
 
 namespace tarnwell::win32::testing {
@@ -63,7 +65,6 @@ void ViewDriver::Run() {
   if (in_tick_) return;
   in_tick_ = true;
   if (static_cast<LONG>(GetTickCount() - deadline_) > 0) {
-    if (!finished()) timed_out_ = true;
     EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
   } else if (!finished() && steps_[next_]()) {
     ++next_;
@@ -116,12 +117,12 @@ void PostEscape(HWND dialog) {
   PostMessageW(focus && IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
 }
 
-void PostMouseDown(HWND dialog, int control_id) {
-  PostMessageW(GetDlgItem(dialog, control_id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-}
-
-void PostMouseUp(HWND dialog, int control_id) {
-  PostMessageW(GetDlgItem(dialog, control_id), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+ViewDriver::Step MouseClick(const HWND& dialog, int control_id) {
+  return [&dialog, control_id, pressed = false]() mutable {
+    PostMessageW(GetDlgItem(dialog, control_id), pressed ? WM_LBUTTONUP : WM_LBUTTONDOWN, pressed ? 0 : MK_LBUTTON,
+                 MAKELPARAM(4, 4));
+    return std::exchange(pressed, true);
+  };
 }
 
 std::vector<std::string> ListLines(HWND dialog, int list_id) {

@@ -1,7 +1,8 @@
-// The add-in as its installer leaves it. scripts/test-windows.sh installs the
-// package in a prefix where nothing registered the DLL before, names the
-// install folder in TARNWELL_INSTALL_FOLDER and runs the first case alone;
-// after removing the package, the second. Without the variable both skip.
+// The add-in's registration, as the DLL writes it and as its installer
+// leaves it. scripts/test-windows.sh installs the package in a prefix where
+// nothing registered the DLL before, names the install folder in
+// TARNWELL_INSTALL_FOLDER and runs the first installer case alone; after
+// removing the package, the second. Without the variable both skip.
 #include "win32/platform_win32.h"
 
 #include <cstdio>
@@ -43,15 +44,8 @@ bool KeyExists(const std::wstring& key) {
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-TW_TEST(InstalledAddInIsCreatedByProgIdAndConnects) {
-  auto folder = InstallFolder("InstalledAddInIsCreatedByProgIdAndConnects");
-  if (!folder) return;
-  const std::wstring dll = *folder + L"VellDLLCOM.dll";
-  TW_CHECK(FileExists(dll));
-  TW_CHECK(FileExists(*folder + L"Tarnwell.doc"));
-  TW_CHECK(FileExists(*folder + L"TarnwellHelp.chm"));
-
-  // The keys the DLL's own registration writes, and nothing else wrote them.
+// The keys that let Word find the add-in in dll, and Word's own entry.
+void CheckRegistered(const std::wstring& dll) {
   auto server = ReadRegistryString(HKEY_LOCAL_MACHINE, kClassKey + L"\\InprocServer32", nullptr);
   TW_CHECK(server && Lower(*server) == Lower(dll));
   TW_CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, kClassKey + L"\\InprocServer32", L"ThreadingModel") ==
@@ -59,6 +53,9 @@ TW_TEST(InstalledAddInIsCreatedByProgIdAndConnects) {
   TW_CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, kClassKey, nullptr) == std::wstring(kProgId));
   TW_CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, kClassKey + L"\\ProgID", nullptr) == std::wstring(kProgId));
   TW_CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, kProgIdKey, nullptr) == std::wstring(kProgId));
+  CLSID clsid{};
+  TW_CHECK_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);
+  TW_CHECK(clsid == CLSID_VellConnect);
   TW_CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, kWordAddInKey, L"FriendlyName") == std::wstring(kFriendlyName));
   TW_CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, kWordAddInKey, L"Description") == std::wstring(kDescription));
   DWORD load = 0, type = 0, bytes = sizeof(load);
@@ -71,6 +68,36 @@ TW_TEST(InstalledAddInIsCreatedByProgIdAndConnects) {
   }
   TW_CHECK_EQ(type, DWORD{REG_DWORD});
   TW_CHECK_EQ(load, kLoadBehavior);
+}
+
+void CheckUnregistered() {
+  for (const std::wstring& key : {kClassKey, kProgIdKey, std::wstring(kWordAddInKey)}) {
+    if (KeyExists(key)) Fail(__FILE__, __LINE__, "left behind: HKLM\\" + Narrow(key));
+  }
+  CLSID clsid{};
+  TW_CHECK(FAILED(CLSIDFromProgID(kProgId, &clsid)));
+}
+
+TW_TEST(TheDllRegistersWhereWordFindsItAndUnregistersEveryKey) {
+  TW_CHECK_EQ(CallDllExport("DllRegisterServer"), S_OK);
+  wchar_t dll[MAX_PATH] = {};
+  GetModuleFileNameW(GetModuleHandleW(L"VellDLLCOM.dll"), dll, MAX_PATH);
+  CheckRegistered(dll);
+  TW_CHECK_EQ(CallDllExport("DllUnregisterServer"), S_OK);
+  CheckUnregistered();
+  // Unregistering twice is not an error.
+  TW_CHECK_EQ(CallDllExport("DllUnregisterServer"), S_OK);
+}
+
+TW_TEST(InstalledAddInIsCreatedByProgIdAndConnects) {
+  auto folder = InstallFolder("InstalledAddInIsCreatedByProgIdAndConnects");
+  if (!folder) return;
+  const std::wstring dll = *folder + L"VellDLLCOM.dll";
+  TW_CHECK(FileExists(dll));
+  TW_CHECK(FileExists(*folder + L"Tarnwell.doc"));
+  TW_CHECK(FileExists(*folder + L"TarnwellHelp.chm"));
+  // The keys the DLL's own registration writes, and nothing else wrote them.
+  CheckRegistered(dll);
 
   // Created by its ProgID as Word creates it, from the installed file.
   EngineWord word(engine::ComAddInsEntry::Accelerated);
@@ -89,11 +116,7 @@ TW_TEST(InstalledAddInIsCreatedByProgIdAndConnects) {
 TW_TEST(UninstalledAddInLeavesNoKeyOrFile) {
   auto folder = InstallFolder("UninstalledAddInLeavesNoKeyOrFile");
   if (!folder) return;
-  for (const std::wstring& key : {kClassKey, kProgIdKey, std::wstring(kWordAddInKey)}) {
-    if (KeyExists(key)) Fail(__FILE__, __LINE__, "left behind: HKLM\\" + Narrow(key));
-  }
-  CLSID clsid{};
-  TW_CHECK(FAILED(CLSIDFromProgID(kProgId, &clsid)));
+  CheckUnregistered();
   TW_CHECK(!FileExists(*folder));
 }
 
