@@ -166,7 +166,6 @@ TW_TEST(MainDialogShowsItsModelAndPassesSelectionsToIt) {
           if (got != g_tab_stops.end()) TW_CHECK(got->second == std::vector<int>(list->tab_stops.begin(), list->tab_stops.end()));
         }
 
-        const Lines types{"Character", "List", "Paragraph", "Table"};
         HWND combo = GetDlgItem(seen, IDC_CMB_STYLE_TYPES);
         TW_CHECK_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 4);
         TW_CHECK_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
