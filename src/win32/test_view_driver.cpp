@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <utility>
 
 #include "win32/com_util.h"
@@ -12,29 +13,34 @@ namespace {
 
 ViewDriver* g_driver = nullptr;  // thread timers carry no data of their own
 
+bool IsDialog(HWND window) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  return std::wstring(name) == L"#32770";
+}
+
+using Accepts = std::function<bool(HWND)>;
 struct Search {
-  std::wstring caption;
-  HWND owner = nullptr;
-  bool by_owner = false;
+  const Accepts& accepts;
   HWND found = nullptr;
 };
 
 BOOL CALLBACK Match(HWND window, LPARAM data) {
   auto& s = *reinterpret_cast<Search*>(data);
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-  if (s.by_owner ? GetWindow(window, GW_OWNER) == s.owner : Text(window) == Narrow(s.caption)) {
-    s.found = window;
-    return FALSE;
-  }
-  return TRUE;
+  if (!IsDialog(window) || !IsWindowVisible(window) || !s.accepts(window)) return TRUE;
+  s.found = window;
+  return FALSE;
+}
+
+// The first visible dialog of this thread that accepts, nullptr when none.
+HWND FindDialogWhere(const Accepts& accepts) {
+  Search s{accepts};
+  EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&s));
+  return s.found;
 }
 
 BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (std::wstring(name) == L"#32770") PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (IsDialog(window)) PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   return TRUE;
 }
 
@@ -77,18 +83,11 @@ ViewDriver::Step Pause(int ticks) {
 }
 
 HWND FindDialog(const std::wstring& caption) {
-  Search s;
-  s.caption = caption;
-  EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  return FindDialogWhere([&](HWND window) { return Text(window) == Narrow(caption); });
 }
 
 HWND FindOwnedDialog(HWND owner) {
-  Search s;
-  s.owner = owner;
-  s.by_owner = true;
-  EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  return FindDialogWhere([owner](HWND window) { return GetWindow(window, GW_OWNER) == owner; });
 }
 
 void PostSelectLine(HWND dialog, int list_id, int line) {
