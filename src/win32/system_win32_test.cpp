@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "win32/com_util.h"
+#include "win32/test_png.h"
 #include "win32/test_runner.h"
 
 namespace tarnwell::win32 {
@@ -16,13 +17,6 @@ std::string TempFolder() {
   std::string folder = Narrow(buf) + "tarnwell-files-test\\";
   CreateDirectoryW(Widen(folder).c_str(), nullptr);
   return folder;
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD n = 0;
-  ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
-  CloseHandle(f);
 }
 
 TW_TEST(RegistryCreatesKeysAndWritesAnsiTextWithItsNul) {
@@ -51,7 +45,7 @@ TW_TEST(RegistryCreatesKeysAndWritesAnsiTextWithItsNul) {
 TW_TEST(FilesListDeleteCopyAndExist) {
   Win32Files files;
   std::string folder = TempFolder();
-  WriteFile(folder + "~WRS0001.TMP", "abc");
+  TW_CHECK(testing::WriteFileBytes(Widen(folder + "~WRS0001.TMP"), "abc"));
   CreateDirectoryW(Widen(folder + "sub").c_str(), nullptr);
   std::map<std::string, platform::FileEntry> listed;
   for (auto& e : files.List(folder)) listed[e.name] = e;

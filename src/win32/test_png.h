@@ -25,6 +25,7 @@ std::string EncodePng(const RgbImage& image);
 // The window as the screen shows it, frame and caption included; an empty
 // image when it cannot be read.
 RgbImage CaptureWindow(HWND window);
+// Writes the file whole, replacing what was there.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // A window really drawn: more than a handful of colours.
 bool LooksDrawn(const RgbImage& image);

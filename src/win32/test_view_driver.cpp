@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <functional>
+#include <utility>
+
 #include "win32/com_util.h"
 
 namespace tarnwell::win32::testing {
@@ -10,29 +13,34 @@ namespace {
 
 ViewDriver* g_driver = nullptr;  // thread timers carry no data of their own
 
+bool IsDialog(HWND window) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  return std::wstring(name) == L"#32770";
+}
+
+using Accepts = std::function<bool(HWND)>;
 struct Search {
-  std::wstring caption;
-  HWND owner = nullptr;
-  bool by_owner = false;
+  const Accepts& accepts;
   HWND found = nullptr;
 };
 
 BOOL CALLBACK Match(HWND window, LPARAM data) {
   auto& s = *reinterpret_cast<Search*>(data);
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-  if (s.by_owner ? GetWindow(window, GW_OWNER) == s.owner : Text(window) == Narrow(s.caption)) {
-    s.found = window;
-    return FALSE;
-  }
-  return TRUE;
+  if (!IsDialog(window) || !IsWindowVisible(window) || !s.accepts(window)) return TRUE;
+  s.found = window;
+  return FALSE;
+}
+
+// The first visible dialog of this thread that accepts, nullptr when none.
+HWND FindDialogWhere(const Accepts& accepts) {
+  Search s{accepts};
+  EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&s));
+  return s.found;
 }
 
 BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (std::wstring(name) == L"#32770") PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (IsDialog(window)) PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   return TRUE;
 }
 
@@ -63,7 +71,6 @@ void ViewDriver::Run() {
   if (in_tick_) return;
   in_tick_ = true;
   if (static_cast<LONG>(GetTickCount() - deadline_) > 0) {
-    if (!finished()) timed_out_ = true;
     EnumThreadWindows(GetCurrentThreadId(), CloseDialog, 0);
   } else if (!finished() && steps_[next_]()) {
     ++next_;
@@ -76,18 +83,11 @@ ViewDriver::Step Pause(int ticks) {
 }
 
 HWND FindDialog(const std::wstring& caption) {
-  Search s;
-  s.caption = caption;
-  EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  return FindDialogWhere([&](HWND window) { return Text(window) == Narrow(caption); });
 }
 
 HWND FindOwnedDialog(HWND owner) {
-  Search s;
-  s.owner = owner;
-  s.by_owner = true;
-  EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  return FindDialogWhere([owner](HWND window) { return GetWindow(window, GW_OWNER) == owner; });
 }
 
 void PostSelectLine(HWND dialog, int list_id, int line) {
@@ -116,12 +116,12 @@ void PostEscape(HWND dialog) {
   PostMessageW(focus && IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
 }
 
-void PostMouseDown(HWND dialog, int control_id) {
-  PostMessageW(GetDlgItem(dialog, control_id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-}
-
-void PostMouseUp(HWND dialog, int control_id) {
-  PostMessageW(GetDlgItem(dialog, control_id), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+ViewDriver::Step MouseClick(const HWND& dialog, int control_id) {
+  return [&dialog, control_id, pressed = false]() mutable {
+    PostMessageW(GetDlgItem(dialog, control_id), pressed ? WM_LBUTTONUP : WM_LBUTTONDOWN, pressed ? 0 : MK_LBUTTON,
+                 MAKELPARAM(4, 4));
+    return std::exchange(pressed, true);
+  };
 }
 
 std::vector<std::string> ListLines(HWND dialog, int list_id) {

@@ -18,7 +18,7 @@ class ViewDriver {
   using Step = std::function<bool()>;
   // Arms the timer; the steps run once a dialog's loop dispatches it.
   // After timeout_ms every dialog of the thread is closed, so a test that
-  // goes wrong fails instead of waiting for ever.
+  // goes wrong fails (its steps unfinished) instead of waiting for ever.
   explicit ViewDriver(std::vector<Step> steps, UINT timeout_ms = 15000);
   ~ViewDriver();
   ViewDriver(const ViewDriver&) = delete;
@@ -26,7 +26,6 @@ class ViewDriver {
 
   // Every step has done its part.
   bool finished() const { return next_ == steps_.size(); }
-  bool timed_out() const { return timed_out_; }
 
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
@@ -37,7 +36,6 @@ class ViewDriver {
   DWORD deadline_;
   UINT_PTR timer_ = 0;
   bool in_tick_ = false;
-  bool timed_out_ = false;
 };
 
 // A step that lets the dialogs' loop run for ticks ticks: what a window
@@ -57,10 +55,10 @@ void PostClick(HWND dialog, int button_id);
 void PostCloseBox(HWND dialog);
 // Escape, pressed wherever the focus is.
 void PostEscape(HWND dialog);
-// A mouse click in halves: the press now, the release on a later tick, so
-// that what the press posts runs in between as it would for a real mouse.
-void PostMouseDown(HWND dialog, int control_id);
-void PostMouseUp(HWND dialog, int control_id);
+// A step that clicks the mouse in halves: the press on one tick, the release
+// on the next, so that what the press posts runs in between as it would for
+// a real mouse. dialog is read when the step runs.
+ViewDriver::Step MouseClick(const HWND& dialog, int control_id);
 
 // What the window shows.
 std::vector<std::string> ListLines(HWND dialog, int list_id);

@@ -48,6 +48,9 @@ class EngineWord {
   host::ObjectPtr app_;
 };
 
+// Calls an export of the DLL beside this program: registering it, for one.
+HRESULT CallDllExport(const char* name);
+
 // One instance of VellDLLCOM.Connect, created as Word creates it.
 class AddIn {
  public:
