@@ -12,6 +12,7 @@
 #include "dialog/frmVell_COM.h"
 #include "engine/commandbars.h"
 #include "engine/engine.h"
+#include "engine/test_support.h"
 #include "host/collection.h"
 #include "host/host_error.h"
 #include "host/word.h"
@@ -92,8 +93,6 @@ class ConnectTest : public ::testing::Test {
   std::unique_ptr<Connect> connect_ = std::make_unique<Connect>(platform_);
 };
 
-// --- connection ------------------------------------------------------------------
-
 TEST_F(ConnectTest, InactiveConnectionComesAndGoesQuietly) {
   for (int32_t mark : {2, 3}) {
     Connect c(platform_);
@@ -136,12 +135,9 @@ TEST_F(ConnectTest, AfterAFailedCustomReadErrorsFailTheConnection) {
   const std::string path = (dir_ / "Memo.docx").string();
   engine::WriteBlankDocument(path);
   ObjectPtr not_word = host::Application(app_).GetDocuments().Open(path).obj();
-  try {
-    connect().AddinInstance_OnConnection(not_word, ext_cm_Startup, nullptr, Custom({}));
-    FAIL() << "the connection went on";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.number(), host::kErrTypeMismatch);
-  }
+  EXPECT_EQ(engine::testing::ErrorOf(
+                [&] { connect().AddinInstance_OnConnection(not_word, ext_cm_Startup, nullptr, Custom({})); }),
+            host::kErrTypeMismatch);
   EXPECT_TRUE(fake_.registry.writes.empty());
 
   // With element 0 readable the same refusal is skipped and the rest runs;
@@ -197,10 +193,9 @@ TEST_F(ConnectTest, StartupCompleteHoldsTheMutexAndClearsScratchFiles) {
   EXPECT_EQ(fake_.files.deleted, std::vector<std::string>{"/home/ann/Temp/~wrs0001.tmp"});
 }
 
-// --- menus ------------------------------------------------------------------------
-
-TEST_F(ConnectTest, TheButtonGoesAtTheEndOfFormatAsACaptionOnlyCustomButton) {
-  const size_t before = ControlsOf("Format").size();
+TEST_F(ConnectTest, TheButtonGoesAtTheEndOfFormatAndAMissingComAddInsEntryAtTheEndOfTools) {
+  ASSERT_EQ(Bar("Tools")->call("FindControl", {Value::missing(), kComAddInsControlId}).as_object(), nullptr);
+  const size_t before = ControlsOf("Format").size(), tools_before = ControlsOf("Tools").size();
   ConnectNormally();
   auto controls = ControlsOf("Format");
   ASSERT_EQ(controls.size(), before + 1);
@@ -214,28 +209,29 @@ TEST_F(ConnectTest, TheButtonGoesAtTheEndOfFormatAsACaptionOnlyCustomButton) {
   ASSERT_NE(control, nullptr);
   EXPECT_FALSE(control->temporary());
   EXPECT_EQ(control->handler_count(), 1u);
+
+  auto tools = ControlsOf("Tools");
+  ASSERT_EQ(tools.size(), tools_before + 1);
+  EXPECT_EQ(tools.back(), connect_->mcbCOMMenuButton());
+  EXPECT_EQ(tools.back()->get("Id").as_int(), 3754);
+  EXPECT_EQ(tools.back()->get("Caption").as_string(), "COM Add-Ins...");
+  EXPECT_EQ(tools.back()->get("Style").as_int(), msoButtonCaption);
 }
 
-TEST_F(ConnectTest, OnlyTheFirstLeftOverButtonIsRemoved) {
-  ObjectPtr other = AddControl("Format", {msoControlButton}, "Tarnwell");
+// What earlier sessions or the user left on the menus.
+TEST_F(ConnectTest, OnlyTheFirstLeftOverButtonIsRemovedAndTheRecaptionStopsAtTheFirstComAddIns) {
+  AddControl("Format", {msoControlButton}, "Tarnwell");
   AddControl("Format", {msoControlButton}, "&Tarnwell");
   AddControl("Format", {msoControlButton}, "&Tarnwell");
+  AddControl("Tools", {msoControlButton}, "COM Add-Ins...");
+  ObjectPtr later = AddControl("Tools", {msoControlButton}, "&COM Add-Ins...");
   ConnectNormally();
   EXPECT_EQ(Captioned("Format", "&Tarnwell").size(), 2u);  // the second old one and the new one
   EXPECT_EQ(Captioned("Format", "Tarnwell").size(), 1u);
   EXPECT_EQ(ControlsOf("Format").back(), connect_->mcbVellButton());
-}
-
-TEST_F(ConnectTest, MissingComAddInsEntryIsAddedAtTheEndOfTools) {
-  ASSERT_EQ(Bar("Tools")->call("FindControl", {Value::missing(), kComAddInsControlId}).as_object(), nullptr);
-  const size_t before = ControlsOf("Tools").size();
-  ConnectNormally();
-  auto controls = ControlsOf("Tools");
-  ASSERT_EQ(controls.size(), before + 1);
-  EXPECT_EQ(controls.back(), connect_->mcbCOMMenuButton());
-  EXPECT_EQ(controls.back()->get("Id").as_int(), 3754);
-  EXPECT_EQ(controls.back()->get("Caption").as_string(), "COM Add-Ins...");
-  EXPECT_EQ(controls.back()->get("Style").as_int(), msoButtonCaption);
+  EXPECT_EQ(later->get("Caption").as_string(), "&COM Add-Ins...");
+  // Neither custom control has the built-in id, so the entry is still added.
+  EXPECT_EQ(ControlsOf("Tools").back()->get("Id").as_int(), kComAddInsControlId);
 }
 
 TEST_F(ConnectTest, AcceleratedComAddInsEntryIsRecaptionedNotDuplicated) {
@@ -248,15 +244,6 @@ TEST_F(ConnectTest, AcceleratedComAddInsEntryIsRecaptionedNotDuplicated) {
   EXPECT_EQ(connect_->mcbCOMMenuButton(), entry);
   EXPECT_EQ(entry->get("Caption").as_string(), "COM Add-Ins...");
   EXPECT_EQ(entry->get("Style").as_int(), msoButtonCaption);
-}
-
-TEST_F(ConnectTest, RecaptionWalkStopsAtTheFirstComAddInsCaption) {
-  AddControl("Tools", {msoControlButton}, "COM Add-Ins...");
-  ObjectPtr later = AddControl("Tools", {msoControlButton}, "&COM Add-Ins...");
-  ConnectNormally();
-  EXPECT_EQ(later->get("Caption").as_string(), "&COM Add-Ins...");
-  // Neither custom control has the built-in id, so the entry is still added.
-  EXPECT_EQ(ControlsOf("Tools").back()->get("Id").as_int(), kComAddInsControlId);
 }
 
 TEST_F(ConnectTest, AFailingAddShowsTheErrorAndLeavesTheButtonUnset) {
@@ -280,8 +267,6 @@ TEST_F(ConnectTest, AMissingMenuIsReportedByEachRoutine) {
   EXPECT_EQ(connect_->mcbVellButton(), nullptr);
   EXPECT_NE(connect_->mcbCOMMenuButton(), nullptr);
 }
-
-// --- dialog ------------------------------------------------------------------------
 
 TEST_F(ConnectTest, ButtonClickShowsTheDialogModallyOnce) {
   const std::string letter = (dir_ / "Letter.docx").string();
@@ -353,8 +338,6 @@ TEST_F(ConnectTest, ShowVellFormIgnoresWordErrorsUnloadsTheFormWhateverHappensAn
   connect().Hide();  // nothing shown: only the flag
   EXPECT_FALSE(connect().FormDisplayed());
 }
-
-// --- disconnection -------------------------------------------------------------
 
 TEST_F(ConnectTest, DisconnectionAfterAShowingStoresOneAndRemovesTheButton) {
   ConnectNormally();

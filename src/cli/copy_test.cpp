@@ -5,13 +5,13 @@
 
 #include <filesystem>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include <pugixml.hpp>
 
 #include "cli/app.h"
 #include "cli/test_support.h"
+#include "engine/test_support.h"
 #include "ooxml/package.h"
 #include "ooxml/xml.h"
 
@@ -26,11 +26,9 @@ using testing::Result;
 // names in place of the ids its references use.
 class StylesXml {
  public:
-  explicit StylesXml(const fs::path& file) {
-    auto package = ooxml::Package::Open(file.string());
-    if (package.Has("word/styles.xml")) ooxml::LoadXml(doc_, package.Get("word/styles.xml"), file.string(), "styles");
-    if (package.Has("word/numbering.xml"))
-      ooxml::LoadXml(numbering_, package.Get("word/numbering.xml"), file.string(), "numbering");
+  explicit StylesXml(const fs::path& file) : file_(file.string()) {
+    auto package = ooxml::Package::Open(file_);
+    if (package.Has("word/styles.xml")) ooxml::LoadXml(doc_, package.Get("word/styles.xml"), file_, "styles");
     for (auto s : Styles()) names_[s.attribute("w:styleId").value()] = s.child("w:name").attribute("w:val").value();
   }
 
@@ -80,33 +78,13 @@ class StylesXml {
 
   // Every reference a style makes leads somewhere.
   std::vector<std::string> Dangling() const {
-    std::vector<std::string> out;
-    std::set<std::string> nums, abstracts;
-    for (auto n : numbering_.document_element().children("w:num")) nums.insert(n.attribute("w:numId").value());
-    for (auto a : numbering_.document_element().children("w:abstractNum"))
-      abstracts.insert(a.attribute("w:abstractNumId").value());
-    for (auto n : numbering_.document_element().children("w:num"))
-      if (!abstracts.count(n.child("w:abstractNumId").attribute("w:val").value()))
-        out.push_back(std::string("num ") + n.attribute("w:numId").value());
-    for (auto s : Styles()) {
-      std::string id = s.attribute("w:styleId").value();
-      for (const char* ref : {"w:basedOn", "w:next", "w:link"})
-        if (auto r = s.child(ref); r && !names_.count(r.attribute("w:val").value()))
-          out.push_back(id + " " + ref + " " + r.attribute("w:val").value());
-      if (auto num = s.child("w:pPr").child("w:numPr").child("w:numId")) {
-        std::string n = num.attribute("w:val").value();
-        if (n != "0" && !nums.count(n)) out.push_back(id + " numId " + n);
-      }
-    }
-    return out;
+    engine::DocumentModel model(ooxml::Package::Open(file_), file_, "", true);
+    return engine::testing::Dangling(model);
   }
 
  private:
-  std::string NameOf(const std::string& id) const {
-    auto it = names_.find(id);
-    return it == names_.end() ? "?" + id : it->second;
-  }
-  pugi::xml_document doc_, numbering_;
+  std::string file_;
+  pugi::xml_document doc_;
   std::map<std::string, std::string> names_;
 };
 

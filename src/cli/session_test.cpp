@@ -27,47 +27,45 @@ namespace fs = std::filesystem;
 using Session = testing::CommandTest;
 
 TEST_F(Session, OrganizerAwareFilesCopiesShowHeldChangesAndDeletedFilesStayGone) {
-  const fs::path dir = dir_;
-  for (const char* name : {"source.docx", "held.docx", "gone.docx"}) engine::WriteBlankDocument((dir / name).string());
+  for (const char* name : {"source.docx", "held.docx", "gone.docx"}) engine::WriteBlankDocument((dir_ / name).string());
   {
     engine::Options options;
-    options.normal_template = (dir / "Normal.dotx").string();
+    options.normal_template = (dir_ / "Normal.dotx").string();
     auto app = std::dynamic_pointer_cast<engine::Application>(engine::CreateApplication(options));
     host::Application word(app);
-    auto source = word.GetDocuments().Open((dir / "source.docx").string());
+    auto source = word.GetDocuments().Open((dir_ / "source.docx").string());
     source.GetStyles().Add("Held Style");
     posix::PosixFiles inner;
     OrganizerAwareFiles files(inner, *app);
 
-    word.ref().call("OrganizerCopy", {source.FullName(), (dir / "held.docx").string(), "Held Style", 0});
-    ASSERT_TRUE(files.Copy((dir / "held.docx").string(), (dir / "copy.docx").string()));
-    auto copy = ooxml::Package::Open((dir / "copy.docx").string());
+    word.ref().call("OrganizerCopy", {source.FullName(), (dir_ / "held.docx").string(), "Held Style", 0});
+    ASSERT_TRUE(files.Copy((dir_ / "held.docx").string(), (dir_ / "copy.docx").string()));
+    auto copy = ooxml::Package::Open((dir_ / "copy.docx").string());
     EXPECT_NE(copy.Get("word/styles.xml").find("Held Style"), std::string::npos);
 
-    word.ref().call("OrganizerCopy", {source.FullName(), (dir / "gone.docx").string(), "Held Style", 0});
-    ASSERT_TRUE(files.Delete((dir / "gone.docx").string()));
+    word.ref().call("OrganizerCopy", {source.FullName(), (dir_ / "gone.docx").string(), "Held Style", 0});
+    ASSERT_TRUE(files.Delete((dir_ / "gone.docx").string()));
     // A file of that name made afresh is not overwritten with the old one.
-    engine::WriteBlankDocument((dir / "gone.docx").string());
+    engine::WriteBlankDocument((dir_ / "gone.docx").string());
   }
-  auto fresh = ooxml::Package::Open((dir / "gone.docx").string());
+  auto fresh = ooxml::Package::Open((dir_ / "gone.docx").string());
   EXPECT_EQ(fresh.Get("word/styles.xml").find("Held Style"), std::string::npos);
 }
 
 TEST_F(Session, TheButtonIsThereBesideOtherWinwordsAndItsAbsenceIsExplained) {
-  const fs::path dir = dir_;
   // Two programs of other makers that happen to be called winword.exe.
-  fs::copy_file("/bin/sleep", dir / "winword.exe");
+  fs::copy_file("/bin/sleep", dir_ / "winword.exe");
   std::vector<pid_t> others;
   for (int i = 0; i < 2; ++i) {
     if (pid_t pid = fork(); pid != 0) {
       others.push_back(pid);
     } else {
-      execl((dir / "winword.exe").c_str(), "winword.exe", "60", static_cast<char*>(nullptr));
+      execl((dir_ / "winword.exe").c_str(), "winword.exe", "60", static_cast<char*>(nullptr));
       _exit(127);
     }
   }
   GlobalOptions g;
-  g.normal_template = (dir / "Normal.dotx").string();
+  g.normal_template = (dir_ / "Normal.dotx").string();
   std::ostringstream err;
   std::istringstream in;
   for (bool fail_the_button : {false, true}) {

@@ -127,7 +127,6 @@ class CopyRunTest : public ::testing::Test {
     CopyRun run(p, main_);
     run.cmdCopy_Click();
   }
-  // A fresh fixture for the next round of a test.
   void Restart() {
     TearDown();
     main_ = FakeMain{};

@@ -78,7 +78,6 @@ TEST_F(ClosureTest, ANameInBothListsIsOfferedOnceAsBasedOnAndChosenOnesNever) {
   Collect({"One", "Two"});
   EXPECT_EQ(based_, (NameList{"Normal", "Shared"}));
   EXPECT_TRUE(follow_.empty());
-  // Chosen styles are never offered.
   Add("Parent", "Normal");
   Add("Child", "Parent", "Parent");
   Collect({"Child", "Parent", "Normal"});
@@ -96,7 +95,6 @@ TEST_F(ClosureTest, ExcludedNamesAreNeverCollected) {
   CompleteDependencies(doc_, {"T"}, based, follow);
   EXPECT_EQ(based, (NameList{"Normal"}));
   for (auto& n : based) EXPECT_FALSE(n == "Table Normal" || n == "No List");
-  // A missing style raises Word's error.
   based = {"Nowhere"};
   follow.clear();
   EXPECT_THROW(CompleteDependencies(doc_, {}, based, follow), host::HostError);

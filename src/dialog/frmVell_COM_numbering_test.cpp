@@ -29,7 +29,6 @@ class NumberingDialogTest : public engine::testing::EngineTest {
                   options_.normal_template);
     target_ = Word().GetDocuments().Open(WriteWithStyles("t.docx", ""));
   }
-  // Opens the source (when given) and shows the dialog.
   void Start(const std::string& source_numbering = "", const std::string& target_numbering = "") {
     using engine::testing::kHeadingStyles;
     if (!target_numbering.empty()) {

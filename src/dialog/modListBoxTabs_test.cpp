@@ -35,7 +35,6 @@ TEST(SetListTabStops, OneUnitPerCharacterGivesStopsFourPerCharacterAndZeroWidths
   EXPECT_EQ(ui.list_messages[0].list, "lstSourceDocs");
   EXPECT_EQ(ui.list_messages[0].message, platform::kLbSetTabStops);
   EXPECT_EQ(ui.list_messages[0].args, list.tab_stops);
-  // Zero widths still pad.
   SetListTabStops(ui, list, {0, 0});
   EXPECT_EQ(list.tab_stops, (std::vector<int32_t>{8, 16}));
 }

@@ -130,7 +130,6 @@ bool FakeFiles::Copy(const std::string& from, const std::string& to) {
   FileEntry copy = *src;
   copy.name = to_name;
   AddFile(to_folder, std::move(copy));
-  copied.emplace_back(from, to);
   return true;
 }
 

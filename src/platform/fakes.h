@@ -62,7 +62,6 @@ class FakeFiles : public Files {
   std::map<std::string, std::vector<FileEntry>> folders;
   std::set<std::string> undeletable;  // full paths whose deletion fails
   std::vector<std::string> deleted;
-  std::vector<std::pair<std::string, std::string>> copied;
   std::string own_folder = "/opt/tarnwell/";
 
   // Adds a file to a folder (folder ends with a separator).

@@ -51,20 +51,13 @@ TEST_F(Files, ListReportsSizesFoldersAndHiddenEntries) {
   EXPECT_FALSE(tmp->hidden);
   EXPECT_EQ(std::chrono::system_clock::to_time_t(tmp->last_access), 1'000'000'000);
 
-  const auto* sub = Find(entries, "sub");
-  ASSERT_NE(sub, nullptr);
-  EXPECT_TRUE(sub->directory);
-  EXPECT_FALSE(sub->hidden);
-
-  ASSERT_NE(Find(entries, ".hidden"), nullptr);
-  EXPECT_TRUE(Find(entries, ".hidden")->hidden);
-  ASSERT_NE(Find(entries, "pipe"), nullptr);
-  EXPECT_TRUE(Find(entries, "pipe")->hidden);
-  ASSERT_NE(Find(entries, "link.tmp"), nullptr);
-  EXPECT_FALSE(Find(entries, "link.tmp")->hidden);
+  for (const auto& [name, hidden] :
+       {std::pair{"sub", false}, {".hidden", true}, {"pipe", true}, {"link.tmp", false}, {"dangling", true}}) {
+    ASSERT_NE(Find(entries, name), nullptr) << name;
+    EXPECT_EQ(Find(entries, name)->hidden, hidden) << name;
+  }
+  EXPECT_TRUE(Find(entries, "sub")->directory);
   EXPECT_EQ(Find(entries, "link.tmp")->size, 1234u);
-  ASSERT_NE(Find(entries, "dangling"), nullptr);
-  EXPECT_TRUE(Find(entries, "dangling")->hidden);
 
   // Without the trailing separator too; a missing folder lists nothing.
   EXPECT_EQ(files.List(home / "scratch").size(), 6u);

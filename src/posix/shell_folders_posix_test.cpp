@@ -25,7 +25,7 @@ void WriteUserDirs(const std::string& config_dir, const std::string& body) {
   std::ofstream(config_dir + "/user-dirs.dirs") << body;
 }
 
-TEST_F(SpecialFolders, DocumentsFromUserDirsFileWithHomeExpanded) {
+TEST_F(SpecialFolders, DocumentsFromUserDirsFileWithHomeExpandedOrAbsoluteUnderXdgConfigHome) {
   fs::create_directories(home / "Papiers bureau");
   fs::create_directories(home / "Documents");
   WriteUserDirs(home / ".config",
@@ -33,9 +33,7 @@ TEST_F(SpecialFolders, DocumentsFromUserDirsFileWithHomeExpanded) {
                 "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
                 "XDG_DOCUMENTS_DIR=\"$HOME/Papiers bureau/\"\n");
   EXPECT_EQ(folders.Get(0, kCsidlPersonal), home / "Papiers bureau");
-}
-
-TEST_F(SpecialFolders, DocumentsFollowXdgConfigHomeAndAbsolutePaths) {
+  // XDG_CONFIG_HOME, where set, holds the file; its path may be absolute.
   fs::create_directories(home / "elsewhere/docs");
   setenv("XDG_CONFIG_HOME", (home / "cfg").c_str(), 1);
   WriteUserDirs(home / "cfg", "XDG_DOCUMENTS_DIR=\"" + (home / "elsewhere/docs") + "\"\n");
