@@ -64,7 +64,7 @@ TEST_F(CliTest, UnreadableDocumentsExitWithThreeAndNameTheFile) {
   r = Tarnwell({"--yes", "copy", (dir_ / "target.docx").string(), text.string(), "-s", "Letter Closing"});
   EXPECT_EQ(r.code, kExitDocument);
   EXPECT_NE(r.err.find(text.string()), std::string::npos) << r.err;
-  EXPECT_EQ(testing::ReadFile(text), "just some text, not a package");
+  EXPECT_EQ(posix::Slurp(text), "just some text, not a package");
 
   // The built binary's own exit code, as a user's script sees it.
   std::string cmd = std::string(TARNWELL_BINARY) + " inspect " + missing + " 2>/dev/null";

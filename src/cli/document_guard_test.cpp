@@ -78,7 +78,7 @@ class GuardTest : public ::testing::Test {
   std::vector<std::string> Copy(const std::string& style) {
     return {"copy", (dir_ / "source.docx").string(), (dir_ / "target.docx").string(), "--style", style};
   }
-  std::string Read(const std::string& name) { return testing::ReadFile(dir_ / name); }
+  std::string Read(const std::string& name) { return posix::Slurp(dir_ / name); }
   std::vector<std::string> Leftovers() {
     std::vector<std::string> out;
     for (auto& e : fs::directory_iterator(dir_))

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using testing::ReadFile;
+using posix::Slurp;
 
 class HelpTest : public testing::CommandTest {
  protected:
@@ -78,7 +78,7 @@ TEST_F(HelpTest, TextKeepsListsTermsAndExamplesApart) {
 }
 
 TEST_F(HelpTest, TheManPageHoldsEveryTopicAndFormatsCleanly) {
-  const std::string page = ReadFile(TARNWELL_MAN_PAGE);
+  const std::string page = Slurp(TARNWELL_MAN_PAGE);
   ASSERT_FALSE(page.empty()) << TARNWELL_MAN_PAGE;
   EXPECT_EQ(page.rfind(".TH TARNWELL 1", 0), 0u);
   for (const Topic& topic : Topics()) {
@@ -91,7 +91,7 @@ TEST_F(HelpTest, TheManPageHoldsEveryTopicAndFormatsCleanly) {
   const std::string check = "groff -man -Tutf8 -ww -z '" + std::string(TARNWELL_MAN_PAGE) + "' 2>'" +
                             warnings.string() + "'";
   EXPECT_EQ(std::system(check.c_str()), 0);
-  EXPECT_EQ(ReadFile(warnings), "");
+  EXPECT_EQ(Slurp(warnings), "");
 }
 
 TEST_F(HelpTest, HtmlOpensTheTopicsPageWithTheDesktopOpenerWhereThereIsOne) {
@@ -102,9 +102,9 @@ TEST_F(HelpTest, HtmlOpensTheTopicsPageWithTheDesktopOpenerWhereThereIsOne) {
   setenv("PATH", (dir_ / "bin").c_str(), 1);
   const auto r = Tarnwell({"help", "--html", "using"});
   ASSERT_EQ(r.code, kExitDone) << r.err;
-  const fs::path page = ReadFile(opened);
+  const fs::path page = Slurp(opened);
   EXPECT_EQ(page.filename(), "using.html");
-  EXPECT_EQ(ReadFile(page), FindTopic(Topics(), "using")->file->content);
+  EXPECT_EQ(Slurp(page), FindTopic(Topics(), "using")->file->content);
   EXPECT_TRUE(fs::exists(page.parent_path() / "tarnwell.css"));
 
   // Without an opener the page's place is the answer.

@@ -14,6 +14,7 @@
 
 #include "cli/app.h"
 #include "engine/engine.h"
+#include "posix/test_home.h"
 
 namespace tarnwell::cli::testing {
 
@@ -37,13 +38,6 @@ inline std::filesystem::path TestHome(const std::string& prefix) {
   unsetenv("XDG_CONFIG_HOME");
   unsetenv("XDG_DATA_HOME");
   return dir;
-}
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }
 
 inline Result RunTarnwell(const std::filesystem::path& dir, const std::vector<std::string>& args,

@@ -61,7 +61,7 @@ class HomeTest : public ::testing::Test {
   TestHome home;
 };
 
-inline std::string Slurp(const std::string& path) {
+inline std::string Slurp(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
