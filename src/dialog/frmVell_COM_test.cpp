@@ -385,7 +385,7 @@ TEST_F(StyleListTest, ASourceClickListsItsParagraphStylesInCollectionOrder) {
   }
 }
 
-TEST_F(StyleListTest, StyleTypeClickRefillsByType) {
+TEST_F(StyleListTest, StyleTypeClickRefillsByTypeNeverWithNoListOrTableNormalAndAdvisesOnTables) {
   SetUpSource();
   ClickSource("source.docx");
   ChooseType(0);
@@ -395,6 +395,7 @@ TEST_F(StyleListTest, StyleTypeClickRefillsByType) {
   form_.cmbStyleTypes.SetListIndex(1);
   form_.cmbStyleTypes_Change();
   EXPECT_TRUE(Has(form_.lstStyles, "Legal List"));
+  EXPECT_FALSE(Has(form_.lstStyles, "No List"));
   EXPECT_EQ(form_.WordStyleType(), static_cast<int32_t>(StyleType::List));
   // With no source chosen a type leaves the list alone.
   const Strings filled = form_.lstStyles.items();
@@ -404,14 +405,8 @@ TEST_F(StyleListTest, StyleTypeClickRefillsByType) {
   form_.cmbStyleTypes_Change();
   EXPECT_EQ(form_.lstStyles.items(), filled);
   EXPECT_TRUE(fake_.ui.shown.empty());
-}
 
-TEST_F(StyleListTest, NoListAndTableNormalAreNeverListedAndTableFillsAreAdvised) {
-  SetUpSource();
   ClickSource("source.docx");
-  ChooseType(1);
-  EXPECT_TRUE(Has(form_.lstStyles, "Legal List"));
-  EXPECT_FALSE(Has(form_.lstStyles, "No List"));
   ChooseType(3);
   EXPECT_TRUE(Has(form_.lstStyles, "Grid Plain"));
   EXPECT_FALSE(Has(form_.lstStyles, "Table Normal"));
