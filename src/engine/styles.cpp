@@ -151,13 +151,13 @@ pugi::xml_node StyleSheet::at(size_t index) {
 
 pugi::xml_node StyleSheet::by_id(std::string_view style_id) {
   if (!built_) build();
-  auto it = by_id_.find(std::string(style_id));
+  auto it = by_id_.find(style_id);
   return it == by_id_.end() ? pugi::xml_node() : it->second;
 }
 
 pugi::xml_node StyleSheet::find(std::string_view name) {
   if (!built_) build();
-  auto it = by_name_.find(std::string(name));
+  auto it = by_name_.find(name);
   if (it != by_name_.end()) return it->second;
   if (const BuiltinStyle* b = FindBuiltin(name)) return builtin(*b);
   return {};
@@ -234,7 +234,7 @@ pugi::xml_node StyleSheet::add(std::string_view name, StyleKind kind) {
       throw HostError(host::kErrInvalidProcedureCall, "A style name cannot hold control characters.");
     }
   }
-  if (by_name_.count(std::string(name)) || FindBuiltin(name)) {
+  if (by_name_.count(name) || FindBuiltin(name)) {
     throw HostError(host::kErrStyleNameInUse,
                     "That style name already exists or is reserved for a built-in style (" + std::string(name) +
                         ").");

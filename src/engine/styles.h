@@ -98,12 +98,19 @@ class StyleSheet {
   // only the document order has to follow a move. It holds the elements'
   // pointers, which compare inline where a handle compares out of line.
   std::vector<pugi::xml_node_struct*> order_;
-  std::unordered_map<std::string, pugi::xml_node> by_id_;
-  std::unordered_map<std::string, pugi::xml_node> by_name_;  // shown and stored names, exact
+  // Looked up by the name in hand, without a string made of it.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  template <class T>
+  using ByName = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
+  ByName<pugi::xml_node> by_id_;
+  ByName<pugi::xml_node> by_name_;  // shown and stored names, exact
   std::unordered_map<const BuiltinStyle*, pugi::xml_node> by_builtin_;
   std::unordered_set<std::string> ids_lower_;
   // based-on id -> the styles naming it
-  std::unordered_map<std::string, std::unordered_set<pugi::xml_node_struct*>> based_on_;
+  ByName<std::unordered_set<pugi::xml_node_struct*>> based_on_;
   uint64_t epoch_ = 0;
 };
 
