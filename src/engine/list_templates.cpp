@@ -483,42 +483,40 @@ class ListTemplates : public host::DispatchObject {
  public:
   ListTemplates(std::shared_ptr<DocumentModel> doc, std::shared_ptr<host::FaultPlan> faults)
       : DispatchObject("ListTemplates", faults), doc_(std::move(doc)), faults_(std::move(faults)) {
-    property("Count", [this](const Args&) { return Value(static_cast<int32_t>(Ids().size())); });
+    property("Count", [this](const Args&) { return Value(static_cast<int32_t>(Definitions().size())); });
     method("Item", [this](const Args& a) {
       const Value& index = host::arg(a, 0);
-      std::vector<std::string> ids = Ids();
+      const std::vector<pugi::xml_node>& all = Definitions();
       if (index.is_string()) {
         Numbering& n = doc_->numbering();
-        for (const auto& id : ids) {
-          if (n.name_of(n.abstract_num(id)) == index.as_string()) return Make(id);
+        for (pugi::xml_node d : all) {
+          if (n.name_of(d) == index.as_string()) return Make(d);
         }
         NoSuchMember("list template \"" + index.as_string() + "\"");
       }
       int32_t i = index.as_int();
-      if (i < 1 || static_cast<size_t>(i) > ids.size()) NoSuchMember("list template " + std::to_string(i));
-      return Make(ids[static_cast<size_t>(i - 1)]);
+      if (i < 1 || static_cast<size_t>(i) > all.size()) NoSuchMember("list template " + std::to_string(i));
+      return Make(all[static_cast<size_t>(i - 1)]);
     });
     method("Add", [this](const Args& a) {
       doc_->require_open();
       bool outline = host::has_arg(a, 0) && host::arg(a, 0).as_bool();
-      pugi::xml_node made = doc_->numbering().add_abstract(outline);
-      Value lt = Make(made.attribute(doc_->numbering().q("abstractNumId").c_str()).value());
+      Value lt = Make(doc_->numbering().add_abstract(outline));
       if (host::has_arg(a, 1)) lt.as_object()->put("Name", host::arg(a, 1));
       return lt;
     });
   }
 
  private:
-  std::vector<std::string> Ids() {
+  const std::vector<pugi::xml_node>& Definitions() {
     doc_->require_open();
-    std::vector<std::string> ids;
-    Numbering& n = doc_->numbering();
-    pugi::xml_node root = n.root(false);
-    std::string name = n.q("abstractNum"), attr = n.q("abstractNumId");
-    for (pugi::xml_node c : root.children(name.c_str())) ids.emplace_back(c.attribute(attr.c_str()).value());
-    return ids;
+    return doc_->numbering().abstracts();
   }
-  Value Make(const std::string& id) { return Value(host::ObjectPtr(std::make_shared<ListTemplate>(doc_, id, faults_))); }
+  Value Make(pugi::xml_node definition) {
+    Numbering& n = doc_->numbering();
+    std::string id = definition.attribute(n.q("abstractNumId").c_str()).value();
+    return Value(host::ObjectPtr(std::make_shared<ListTemplate>(doc_, std::move(id), faults_, definition)));
+  }
 
   std::shared_ptr<DocumentModel> doc_;
   std::shared_ptr<host::FaultPlan> faults_;

@@ -71,24 +71,40 @@ pugi::xml_node Numbering::root(bool create) {
 
 std::string Numbering::q(std::string_view local) { return ooxml::Q(prefix_, local); }
 
-pugi::xml_node Numbering::num(std::string_view num_id) {
+void Numbering::index() {
   pugi::xml_node r = root(false);
-  if (!r || num_id.empty()) return {};
-  std::string name = q("num"), attr = q("numId");
-  for (pugi::xml_node c : r.children(name.c_str())) {
-    if (num_id == c.attribute(attr.c_str()).value()) return c;
+  if (index_.epoch == epoch_ && index_.root == r) return;
+  index_ = Index{epoch_, r, {}, {}, {}};
+  if (!r) return;
+  const std::string abstract = q("abstractNum"), abstract_id = q("abstractNumId"), num = q("num"), num_id = q("numId");
+  for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
+    // The first of two elements with one id is the one found, as a walk would.
+    if (abstract == c.name()) {
+      index_.abstracts.push_back(c);
+      index_.abstract_by_id.emplace(c.attribute(abstract_id.c_str()).value(), c);
+    } else if (num == c.name()) {
+      index_.num_by_id.emplace(c.attribute(num_id.c_str()).value(), c);
+    }
   }
-  return {};
+}
+
+const std::vector<pugi::xml_node>& Numbering::abstracts() {
+  index();
+  return index_.abstracts;
+}
+
+pugi::xml_node Numbering::num(std::string_view num_id) {
+  if (num_id.empty()) return {};
+  index();
+  auto it = index_.num_by_id.find(std::string(num_id));
+  return it == index_.num_by_id.end() ? pugi::xml_node() : it->second;
 }
 
 pugi::xml_node Numbering::abstract_num(std::string_view abstract_id) {
-  pugi::xml_node r = root(false);
-  if (!r || abstract_id.empty()) return {};
-  std::string name = q("abstractNum"), attr = q("abstractNumId");
-  for (pugi::xml_node c : r.children(name.c_str())) {
-    if (abstract_id == c.attribute(attr.c_str()).value()) return c;
-  }
-  return {};
+  if (abstract_id.empty()) return {};
+  index();
+  auto it = index_.abstract_by_id.find(std::string(abstract_id));
+  return it == index_.abstract_by_id.end() ? pugi::xml_node() : it->second;
 }
 
 pugi::xml_node Numbering::abstract_for_num(std::string_view num_id) {
@@ -140,6 +156,7 @@ pugi::xml_node Numbering::insert_abstract(const pugi::xml_node& copy_of) {
   std::string attr = q("abstractNumId");
   if (!node.attribute(attr.c_str())) node.prepend_attribute(attr.c_str());
   node.attribute(attr.c_str()).set_value(id.c_str());
+  ++epoch_;
   return node;
 }
 
@@ -148,6 +165,7 @@ pugi::xml_node Numbering::insert_num() {
   pugi::xml_node r = root(true);
   pugi::xml_node node = ooxml::InsertOrdered(r, q("num"), kNumberingOrder);
   node.append_attribute(q("numId").c_str()).set_value(id.c_str());
+  ++epoch_;
   return node;
 }
 
@@ -252,6 +270,7 @@ void Numbering::drop_if_unused(std::string_view num_id) {
   std::string abstract_id = n.child(q("abstractNumId").c_str()).attribute(q("val").c_str()).value();
   pugi::xml_node r = n.parent();
   r.remove_child(n);
+  ++epoch_;
   std::string link = q("abstractNumId"), val = q("val"), num_name = q("num");
   for (pugi::xml_node other : r.children(num_name.c_str())) {
     if (abstract_id == other.child(link.c_str()).attribute(val.c_str()).value()) {
@@ -259,8 +278,10 @@ void Numbering::drop_if_unused(std::string_view num_id) {
       return;
     }
   }
-  if (pugi::xml_node a = abstract_num(abstract_id)) r.remove_child(a);
-  ++epoch_;
+  if (pugi::xml_node a = abstract_num(abstract_id)) {
+    r.remove_child(a);
+    ++epoch_;
+  }
   changed();
 }
 
@@ -283,30 +304,53 @@ std::string StyleNumId(DocumentModel& doc, pugi::xml_node style) {
 
 // ---------------------------------------------------------------------------
 
+const host::DispatchObject::SharedTable& ListTemplate::Members() {
+  static const SharedTable table = [] {
+    SharedTable t;
+    auto self = [](DispatchObject& o) -> ListTemplate& { return static_cast<ListTemplate&>(o); };
+    t.property(
+        "Name",
+        [self](DispatchObject& o, const Args&) {
+          ListTemplate& lt = self(o);
+          return Value(lt.doc_->numbering().name_of(lt.node()));
+        },
+        [self](DispatchObject& o, const Value& v, const Args&) { self(o).SetName(v.as_string()); });
+    t.property(
+        "OutlineNumbered",
+        [self](DispatchObject& o, const Args&) {
+          ListTemplate& lt = self(o);
+          Numbering& n = lt.doc_->numbering();
+          std::string_view type =
+              lt.node().child(n.q("multiLevelType").c_str()).attribute(n.q("val").c_str()).value();
+          return host::word_bool(type == "multilevel");
+        },
+        [self](DispatchObject& o, const Value& v, const Args&) {
+          ListTemplate& lt = self(o);
+          Numbering& n = lt.doc_->numbering();
+          pugi::xml_node me = lt.node();
+          pugi::xml_node type = me.child(n.q("multiLevelType").c_str());
+          if (!type) type = ooxml::InsertOrdered(me, n.q("multiLevelType"), kAbstractNumOrder);
+          SetVal(type, n.q("val"), v.as_bool() ? "multilevel" : "hybridMultilevel");
+          n.changed();
+        });
+    t.property("ListLevels", [self](DispatchObject& o, const Args&) {
+      ListTemplate& lt = self(o);
+      return Value(MakeListLevels(std::static_pointer_cast<ListTemplate>(lt.shared_from_this()), lt.faults_));
+    });
+    return t;
+  }();
+  return table;
+}
+
 ListTemplate::ListTemplate(std::shared_ptr<DocumentModel> doc, std::string abstract_id,
-                           std::shared_ptr<host::FaultPlan> faults)
-    : DispatchObject("ListTemplate", faults), doc_(std::move(doc)), abstract_id_(std::move(abstract_id)) {
-  property(
-      "Name", [this](const Args&) { return Value(doc_->numbering().name_of(node())); },
-      [this](const Value& v, const Args&) { SetName(v.as_string()); });
-  property(
-      "OutlineNumbered",
-      [this](const Args&) {
-        Numbering& n = doc_->numbering();
-        std::string_view type = node().child(n.q("multiLevelType").c_str()).attribute(n.q("val").c_str()).value();
-        return host::word_bool(type == "multilevel");
-      },
-      [this](const Value& v, const Args&) {
-        Numbering& n = doc_->numbering();
-        pugi::xml_node me = node();
-        pugi::xml_node type = me.child(n.q("multiLevelType").c_str());
-        if (!type) type = ooxml::InsertOrdered(me, n.q("multiLevelType"), kAbstractNumOrder);
-        SetVal(type, n.q("val"), v.as_bool() ? "multilevel" : "hybridMultilevel");
-        n.changed();
-      });
-  property("ListLevels", [this, faults](const Args&) {
-    return Value(MakeListLevels(std::static_pointer_cast<ListTemplate>(shared_from_this()), faults));
-  });
+                           std::shared_ptr<host::FaultPlan> faults, pugi::xml_node node)
+    : DispatchObject("ListTemplate", faults),
+      doc_(std::move(doc)),
+      faults_(std::move(faults)),
+      abstract_id_(std::move(abstract_id)),
+      node_(node),
+      epoch_(doc_->numbering().epoch()) {
+  share(Members());
 }
 
 void ListTemplate::SetName(const std::string& name) {
@@ -350,7 +394,7 @@ Value StyleListTemplate(const std::shared_ptr<DocumentModel>& doc, pugi::xml_nod
   pugi::xml_node abstract = n.abstract_for_num(num_id);
   if (!abstract) return Value();
   return Value(host::ObjectPtr(
-      std::make_shared<ListTemplate>(doc, abstract.attribute(n.q("abstractNumId").c_str()).value(), faults)));
+      std::make_shared<ListTemplate>(doc, abstract.attribute(n.q("abstractNumId").c_str()).value(), faults, abstract)));
 }
 
 void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const Value& list_template,

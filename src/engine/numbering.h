@@ -6,6 +6,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -54,12 +56,25 @@ class Numbering {
   // template stays in ListTemplates, as in Word.
   void release(std::string_view num_id) { released_.emplace(num_id); }
   void prune();
-  // Bumped whenever a definition is removed, so handles find theirs again.
+  // Bumped whenever a definition or instance is added or removed, so
+  // handles and the indexes find theirs again.
   uint64_t epoch() const { return epoch_; }
+  // The w:abstractNum elements in document order.
+  const std::vector<pugi::xml_node>& abstracts();
 
  private:
   bool referenced(std::string_view num_id);
   void drop_if_unused(std::string_view num_id);
+  // The elements by id, made again after every change of epoch: a list
+  // template is looked up by the hundred in a run.
+  void index();
+
+  struct Index {
+    uint64_t epoch = ~uint64_t{0};
+    pugi::xml_node root;
+    std::vector<pugi::xml_node> abstracts;
+    std::unordered_map<std::string, pugi::xml_node> abstract_by_id, num_by_id;
+  };
 
   DocumentModel& doc_;
   std::string part_;
@@ -69,6 +84,7 @@ class Numbering {
   std::unique_ptr<std::set<std::string, std::less<>>> outside_refs_;
   std::set<std::string, std::less<>> released_;
   uint64_t epoch_ = 0;
+  Index index_;
 };
 
 // The w:numId a style's numbering comes from, through its based-on chain as
@@ -78,15 +94,19 @@ std::string StyleNumId(DocumentModel& doc, pugi::xml_node style);
 // Word's ListTemplate over one w:abstractNum, found again by its id.
 class ListTemplate : public host::DispatchObject {
  public:
-  ListTemplate(std::shared_ptr<DocumentModel> doc, std::string abstract_id, std::shared_ptr<host::FaultPlan> faults);
+  // node, when given, is the definition as found now; it spares the lookup.
+  ListTemplate(std::shared_ptr<DocumentModel> doc, std::string abstract_id, std::shared_ptr<host::FaultPlan> faults,
+               pugi::xml_node node = {});
   DocumentModel& document() { return *doc_; }
   const std::string& abstract_id() const { return abstract_id_; }
   pugi::xml_node node();
 
  private:
+  static const SharedTable& Members();
   // Word's 5890 when another template of the document bears the name.
   void SetName(const std::string& name);
   std::shared_ptr<DocumentModel> doc_;
+  std::shared_ptr<host::FaultPlan> faults_;
   std::string abstract_id_;
   pugi::xml_node node_;
   uint64_t epoch_ = 0;

@@ -237,6 +237,16 @@ TEST_F(OrganizerTest, StylesMadeBeforehandKeepEveryLinkAndStandAfterTheirBases) 
   StyleSheet& from = ModelOf(src)->styles();
   StyleSheet& to = ModelOf(dst)->styles();
   for (const auto& name : list) EXPECT_EQ(Xml(to.find(name)), Xml(from.find(name))) << name;
+  word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), "Numbered", 0});
+  // The indexes follow the copies and moves: the part's own order, each
+  // style found by its name.
+  std::vector<pugi::xml_node> in_part;
+  for (pugi::xml_node c : to.root(false).children("w:style")) in_part.push_back(c);
+  ASSERT_EQ(in_part.size(), to.count());
+  for (size_t i = 0; i < in_part.size(); ++i) {
+    EXPECT_EQ(to.at(i), in_part[i]) << i;
+    EXPECT_EQ(to.find(to.display_name(in_part[i])), in_part[i]) << to.display_name(in_part[i]);
+  }
   EXPECT_EQ(BeforeTheirBases(to), std::vector<std::string>{}) << "whatever order the copies came in";
 }
 

@@ -1,5 +1,7 @@
 #include "engine/styles.h"
 
+#include <algorithm>
+
 #include "engine/document_model.h"
 #include "engine/numbering.h"
 #include "engine/style_format.h"
@@ -65,7 +67,7 @@ void StyleSheet::build() {
   by_name_.clear();
   by_builtin_.clear();
   ids_lower_.clear();
-  bases_.clear();
+  based_on_.clear();
   root_ = {};
   prefix_ = "w";
   part_ = doc_.related_part("styles");
@@ -75,8 +77,8 @@ void StyleSheet::build() {
     std::string style = q("style");
     for (pugi::xml_node c = root_.first_child(); c; c = c.next_sibling()) {
       if (c.type() != pugi::node_element || style != c.name()) continue;
-      order_.push_back(c);
-      index(order_.size() - 1);
+      order_.push_back(c.internal_object());
+      index(c);
     }
   } else {
     part_.clear();
@@ -84,16 +86,15 @@ void StyleSheet::build() {
   built_ = true;
 }
 
-void StyleSheet::index(size_t i) {
-  pugi::xml_node node = order_[i];
+void StyleSheet::index(pugi::xml_node node) {
   std::string style_id = id(node);
-  by_id_.emplace(style_id, i);
+  by_id_.emplace(style_id, node);
   ids_lower_.insert(Lower(style_id));
-  by_name_.emplace(stored_name(node), i);
-  by_name_.emplace(display_name(node), i);
-  if (std::string base = reference(node, "basedOn"); !base.empty()) bases_.insert(base);
+  by_name_.emplace(stored_name(node), node);
+  by_name_.emplace(display_name(node), node);
+  if (std::string base = reference(node, "basedOn"); !base.empty()) based_on_[base].insert(node.internal_object());
   const BuiltinStyle* b = nullptr;
-  if (builtin_entry(node, &b)) by_builtin_.emplace(b, i);
+  if (builtin_entry(node, &b)) by_builtin_.emplace(b, node);
 }
 
 void StyleSheet::replaced(pugi::xml_node old, pugi::xml_node node) {
@@ -101,30 +102,41 @@ void StyleSheet::replaced(pugi::xml_node old, pugi::xml_node node) {
   ++epoch_;
   if (!old) {
     // Appended after the last style: indexed as a full pass would.
-    if (order_.empty() || node.previous_sibling() != order_.back()) return invalidate();
-    order_.push_back(node);
-    index(order_.size() - 1);
+    if (order_.empty() || node.previous_sibling() != pugi::xml_node(order_.back())) return invalidate();
+    order_.push_back(node.internal_object());
+    index(node);
     return;
   }
-  // The indexes hold places, not elements: a copy under the same id and
-  // names takes the old one's place and nothing else moves.
-  // The stored name and the custom flag decide the shown name and the
-  // built-in it stands for.
-  std::string custom = q("customStyle");
-  auto it = by_id_.find(id(old));
-  if (it == by_id_.end() || order_[it->second] != old || id(node) != id(old) ||
-      stored_name(node) != stored_name(old) ||
-      OnOff(node.attribute(custom.c_str())) != OnOff(old.attribute(custom.c_str()))) {
+  // A copy under the same id and names takes the old one's place in every
+  // index and nothing else moves. The built-in a style stands for follows
+  // from its names.
+  const std::string old_id = id(old), stored = stored_name(old), shown = display_name(old);
+  auto it = by_id_.find(old_id);
+  const size_t place = place_of(old);
+  const BuiltinStyle *was = nullptr, *is = nullptr;
+  if (it == by_id_.end() || it->second != old || place == order_.size() || id(node) != old_id ||
+      stored_name(node) != stored || display_name(node) != shown ||
+      builtin_entry(old, &was) != builtin_entry(node, &is) || was != is) {
     return invalidate();
   }
-  order_[it->second] = node;
+  it->second = node;
+  order_[place] = node.internal_object();
+  for (const std::string& name : {stored, shown}) {
+    if (auto n = by_name_.find(name); n != by_name_.end() && n->second == old) n->second = node;
+  }
+  if (was) {
+    if (auto b = by_builtin_.find(was); b != by_builtin_.end() && b->second == old) b->second = node;
+  }
   forget_base(old);
-  if (std::string base = reference(node, "basedOn"); !base.empty()) bases_.insert(base);
+  if (std::string base = reference(node, "basedOn"); !base.empty()) based_on_[base].insert(node.internal_object());
 }
 
 void StyleSheet::forget_base(pugi::xml_node style) {
-  auto it = bases_.find(reference(style, "basedOn"));
-  if (it != bases_.end()) bases_.erase(it);
+  if (auto it = based_on_.find(reference(style, "basedOn")); it != based_on_.end()) it->second.erase(style.internal_object());
+}
+
+size_t StyleSheet::place_of(pugi::xml_node style) const {
+  return static_cast<size_t>(std::find(order_.begin(), order_.end(), style.internal_object()) - order_.begin());
 }
 
 size_t StyleSheet::count() {
@@ -134,19 +146,19 @@ size_t StyleSheet::count() {
 
 pugi::xml_node StyleSheet::at(size_t index) {
   if (!built_) build();
-  return index < order_.size() ? order_[index] : pugi::xml_node();
+  return index < order_.size() ? pugi::xml_node(order_[index]) : pugi::xml_node();
 }
 
 pugi::xml_node StyleSheet::by_id(std::string_view style_id) {
   if (!built_) build();
-  auto it = by_id_.find(std::string(style_id));
-  return it == by_id_.end() ? pugi::xml_node() : order_[it->second];
+  auto it = by_id_.find(style_id);
+  return it == by_id_.end() ? pugi::xml_node() : it->second;
 }
 
 pugi::xml_node StyleSheet::find(std::string_view name) {
   if (!built_) build();
-  auto it = by_name_.find(std::string(name));
-  if (it != by_name_.end()) return order_[it->second];
+  auto it = by_name_.find(name);
+  if (it != by_name_.end()) return it->second;
   if (const BuiltinStyle* b = FindBuiltin(name)) return builtin(*b);
   return {};
 }
@@ -175,7 +187,7 @@ pugi::xml_node StyleSheet::append_style(StyleKind kind, const std::string& style
   static const char* kTypes[] = {"", "paragraph", "character", "table", "numbering"};
   pugi::xml_node node;
   if (!order_.empty()) {
-    node = root_.insert_child_after(pugi::node_element, order_.back());
+    node = root_.insert_child_after(pugi::node_element, pugi::xml_node(order_.back()));
     node.set_name(q("style").c_str());
   } else {
     node = ooxml::InsertOrdered(root_, q("style"), {"docDefaults", "latentStyles", "style"});
@@ -184,15 +196,15 @@ pugi::xml_node StyleSheet::append_style(StyleKind kind, const std::string& style
   node.append_attribute(q("customStyle").c_str()).set_value("1");
   node.append_attribute(q("styleId").c_str()).set_value(style_id.c_str());
   node.append_child(q("name").c_str()).append_attribute(q("val").c_str()).set_value(name.c_str());
-  order_.push_back(node);
-  index(order_.size() - 1);
+  order_.push_back(node.internal_object());
+  index(node);
   return node;
 }
 
 pugi::xml_node StyleSheet::builtin(const BuiltinStyle& b) {
   if (!built_) build();
   auto it = by_builtin_.find(&b);
-  if (it != by_builtin_.end()) return order_[it->second];
+  if (it != by_builtin_.end()) return it->second;
   root(true);
   std::string based = b.based_on.empty() ? "" : id(builtin(*FindBuiltin(b.based_on)));
   std::string next = b.next.empty() ? "" : id(builtin(*FindBuiltin(b.next)));
@@ -203,12 +215,12 @@ pugi::xml_node StyleSheet::builtin(const BuiltinStyle& b) {
   // A placeholder finds the place; the copy takes it.
   pugi::xml_node place = order_.empty()
                              ? ooxml::InsertOrdered(root_, q("style"), {"docDefaults", "latentStyles", "style"})
-                             : root_.insert_child_after(pugi::node_element, order_.back());
+                             : root_.insert_child_after(pugi::node_element, pugi::xml_node(order_.back()));
   pugi::xml_node node = root_.insert_copy_before(fragment.document_element(), place);
   root_.remove_child(place);
   if (prefix_ != "w") Reprefix(node, prefix_);
-  order_.push_back(node);
-  index(order_.size() - 1);
+  order_.push_back(node.internal_object());
+  index(node);
   doc_.touched(part_);
   return node;
 }
@@ -222,7 +234,7 @@ pugi::xml_node StyleSheet::add(std::string_view name, StyleKind kind) {
       throw HostError(host::kErrInvalidProcedureCall, "A style name cannot hold control characters.");
     }
   }
-  if (by_name_.count(std::string(name)) || FindBuiltin(name)) {
+  if (by_name_.count(name) || FindBuiltin(name)) {
     throw HostError(host::kErrStyleNameInUse,
                     "That style name already exists or is reserved for a built-in style (" + std::string(name) +
                         ").");
@@ -261,72 +273,48 @@ bool StyleSheet::is_type_root(pugi::xml_node style) const {
   return builtin_entry(style, &b) && b == TypeRoot(kind(style));
 }
 
+void StyleSheet::move_after(pugi::xml_node style, pugi::xml_node anchor) {
+  root_.insert_move_after(style, anchor);
+  order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(place_of(style)));
+  order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(place_of(anchor)) + 1, style.internal_object());
+  ++epoch_;
+}
+
 void StyleSheet::place_after_base(pugi::xml_node style) {
   if (!built_) build();
-  const std::string element = q("style"), based_on = q("basedOn"), val = q("val");
-  auto base_of = [&](pugi::xml_node n) { return std::string_view(n.child(based_on.c_str()).attribute(val.c_str()).value()); };
-  auto place_of = [&](pugi::xml_node n) {
-    auto it = by_id_.find(id(n));
-    return it != by_id_.end() && order_[it->second] == n ? it->second : order_.size();
-  };
-  size_t mine = place_of(style);
+  const size_t mine = place_of(style);
   if (mine == order_.size()) return;  // not indexed: nothing to order against
-  bool moved = false;
-  pugi::xml_node base = base_of(style).empty() ? pugi::xml_node() : by_id(base_of(style));
-  if (base && place_of(base) > mine && place_of(base) < order_.size()) {
-    root_.insert_move_after(style, base);
-    moved = true;
+  const std::string based_on = q("basedOn"), val = q("val");
+  auto base_of = [&](pugi::xml_node n) { return std::string_view(n.child(based_on.c_str()).attribute(val.c_str()).value()); };
+  if (pugi::xml_node base = base_of(style).empty() ? pugi::xml_node() : by_id(base_of(style))) {
+    if (size_t at = place_of(base); at > mine && at < order_.size()) move_after(style, base);
   }
   // Styles based on this one that stand before it follow it, and theirs in
-  // turn; each moves once at most, so a based-on loop cannot keep us here.
+  // turn, keeping their order; each moves once at most, so a based-on loop
+  // cannot keep us here.
   std::unordered_set<size_t> placed{style.hash_value()};
   std::vector<pugi::xml_node> pending{style};
   while (!pending.empty()) {
     pugi::xml_node parent = pending.back();
     pending.pop_back();
-    std::string parent_id = id(parent);
-    if (!bases_.count(parent_id)) continue;  // nothing rests on it: no walk
+    const std::string parent_id = id(parent);
+    auto resting = based_on_.find(parent_id);
+    if (resting == based_on_.end() || resting->second.empty()) continue;  // nothing rests on it: no walk
     std::vector<pugi::xml_node> early;
-    // The element walk, not the index: elements have moved since it was made.
-    for (pugi::xml_node n = root_.first_child(); n && n != parent; n = n.next_sibling()) {
-      if (element == n.name() && base_of(n) == parent_id && placed.insert(n.hash_value()).second) {
+    for (size_t i = 0, end = place_of(parent); i < end && i < order_.size(); ++i) {
+      pugi::xml_node n(order_[i]);
+      if (resting->second.count(order_[i]) && base_of(n) == parent_id && !placed.count(n.hash_value())) {
         early.push_back(n);
       }
     }
     pugi::xml_node anchor = parent;
     for (pugi::xml_node n : early) {
-      root_.insert_move_after(n, anchor);
+      placed.insert(n.hash_value());
+      move_after(n, anchor);
       anchor = n;
       pending.push_back(n);
-      moved = true;
     }
   }
-  if (moved) reordered();
-}
-
-void StyleSheet::reordered() {
-  // The indexes hold places: each is moved to its element's new place
-  // rather than built again, which a copy per style would pay for.
-  const std::string element = q("style");
-  std::vector<pugi::xml_node> now;
-  std::unordered_map<size_t, size_t> place;  // element -> new place
-  for (pugi::xml_node c = root_.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element || element != c.name()) continue;
-    place.emplace(c.hash_value(), now.size());
-    now.push_back(c);
-  }
-  if (now.size() != order_.size()) return invalidate();
-  std::vector<size_t> moved(order_.size());
-  for (size_t i = 0; i < order_.size(); ++i) {
-    auto it = place.find(order_[i].hash_value());
-    if (it == place.end()) return invalidate();
-    moved[i] = it->second;
-  }
-  for (auto& [key, at] : by_id_) at = moved[at];
-  for (auto& [key, at] : by_name_) at = moved[at];
-  for (auto& [key, at] : by_builtin_) at = moved[at];
-  order_ = std::move(now);
-  ++epoch_;
 }
 
 std::string StyleSheet::stored_name(pugi::xml_node style) const {
@@ -365,7 +353,7 @@ std::string StyleSheet::reference(pugi::xml_node style, std::string_view child) 
 void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, const std::string& ref_id) {
   if (child == "basedOn" && built_) {
     forget_base(style);
-    if (!ref_id.empty()) bases_.insert(ref_id);
+    if (!ref_id.empty()) based_on_[ref_id].insert(style.internal_object());
   }
   std::string name = q(child);
   pugi::xml_node node = style.child(name.c_str());

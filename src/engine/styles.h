@@ -81,9 +81,10 @@ class StyleSheet {
 
  private:
   void build();
-  void index(size_t i);
-  // Keeps the indexes after style elements moved within the part.
-  void reordered();
+  void index(pugi::xml_node style);
+  // Moves style after anchor in the part and in the document order.
+  void move_after(pugi::xml_node style, pugi::xml_node anchor);
+  size_t place_of(pugi::xml_node style) const;
   void forget_base(pugi::xml_node style);
   pugi::xml_node append_style(StyleKind kind, const std::string& id, const std::string& name);
   bool builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const;
@@ -93,12 +94,23 @@ class StyleSheet {
   std::string part_;
   std::string prefix_ = "w";
   pugi::xml_node root_;
-  std::vector<pugi::xml_node> order_;
-  std::unordered_map<std::string, size_t> by_id_;
-  std::unordered_map<std::string, size_t> by_name_;  // shown and stored names, exact
-  std::unordered_map<const BuiltinStyle*, size_t> by_builtin_;
+  // The indexes hold elements, which keep their identity when moved, so
+  // only the document order has to follow a move. It holds the elements'
+  // pointers, which compare inline where a handle compares out of line.
+  std::vector<pugi::xml_node_struct*> order_;
+  // Looked up by the name in hand, without a string made of it.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  template <class T>
+  using ByName = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
+  ByName<pugi::xml_node> by_id_;
+  ByName<pugi::xml_node> by_name_;  // shown and stored names, exact
+  std::unordered_map<const BuiltinStyle*, pugi::xml_node> by_builtin_;
   std::unordered_set<std::string> ids_lower_;
-  std::unordered_multiset<std::string> bases_;  // every based-on id, once per style naming it
+  // based-on id -> the styles naming it
+  ByName<std::unordered_set<pugi::xml_node_struct*>> based_on_;
   uint64_t epoch_ = 0;
 };
 
