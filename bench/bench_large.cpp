@@ -234,6 +234,11 @@ int main(int argc, char** argv) {
         plain_two);
     if (b.failed) return 1;
   }
-  fs::remove_all(b.dir);
+  // Kept on request, to profile single commands on the generated documents.
+  if (std::getenv("TARNWELL_BENCH_KEEP")) {
+    std::printf("documents kept in %s\n", b.dir.c_str());
+  } else {
+    fs::remove_all(b.dir);
+  }
   return 0;
 }

@@ -421,7 +421,9 @@ void Package::Set(const std::string& part, std::string bytes) {
     order_.push_back(part);
     parts_.emplace(part, std::move(bytes));
   } else {
-    if (it->second != bytes) deflated_.erase(part);
+    // The same bytes again: the archive's data for them still holds.
+    if (it->second == bytes) return;
+    deflated_.erase(part);
     it->second = std::move(bytes);
   }
   originals_.erase(part);
