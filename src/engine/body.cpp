@@ -89,11 +89,15 @@ struct Walker {
   std::u32string* text;
   int32_t length;
 
-  // Compared in place: the walk meets every element of the body, and a
-  // qualified name built for each would cost more than the walk itself.
-  bool is(pugi::xml_node n, std::string_view local) const {
+  // The local name of one of Word's elements, "" for any other. Taken in
+  // place: the walk meets every element of the body, and a qualified name
+  // built for each would cost more than the walk itself.
+  std::string_view Word(pugi::xml_node n) const {
     std::string_view name = n.name();
-    return name.size() == qualifier.size() + local.size() && name.starts_with(qualifier) && name.ends_with(local);
+    return name.size() > qualifier.size() && name.starts_with(qualifier) &&
+                   name.find(':', qualifier.size()) == std::string_view::npos
+               ? name.substr(qualifier.size())
+               : std::string_view();
   }
   int32_t pos() const { return length; }
   void Put(char32_t c) {
@@ -101,9 +105,9 @@ struct Walker {
     ++length;
   }
 
-  bool Mark(pugi::xml_node c) {
-    bool start = is(c, "bookmarkStart");
-    if (!start && !is(c, "bookmarkEnd")) return false;
+  bool Mark(pugi::xml_node c, std::string_view local) {
+    bool start = local == "bookmarkStart";
+    if (!start && local != "bookmarkEnd") return false;
     out.edges.push_back(Body::BookmarkEdge{c, pos(), start});
     return true;
   }
@@ -124,8 +128,9 @@ struct Walker {
   }
 
   void Item(pugi::xml_node c, bool in_table) {
-    if (Mark(c) || is(c, "sectPr")) return;
-    if (is(c, "p")) {
+    const std::string_view local = Word(c);
+    if (Mark(c, local) || local == "sectPr") return;
+    if (local == "p") {
       Body::Para para;
       para.node = c;
       para.start = pos();
@@ -135,14 +140,18 @@ struct Walker {
       para.mark = pos();
       Put(U'\r');
       out.paras.push_back(para);
-    } else if (is(c, "tbl")) {
+    } else if (local == "tbl") {
       size_t at = out.tables.size();
       out.tables.push_back(Body::Table{c, pos(), 0, !in_table});
       // Bookmarks may stand between rows and between cells.
       for (pugi::xml_node row = c.first_child(); row; row = row.next_sibling()) {
-        if (row.type() != pugi::node_element || Mark(row) || !is(row, "tr")) continue;
+        if (row.type() != pugi::node_element) continue;
+        const std::string_view row_name = Word(row);
+        if (Mark(row, row_name) || row_name != "tr") continue;
         for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
-          if (cell.type() == pugi::node_element && !Mark(cell) && is(cell, "tc")) Block(cell, true);
+          if (cell.type() != pugi::node_element) continue;
+          const std::string_view cell_name = Word(cell);
+          if (!Mark(cell, cell_name) && cell_name == "tc") Block(cell, true);
         }
         Put(U'\a');
       }
@@ -154,17 +163,26 @@ struct Walker {
 
   void Inline(pugi::xml_node parent, std::vector<Atom>& atoms) {
     for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-      if (c.type() != pugi::node_element || Mark(c)) continue;
-      std::string_view local = ooxml::LocalName(c.name());
+      if (c.type() != pugi::node_element) continue;
+      const std::string_view local = Word(c);
+      if (Mark(c, local)) continue;
+      if (local.empty()) {
+        // Markup compatibility's choice stands in the text: Word takes the
+        // first alternative. Any other element passes its content through.
+        if (ooxml::LocalName(c.name()) == "AlternateContent") {
+          if (pugi::xml_node first = c.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; })) {
+            Inline(first, atoms);
+          }
+        } else {
+          Inline(c, atoms);
+        }
+        continue;
+      }
       if (local == "AlternateContent") {
         // One of the alternatives stands in the text; the first is Word's choice.
         if (pugi::xml_node first = c.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; })) {
           Inline(first, atoms);
         }
-        continue;
-      }
-      if (!is(c, local)) {
-        Inline(c, atoms);
         continue;
       }
       if (local == "t") {
