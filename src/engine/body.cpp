@@ -270,31 +270,39 @@ pugi::xml_node Body::body_root() {
 std::string Body::q(std::string_view local) { return ooxml::Q(prefix_, local); }
 
 const Body::Layout& Body::current_layout() {
-  if (walked_ && resume_ == kWhole) return *walked_;
+  if (walked_ && resume_ == kWhole && dirty_.empty()) return *walked_;
   pugi::xml_node body = body_root();
   if (!walked_) resume_ = 0;
   Layout& l = walked_ ? *walked_ : walked_.emplace();
   size_t k = std::min(resume_, l.tops.size());
-  // What stands before the first touched element is as it was walked.
-  if (k > 0 && l.tops[k - 1].node.parent() != body) k = 0;
-  pugi::xml_node from = k > 0 ? l.tops[k - 1].node.next_sibling() : body.first_child();
-  int32_t start = l.length;
-  if (k < l.tops.size()) {
-    const Top& t = l.tops[k];
-    l.paras.resize(t.paras);
-    l.atoms.resize(t.paras);
-    l.tables.resize(t.tables);
-    l.edges.resize(t.edges);
-    start = t.start;
+  for (size_t d : dirty_) {
+    if (d >= k) break;
+    if (!Rewalk(l, d, body)) k = d;
   }
-  if (k == 0) {
-    l = Layout{};
-    start = 0;
+  dirty_.clear();
+  resume_ = kWhole;
+  if (k < l.tops.size() || k == 0 || l.tops.empty() || l.tops.back().node.next_sibling()) {
+    // What stands before element k is as it was walked.
+    if (k > 0 && l.tops[k - 1].node.parent() != body) k = 0;
+    pugi::xml_node from = k > 0 ? l.tops[k - 1].node.next_sibling() : body.first_child();
+    int32_t start = l.length;
+    if (k < l.tops.size()) {
+      const Top& t = l.tops[k];
+      l.paras.resize(t.paras);
+      l.atoms.resize(t.paras);
+      l.tables.resize(t.tables);
+      l.edges.resize(t.edges);
+      start = t.start;
+    }
+    if (k == 0) {
+      l = Layout{};
+      start = 0;
+    }
+    l.tops.resize(k);
+    Walker w{prefix_, l, start};
+    w.Top(from);
+    l.length = w.pos();
   }
-  l.tops.resize(k);
-  Walker w{prefix_, l, start};
-  w.Top(from);
-  l.length = w.pos();
   Pairs pairs(l, prefix_);
   l.marks.clear();
   for (auto& [id, m] : pairs.open) {
@@ -306,31 +314,72 @@ const Body::Layout& Body::current_layout() {
   }
   std::sort(l.marks.begin(), l.marks.end(), [](const Mark& a, const Mark& b) { return a.name < b.name; });
   l.max_bookmark_id = pairs.max_id;
-  resume_ = kWhole;
   return l;
+}
+
+bool Body::Rewalk(Layout& l, size_t k, pugi::xml_node body) {
+  auto element = [](pugi::xml_node n) {
+    while (n && n.type() != pugi::node_element) n = n.next_sibling();
+    return n;
+  };
+  const pugi::xml_node node = l.tops[k].node;
+  const bool last = k + 1 == l.tops.size();
+  if (node.parent() != body) return false;
+  if (element(k > 0 ? l.tops[k - 1].node.next_sibling() : body.first_child()) != node) return false;
+  if (element(node.next_sibling()) != (last ? pugi::xml_node() : l.tops[k + 1].node)) return false;
+
+  Top top = l.tops[k];
+  Layout alone;
+  Walker w{prefix_, alone, top.start};
+  w.Item(node, false);
+  if (w.pos() != (last ? l.length : l.tops[k + 1].start)) return false;
+
+  const size_t paras_end = last ? l.paras.size() : l.tops[k + 1].paras;
+  const size_t tables_end = last ? l.tables.size() : l.tops[k + 1].tables;
+  const size_t edges_end = last ? l.edges.size() : l.tops[k + 1].edges;
+  auto splice = [](auto& all, size_t from, size_t to, auto& part) {
+    all.erase(all.begin() + static_cast<std::ptrdiff_t>(from), all.begin() + static_cast<std::ptrdiff_t>(to));
+    all.insert(all.begin() + static_cast<std::ptrdiff_t>(from), std::make_move_iterator(part.begin()),
+               std::make_move_iterator(part.end()));
+  };
+  const std::ptrdiff_t more_paras = static_cast<std::ptrdiff_t>(alone.paras.size()) -
+                                    static_cast<std::ptrdiff_t>(paras_end - top.paras);
+  const std::ptrdiff_t more_tables = static_cast<std::ptrdiff_t>(alone.tables.size()) -
+                                     static_cast<std::ptrdiff_t>(tables_end - top.tables);
+  const std::ptrdiff_t more_edges = static_cast<std::ptrdiff_t>(alone.edges.size()) -
+                                    static_cast<std::ptrdiff_t>(edges_end - top.edges);
+  splice(l.paras, top.paras, paras_end, alone.paras);
+  splice(l.atoms, top.paras, paras_end, alone.atoms);
+  splice(l.tables, top.tables, tables_end, alone.tables);
+  splice(l.edges, top.edges, edges_end, alone.edges);
+  for (size_t j = k + 1; j < l.tops.size(); ++j) {
+    l.tops[j].paras += static_cast<size_t>(more_paras);
+    l.tops[j].tables += static_cast<size_t>(more_tables);
+    l.tops[j].edges += static_cast<size_t>(more_edges);
+  }
+  return true;
 }
 
 void Body::Touch(pugi::xml_node node) {
   touched_ = true;
-  size_t at = 0;  // anywhere: all of it
   if (walked_) {
     pugi::xml_node body = body_root(), top = node;
     while (top && top.parent() != body) top = top.parent();
     const auto& tops = walked_->tops;
     for (size_t i = tops.size(); top && i-- > 0;) {
       if (tops[i].node == top) {
-        at = i;
-        break;
+        pending_dirty_.insert(i);
+        return;
       }
     }
   }
-  pending_ = std::min(pending_, at);
+  pending_resume_ = 0;  // anywhere: all of it
 }
 
 void Body::TouchAt(int32_t pos) {
   touched_ = true;
   if (!walked_) {
-    pending_ = 0;
+    pending_resume_ = 0;
     return;
   }
   // From one character early, so that an edit at the very start of an
@@ -339,12 +388,14 @@ void Body::TouchAt(int32_t pos) {
   auto after = std::upper_bound(tops.begin(), tops.end(), pos - 1,
                                 [](int32_t p, const Top& t) { return p < t.start; });
   size_t at = after == tops.begin() ? 0 : static_cast<size_t>(after - tops.begin()) - 1;
-  pending_ = std::min(pending_, at);
+  pending_resume_ = std::min(pending_resume_, at);
 }
 
 void Body::Restructured() {
-  resume_ = std::min(resume_, touched_ ? pending_ : 0);
-  pending_ = kWhole;
+  resume_ = std::min(resume_, touched_ ? pending_resume_ : 0);
+  dirty_.merge(pending_dirty_);
+  pending_dirty_.clear();
+  pending_resume_ = kWhole;
   touched_ = false;
 }
 
@@ -853,7 +904,8 @@ void Body::AddBookmark(const std::string& name, const Span& r) {
   const Layout& l = StoryLayout();
   std::string id = std::to_string(l.max_bookmark_id + 1);
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, s, l.length);
-  TouchAt(s);
+  Touch(ParaAt(l, s)->node);
+  Touch(ParaAt(l, e)->node);
 
   pugi::xml_document scratch;
   pugi::xml_node start = scratch.append_child(q("bookmarkStart").c_str());

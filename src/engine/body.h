@@ -120,10 +120,11 @@ class Body {
   void Changed(bool formatting_only = false);
   // The paragraph a position stands in (the last one for the very end).
   const Para* ParaAt(const Layout& l, int32_t pos);
-  // An edit is about to change the structure at or after node (the body
-  // itself for anywhere); Restructured() makes it count.
+  // An edit is about to change the top-level element holding node (the
+  // body itself for anywhere); Restructured() makes it count.
   void Touch(pugi::xml_node node);
-  // The same for an edit at or after a position of the current layout.
+  // An edit is about to change anything at or after a position of the
+  // current layout.
   void TouchAt(int32_t pos);
   // The structure changed where touched (everywhere when nothing was).
   void Restructured();
@@ -147,11 +148,19 @@ class Body {
   pugi::xml_node story_end_;
   std::optional<Layout> walked_;
   static constexpr size_t kWhole = static_cast<size_t>(-1);
-  // The first top-level element to walk again; kWhole while none.
+  // The first top-level element to walk again with all after it; kWhole
+  // while none.
   size_t resume_ = kWhole;
-  // Touched by the edit under way; kWhole while none.
-  size_t pending_ = kWhole;
+  // Top-level elements changed within themselves, walked again alone while
+  // they keep their place and their length.
+  std::set<size_t> dirty_;
+  // The same for the edit under way.
+  size_t pending_resume_ = kWhole;
+  std::set<size_t> pending_dirty_;
   bool touched_ = false;
+  // Walks element k of the tops again by itself; false when the elements
+  // around it or its length changed.
+  bool Rewalk(Layout& l, size_t k, pugi::xml_node body);
 };
 
 // Word's Range over a tracked span of one document's body.

@@ -196,6 +196,7 @@ TEST_F(BodyTest, LayoutAfterEachEditEqualsAFreshWalk) {
     std::function<void()> edit;
   };
   const std::vector<Step> steps = {
+      {"paragraph in a cell", [&] { at(4, 5)->call("InsertParagraphAfter"); }},
       {"paragraph after the first", [&] { at(0, 1)->call("InsertParagraphAfter"); }},
       {"paragraph at the story's end", [&] { Range(doc)->call("InsertParagraphAfter"); }},
       {"bookmark at the start", [&] { marks->call("Add", {"Start", host::Value(at(0, 0))}); }},
