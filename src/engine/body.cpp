@@ -392,11 +392,10 @@ void Body::TouchAt(int32_t pos) {
 }
 
 void Body::Restructured() {
-  resume_ = std::min(resume_, touched_ ? pending_resume_ : 0);
+  resume_ = std::min(resume_, pending_resume_);
   dirty_.merge(pending_dirty_);
   pending_dirty_.clear();
   pending_resume_ = kWhole;
-  touched_ = false;
 }
 
 std::shared_ptr<Span> Body::track(int32_t start, int32_t end) {
@@ -432,7 +431,12 @@ void Body::Removed(int32_t from, int32_t n) {
 }
 
 void Body::Changed(bool formatting_only) {
-  if (!formatting_only) Restructured();
+  if (!formatting_only) {
+    // An edit that did not say where it went: all of it is walked again.
+    if (!touched_) resume_ = 0;
+    Restructured();
+  }
+  touched_ = false;
   DropBareStoryEnd();
   doc_.changed(doc_.main_part());
 }
@@ -454,6 +458,7 @@ const Body::Layout& Body::StoryLayout() {
   // it is made here for an edit that needs it.
   pugi::xml_node body = body_root();
   pugi::xml_node section = body.child(q("sectPr").c_str());
+  const bool touched = touched_;
   if (section) {
     Touch(section);
   } else {
@@ -462,6 +467,7 @@ const Body::Layout& Body::StoryLayout() {
   }
   story_end_ = section ? body.insert_child_before(q("p").c_str(), section) : body.append_child(q("p").c_str());
   Restructured();
+  touched_ = touched;
   return current_layout();
 }
 
@@ -484,10 +490,12 @@ void Body::DropBareStoryEnd() {
       break;
     }
   }
+  const bool touched = touched_;
   Touch(p);
   p.parent().remove_child(p);
   story_end_ = {};
   Restructured();
+  touched_ = touched;
   if (at >= 0) Removed(at, 1);
 }
 

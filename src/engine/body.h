@@ -126,7 +126,7 @@ class Body {
   // An edit is about to change anything at or after a position of the
   // current layout.
   void TouchAt(int32_t pos);
-  // The structure changed where touched (everywhere when nothing was).
+  // What was touched is walked again from the next walk on.
   void Restructured();
   // Gives bookmarks that were whole before an edit both their ends again.
   void FixOrphanBookmarks(const std::set<std::string>& whole_ids);
