@@ -69,90 +69,115 @@ std::string Encode(std::u32string_view s) {
 
 using Atom = Body::Atom;
 
-struct Walker {
-  Walker(std::string prefix, Body::Layout& layout, std::u32string& chars)
-      : p(std::move(prefix)),
-        qualifier(p.empty() ? "" : p + ":"),
-        id_attr(ooxml::Q(p, "id")),
-        name_attr(ooxml::Q(p, "name")),
-        out(layout),
-        text(chars) {}
-  std::string p;          // the Word namespace prefix of the main part
-  std::string qualifier;  // p and its colon, or nothing
-  std::string id_attr, name_attr;
-  Body::Layout& out;
-  std::u32string& text;
-  std::vector<std::vector<Atom>> para_atoms;
-  std::map<std::string, Body::Mark> open;  // by id
-  std::map<std::string, pugi::xml_node> ends;
-  std::map<std::string, int32_t> end_pos;
-  int max_id = -1;
-
-  // Compared in place: the walk meets every element of the body, and a
-  // qualified name built for each would cost more than the walk itself.
-  bool is(pugi::xml_node n, std::string_view local) const {
-    std::string_view name = n.name();
-    return name.size() == qualifier.size() + local.size() && name.starts_with(qualifier) && name.ends_with(local);
+// How many code points DecodeInto would append.
+int32_t CountDecoded(std::string_view s) {
+  int32_t n = 0;
+  for (size_t i = 0; i < s.size(); ++n) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    i += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
   }
-  int32_t pos() const { return static_cast<int32_t>(text.size()); }
+  return n;
+}
 
-  bool Mark(pugi::xml_node c) {
-    if (is(c, "bookmarkStart")) {
-      std::string id = c.attribute(id_attr.c_str()).value();
-      max_id = std::max(max_id, atoi(id.c_str()));
-      Body::Mark m;
-      m.name = c.attribute(name_attr.c_str()).value();
-      m.id = id;
-      m.start_node = c;
-      m.start = pos();
-      open[id] = m;
-      return true;
+struct Walker {
+  // Walks on from position start into layout; text, when given, receives
+  // the story's characters.
+  Walker(const std::string& prefix, Body::Layout& layout, int32_t start, std::u32string* chars = nullptr)
+      : qualifier(prefix.empty() ? "" : prefix + ":"), out(layout), text(chars), length(start) {}
+  std::string qualifier;  // the Word namespace prefix of the main part and its colon, or nothing
+  Body::Layout& out;
+  std::u32string* text;
+  int32_t length;
+
+  // The local name of one of Word's elements, "" for any other. Taken in
+  // place: the walk meets every element of the body, and a qualified name
+  // built for each would cost more than the walk itself.
+  std::string_view Word(pugi::xml_node n) const {
+    std::string_view name = n.name();
+    return name.size() > qualifier.size() && name.starts_with(qualifier) &&
+                   name.find(':', qualifier.size()) == std::string_view::npos
+               ? name.substr(qualifier.size())
+               : std::string_view();
+  }
+  int32_t pos() const { return length; }
+  void Put(char32_t c) {
+    if (text) text->push_back(c);
+    ++length;
+  }
+
+  bool Mark(pugi::xml_node c, std::string_view local) {
+    bool start = local == "bookmarkStart";
+    if (!start && local != "bookmarkEnd") return false;
+    out.edges.push_back(Body::BookmarkEdge{c, pos(), start});
+    return true;
+  }
+
+  // The body's own elements from first on, each recorded where it begins.
+  void Top(pugi::xml_node first) {
+    for (pugi::xml_node c = first; c; c = c.next_sibling()) {
+      if (c.type() != pugi::node_element) continue;
+      out.tops.push_back(Body::Top{c, out.paras.size(), out.tables.size(), out.edges.size(), pos()});
+      Item(c, false);
     }
-    if (is(c, "bookmarkEnd")) {
-      std::string id = c.attribute(id_attr.c_str()).value();
-      max_id = std::max(max_id, atoi(id.c_str()));
-      ends[id] = c;
-      end_pos[id] = pos();
-      return true;
-    }
-    return false;
   }
 
   void Block(pugi::xml_node parent, bool in_table) {
     for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-      if (c.type() != pugi::node_element || Mark(c) || is(c, "sectPr")) continue;
-      if (is(c, "p")) {
-        Body::Para para;
-        para.node = c;
-        para.start = pos();
-        para.in_table = in_table;
-        para_atoms.emplace_back();
-        Inline(c, para_atoms.back());
-        para.mark = pos();
-        text.push_back(U'\r');
-        out.paras.push_back(para);
-      } else if (is(c, "tbl")) {
-        size_t at = out.tables.size();
-        out.tables.push_back(Body::Table{c, pos(), 0, !in_table});
-        // Bookmarks may stand between rows and between cells.
-        for (pugi::xml_node row = c.first_child(); row; row = row.next_sibling()) {
-          if (row.type() != pugi::node_element || Mark(row) || !is(row, "tr")) continue;
-          for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
-            if (cell.type() == pugi::node_element && !Mark(cell) && is(cell, "tc")) Block(cell, true);
-          }
-          text.push_back(U'\a');
+      if (c.type() == pugi::node_element) Item(c, in_table);
+    }
+  }
+
+  void Item(pugi::xml_node c, bool in_table) {
+    const std::string_view local = Word(c);
+    if (Mark(c, local) || local == "sectPr") return;
+    if (local == "p") {
+      Body::Para para;
+      para.node = c;
+      para.start = pos();
+      para.in_table = in_table;
+      out.atoms.emplace_back();
+      Inline(c, out.atoms.back());
+      para.mark = pos();
+      Put(U'\r');
+      out.paras.push_back(para);
+    } else if (local == "tbl") {
+      size_t at = out.tables.size();
+      out.tables.push_back(Body::Table{c, pos(), 0, !in_table});
+      // Bookmarks may stand between rows and between cells.
+      for (pugi::xml_node row = c.first_child(); row; row = row.next_sibling()) {
+        if (row.type() != pugi::node_element) continue;
+        const std::string_view row_name = Word(row);
+        if (Mark(row, row_name) || row_name != "tr") continue;
+        for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
+          if (cell.type() != pugi::node_element) continue;
+          const std::string_view cell_name = Word(cell);
+          if (!Mark(cell, cell_name) && cell_name == "tc") Block(cell, true);
         }
-        out.tables[at].end = pos();
-      } else {
-        Block(c, in_table);
+        Put(U'\a');
       }
+      out.tables[at].end = pos();
+    } else {
+      Block(c, in_table);
     }
   }
 
   void Inline(pugi::xml_node parent, std::vector<Atom>& atoms) {
     for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-      if (c.type() != pugi::node_element || Mark(c)) continue;
-      std::string_view local = ooxml::LocalName(c.name());
+      if (c.type() != pugi::node_element) continue;
+      const std::string_view local = Word(c);
+      if (Mark(c, local)) continue;
+      if (local.empty()) {
+        // Markup compatibility's choice stands in the text: Word takes the
+        // first alternative. Any other element passes its content through.
+        if (ooxml::LocalName(c.name()) == "AlternateContent") {
+          if (pugi::xml_node first = c.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; })) {
+            Inline(first, atoms);
+          }
+        } else {
+          Inline(c, atoms);
+        }
+        continue;
+      }
       if (local == "AlternateContent") {
         // One of the alternatives stands in the text; the first is Word's choice.
         if (pugi::xml_node first = c.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; })) {
@@ -160,19 +185,20 @@ struct Walker {
         }
         continue;
       }
-      if (!is(c, local)) {
-        Inline(c, atoms);
-        continue;
-      }
       if (local == "t") {
         int32_t start = pos();
-        DecodeInto(text, c.text().get());
+        if (text) {
+          DecodeInto(*text, c.text().get());
+          length = static_cast<int32_t>(text->size());
+        } else {
+          length += CountDecoded(c.text().get());
+        }
         atoms.push_back(Atom{c, start, pos() - start, true});
       } else if (local == "tab" || local == "ptab" || local == "br" || local == "cr" || local == "sym" ||
                  local == "noBreakHyphen" || local == "softHyphen" || local == "drawing" || local == "pict" ||
                  local == "object") {
         atoms.push_back(Atom{c, pos(), 1, false});
-        text.push_back(local == "tab" ? U'\t' : local == "br" ? U'\v' : local == "cr" ? U'\r' : U'\x01');
+        Put(local == "tab" ? U'\t' : local == "br" ? U'\v' : local == "cr" ? U'\r' : U'\x01');
       } else if (local == "pPr" || local == "rPr" || local == "delText" || local == "instrText" ||
                  local == "del" || local == "moveFrom" || local == "fldData") {
         continue;
@@ -181,18 +207,31 @@ struct Walker {
       }
     }
   }
+};
 
-  void Finish() {
-    for (auto& [id, m] : open) {
-      auto e = ends.find(id);
-      if (e == ends.end()) continue;
-      m.end_node = e->second;
-      m.end = end_pos[id];
-      out.marks.push_back(m);
+// Bookmarks by id as the walk met their two ends; the later of two ends
+// with one id counts.
+struct Pairs {
+  std::map<std::string, Body::Mark> open;
+  std::map<std::string, Body::BookmarkEdge> ends;
+  int32_t max_id = -1;
+
+  Pairs(const Body::Layout& l, const std::string& prefix) {
+    const std::string id_attr = ooxml::Q(prefix, "id"), name_attr = ooxml::Q(prefix, "name");
+    for (const auto& e : l.edges) {
+      std::string id = e.node.attribute(id_attr.c_str()).value();
+      max_id = std::max(max_id, atoi(id.c_str()));
+      if (e.start) {
+        Body::Mark m;
+        m.name = e.node.attribute(name_attr.c_str()).value();
+        m.id = id;
+        m.start_node = e.node;
+        m.start = e.pos;
+        open[id] = m;
+      } else {
+        ends[id] = e;
+      }
     }
-    std::sort(out.marks.begin(), out.marks.end(),
-              [](const Body::Mark& a, const Body::Mark& b) { return a.name < b.name; });
-    out.length = pos();
   }
 };
 
@@ -231,22 +270,132 @@ pugi::xml_node Body::body_root() {
 std::string Body::q(std::string_view local) { return ooxml::Q(prefix_, local); }
 
 const Body::Layout& Body::current_layout() {
-  if (!walked_) walked_ = layout();
-  return *walked_;
+  if (walked_ && resume_ == kWhole && dirty_.empty()) return *walked_;
+  pugi::xml_node body = body_root();
+  if (!walked_) resume_ = 0;
+  Layout& l = walked_ ? *walked_ : walked_.emplace();
+  size_t k = std::min(resume_, l.tops.size());
+  for (size_t d : dirty_) {
+    if (d >= k) break;
+    if (!Rewalk(l, d, body)) k = d;
+  }
+  dirty_.clear();
+  resume_ = kWhole;
+  if (k < l.tops.size() || k == 0 || l.tops.empty() || l.tops.back().node.next_sibling()) {
+    // What stands before element k is as it was walked.
+    if (k > 0 && l.tops[k - 1].node.parent() != body) k = 0;
+    pugi::xml_node from = k > 0 ? l.tops[k - 1].node.next_sibling() : body.first_child();
+    int32_t start = l.length;
+    if (k < l.tops.size()) {
+      const Top& t = l.tops[k];
+      l.paras.resize(t.paras);
+      l.atoms.resize(t.paras);
+      l.tables.resize(t.tables);
+      l.edges.resize(t.edges);
+      start = t.start;
+    }
+    if (k == 0) {
+      l = Layout{};
+      start = 0;
+    }
+    l.tops.resize(k);
+    Walker w{prefix_, l, start};
+    w.Top(from);
+    l.length = w.pos();
+  }
+  Pairs pairs(l, prefix_);
+  l.marks.clear();
+  for (auto& [id, m] : pairs.open) {
+    auto e = pairs.ends.find(id);
+    if (e == pairs.ends.end()) continue;
+    m.end_node = e->second.node;
+    m.end = e->second.pos;
+    l.marks.push_back(m);
+  }
+  std::sort(l.marks.begin(), l.marks.end(), [](const Mark& a, const Mark& b) { return a.name < b.name; });
+  l.max_bookmark_id = pairs.max_id;
+  return l;
 }
 
-Body::Layout Body::layout(int32_t* max_bookmark_id) {
-  // Whoever walks afresh may be about to change the structure.
-  walked_.reset();
-  pugi::xml_node body = body_root();
-  Layout l;
-  std::u32string text;
-  Walker w{prefix_, l, text};
-  w.Block(body, false);
-  w.Finish();
-  l.atoms = std::move(w.para_atoms);
-  if (max_bookmark_id) *max_bookmark_id = w.max_id;
-  return l;
+bool Body::Rewalk(Layout& l, size_t k, pugi::xml_node body) {
+  auto element = [](pugi::xml_node n) {
+    while (n && n.type() != pugi::node_element) n = n.next_sibling();
+    return n;
+  };
+  const pugi::xml_node node = l.tops[k].node;
+  const bool last = k + 1 == l.tops.size();
+  if (node.parent() != body) return false;
+  if (element(k > 0 ? l.tops[k - 1].node.next_sibling() : body.first_child()) != node) return false;
+  if (element(node.next_sibling()) != (last ? pugi::xml_node() : l.tops[k + 1].node)) return false;
+
+  Top top = l.tops[k];
+  Layout alone;
+  Walker w{prefix_, alone, top.start};
+  w.Item(node, false);
+  if (w.pos() != (last ? l.length : l.tops[k + 1].start)) return false;
+
+  const size_t paras_end = last ? l.paras.size() : l.tops[k + 1].paras;
+  const size_t tables_end = last ? l.tables.size() : l.tops[k + 1].tables;
+  const size_t edges_end = last ? l.edges.size() : l.tops[k + 1].edges;
+  auto splice = [](auto& all, size_t from, size_t to, auto& part) {
+    all.erase(all.begin() + static_cast<std::ptrdiff_t>(from), all.begin() + static_cast<std::ptrdiff_t>(to));
+    all.insert(all.begin() + static_cast<std::ptrdiff_t>(from), std::make_move_iterator(part.begin()),
+               std::make_move_iterator(part.end()));
+  };
+  const std::ptrdiff_t more_paras = static_cast<std::ptrdiff_t>(alone.paras.size()) -
+                                    static_cast<std::ptrdiff_t>(paras_end - top.paras);
+  const std::ptrdiff_t more_tables = static_cast<std::ptrdiff_t>(alone.tables.size()) -
+                                     static_cast<std::ptrdiff_t>(tables_end - top.tables);
+  const std::ptrdiff_t more_edges = static_cast<std::ptrdiff_t>(alone.edges.size()) -
+                                    static_cast<std::ptrdiff_t>(edges_end - top.edges);
+  splice(l.paras, top.paras, paras_end, alone.paras);
+  splice(l.atoms, top.paras, paras_end, alone.atoms);
+  splice(l.tables, top.tables, tables_end, alone.tables);
+  splice(l.edges, top.edges, edges_end, alone.edges);
+  for (size_t j = k + 1; j < l.tops.size(); ++j) {
+    l.tops[j].paras += static_cast<size_t>(more_paras);
+    l.tops[j].tables += static_cast<size_t>(more_tables);
+    l.tops[j].edges += static_cast<size_t>(more_edges);
+  }
+  return true;
+}
+
+void Body::Touch(pugi::xml_node node) {
+  touched_ = true;
+  if (walked_) {
+    pugi::xml_node body = body_root(), top = node;
+    while (top && top.parent() != body) top = top.parent();
+    const auto& tops = walked_->tops;
+    for (size_t i = tops.size(); top && i-- > 0;) {
+      if (tops[i].node == top) {
+        pending_dirty_.insert(i);
+        return;
+      }
+    }
+  }
+  pending_resume_ = 0;  // anywhere: all of it
+}
+
+void Body::TouchAt(int32_t pos) {
+  touched_ = true;
+  if (!walked_) {
+    pending_resume_ = 0;
+    return;
+  }
+  // From one character early, so that an edit at the very start of an
+  // element is covered whichever side of the boundary it is counted on.
+  const auto& tops = walked_->tops;
+  auto after = std::upper_bound(tops.begin(), tops.end(), pos - 1,
+                                [](int32_t p, const Top& t) { return p < t.start; });
+  size_t at = after == tops.begin() ? 0 : static_cast<size_t>(after - tops.begin()) - 1;
+  pending_resume_ = std::min(pending_resume_, at);
+}
+
+void Body::Restructured() {
+  resume_ = std::min(resume_, pending_resume_);
+  dirty_.merge(pending_dirty_);
+  pending_dirty_.clear();
+  pending_resume_ = kWhole;
 }
 
 std::shared_ptr<Span> Body::track(int32_t start, int32_t end) {
@@ -282,15 +431,20 @@ void Body::Removed(int32_t from, int32_t n) {
 }
 
 void Body::Changed(bool formatting_only) {
-  if (!formatting_only) walked_.reset();
+  if (!formatting_only) {
+    // An edit that did not say where it went: all of it is walked again.
+    if (!touched_) resume_ = 0;
+    Restructured();
+  }
+  touched_ = false;
   DropBareStoryEnd();
   doc_.changed(doc_.main_part());
 }
 
 const Body::Para* Body::ParaAt(const Layout& l, int32_t pos) {
-  for (const auto& p : l.paras) {
-    if (pos >= p.start && pos <= p.mark) return &p;
-  }
+  // Paragraphs stand in the layout in document order, none overlapping.
+  auto p = std::lower_bound(l.paras.begin(), l.paras.end(), pos, [](const Para& a, int32_t v) { return a.mark < v; });
+  if (p != l.paras.end() && pos >= p->start) return &*p;
   if (l.paras.empty()) throw HostError(host::kErrCommandFailed, doc_.full_name() + " has no paragraph.");
   return pos <= 0 ? &l.paras.front() : &l.paras.back();
 }
@@ -304,9 +458,17 @@ const Body::Layout& Body::StoryLayout() {
   // it is made here for an edit that needs it.
   pugi::xml_node body = body_root();
   pugi::xml_node section = body.child(q("sectPr").c_str());
+  const bool touched = touched_;
+  if (section) {
+    Touch(section);
+  } else {
+    // Appended: only what comes after the last element is new.
+    Touch(body.last_child());
+  }
   story_end_ = section ? body.insert_child_before(q("p").c_str(), section) : body.append_child(q("p").c_str());
-  walked_ = layout();
-  return *walked_;
+  Restructured();
+  touched_ = touched;
+  return current_layout();
 }
 
 void Body::DropBareStoryEnd() {
@@ -321,22 +483,30 @@ void Body::DropBareStoryEnd() {
     if (n.type() == pugi::node_element && n.name() != q("sectPr")) return;
   }
   int32_t at = -1;
-  for (const auto& para : current_layout().paras) {
-    if (para.node == p) at = para.start;
+  const auto& paras = current_layout().paras;
+  for (auto it = paras.rbegin(); it != paras.rend(); ++it) {
+    if (it->node == p) {
+      at = it->start;
+      break;
+    }
   }
+  const bool touched = touched_;
+  Touch(p);
   p.parent().remove_child(p);
   story_end_ = {};
-  walked_.reset();
+  Restructured();
+  touched_ = touched;
   if (at >= 0) Removed(at, 1);
 }
 
 void Body::InsertParagraphAfter(Span& r) {
   int32_t length_before = current_layout().length;
-  Layout l = StoryLayout();
+  const Layout& l = StoryLayout();
   // A range reaching the end of the story takes in its last paragraph, made
   // just now when the body had none outside a table.
   int32_t at = r.end > r.start ? r.end - 1 : r.start;
   const Para* p = r.end >= length_before ? &l.paras.back() : ParaAt(l, std::clamp(at, 0, l.length));
+  Touch(p->node);
   pugi::xml_node para = p->node.parent().insert_child_after(pugi::node_element, p->node);
   para.set_name(q("p").c_str());
   // The new paragraph carries on the formatting of the one it follows, but
@@ -362,23 +532,16 @@ int32_t Body::MoveEnd(Span& r, int32_t unit, int32_t count) {
     r.end = to;
   } else if (unit == 4) {
     for (; moved < count; ++moved) {
-      int32_t next = -1;
-      for (const auto& p : l.paras) {
-        if (p.mark + 1 > r.end) {
-          next = p.mark + 1;
-          break;
-        }
-      }
-      if (next < 0) break;
-      r.end = next;
+      auto next = std::upper_bound(l.paras.begin(), l.paras.end(), r.end,
+                                   [](int32_t v, const Para& p) { return v < p.mark + 1; });
+      if (next == l.paras.end()) break;
+      r.end = next->mark + 1;
     }
     for (; moved > count; --moved) {
-      int32_t prev = -1;
-      for (const auto& p : l.paras) {
-        if (p.start < r.end) prev = p.start;
-      }
-      if (prev < 0) break;
-      r.end = prev;
+      auto after = std::lower_bound(l.paras.begin(), l.paras.end(), r.end,
+                                    [](const Para& p, int32_t v) { return p.start < v; });
+      if (after == l.paras.begin()) break;
+      r.end = std::prev(after)->start;
     }
   } else {
     throw HostError(host::kErrInvalidProcedureCall, "MoveEnd: only characters (1) and paragraphs (4) are supported.");
@@ -434,10 +597,12 @@ void Body::SetStyle(const Span& r, const std::string& name) {
   const Layout& l = StoryLayout();
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, 0, l.length);
   std::vector<size_t> hit;
-  for (size_t i = 0; i < l.paras.size(); ++i) {
+  auto first = std::lower_bound(l.paras.begin(), l.paras.end(), s, [](const Para& p, int32_t v) { return p.mark < v; });
+  for (size_t i = static_cast<size_t>(first - l.paras.begin()); i < l.paras.size(); ++i) {
     const Para& p = l.paras[i];
     bool overlaps = s == e ? (s >= p.start && s <= p.mark) : (p.start < e && p.mark >= s);
-    if (overlaps) hit.push_back(i);
+    if (!overlaps) break;
+    hit.push_back(i);
   }
   if (hit.empty()) hit.push_back(static_cast<size_t>(ParaAt(l, s) - l.paras.data()));
   auto ppr_of = [&](pugi::xml_node para) {
@@ -514,8 +679,8 @@ std::string Body::Text(const Span& r) {
   pugi::xml_node body = body_root();
   Layout l;
   std::u32string text;
-  Walker w{prefix_, l, text};
-  w.Block(body, false);
+  Walker w{prefix_, l, 0, &text};
+  w.Top(body.first_child());
   int32_t s = std::clamp(r.start, 0, static_cast<int32_t>(text.size()));
   int32_t e = std::clamp(r.end, s, static_cast<int32_t>(text.size()));
   return Encode(std::u32string_view(text).substr(static_cast<size_t>(s), static_cast<size_t>(e - s)));
@@ -530,11 +695,15 @@ bool Body::Attached(pugi::xml_node node) {
 }
 
 void Body::Delete(Span& r) {
-  // Every structural edit drops the last walk, so one still held is the body as it is.
-  Layout l = current_layout();
+  const Layout& l = current_layout();
   const auto& atoms = l.atoms;
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, s, l.length);
   if (s == e) return;
+  const int32_t length_before = l.length;
+  std::set<std::string> whole_marks;
+  for (const auto& m : l.marks) whole_marks.insert(m.id);
+  // Nothing before s changes.
+  TouchAt(s);
 
   // Whole tables go with their rows; a table partly in the range keeps its
   // structure and loses only text.
@@ -640,9 +809,10 @@ void Body::Delete(Span& r) {
     }
     next.parent().remove_child(next);
   }
-  FixOrphanBookmarks(l);
-  int32_t after_length = layout().length;
-  Removed(s, l.length - after_length);
+  FixOrphanBookmarks(whole_marks);
+  Restructured();
+  int32_t after_length = current_layout().length;
+  Removed(s, length_before - after_length);
   r.start = r.end = s;
   Changed();
 }
@@ -651,9 +821,10 @@ pugi::xml_node Body::AddTable(Span& r, int32_t rows, int32_t columns) {
   if (rows < 1 || columns < 1 || rows > 32767 || columns > 63) {
     throw HostError(host::kErrInvalidProcedureCall, "A table needs 1 to 32767 rows and 1 to 63 columns.");
   }
-  Layout l = StoryLayout();
+  const Layout& l = StoryLayout();
   const Para* p = ParaAt(l, std::clamp(r.start, 0, l.length));
   int32_t at = p->start;
+  Touch(p->node);
   std::string width = std::to_string(9360 / columns);
   std::string x = "<w:tbl xmlns:w=\"" + std::string(ooxml::kWordNs) +
                   "\"><w:tblPr><w:tblW w:w=\"0\" w:type=\"auto\"/><w:tblLook w:val=\"04A0\"/></w:tblPr><w:tblGrid>";
@@ -690,13 +861,16 @@ pugi::xml_node Body::AddTable(Span& r, int32_t rows, int32_t columns) {
 
 void Body::DeleteTable(pugi::xml_node table) {
   if (!Attached(table)) throw HostError(kErrObjectDeleted, "Object has been deleted (table).");
-  Layout l = current_layout();
+  const Layout& l = current_layout();
   int32_t start = 0, end = 0;
   for (const auto& t : l.tables) {
     if (t.node == table) start = t.start, end = t.end;
   }
+  std::set<std::string> whole_marks;
+  for (const auto& m : l.marks) whole_marks.insert(m.id);
+  Touch(table);
   table.parent().remove_child(table);
-  FixOrphanBookmarks(l);
+  FixOrphanBookmarks(whole_marks);
   Removed(start, end - start);
   Changed();
 }
@@ -735,11 +909,11 @@ void Body::InsertAt(const Layout& l, int32_t pos, pugi::xml_node element, bool a
 void Body::AddBookmark(const std::string& name, const Span& r) {
   if (!ValidBookmarkName(name)) throw HostError(kErrBadBookmarkName, "Bad bookmark name (" + name + ").");
   DeleteBookmark(name);
-  StoryLayout();
-  int32_t max_id = 0;
-  Layout l = layout(&max_id);
-  std::string id = std::to_string(max_id + 1);
+  const Layout& l = StoryLayout();
+  std::string id = std::to_string(l.max_bookmark_id + 1);
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, s, l.length);
+  Touch(ParaAt(l, s)->node);
+  Touch(ParaAt(l, e)->node);
 
   pugi::xml_document scratch;
   pugi::xml_node start = scratch.append_child(q("bookmarkStart").c_str());
@@ -762,9 +936,10 @@ void Body::AddBookmark(const std::string& name, const Span& r) {
 }
 
 void Body::DeleteBookmark(const std::string& name) {
-  Layout l = layout();
-  for (const auto& m : l.marks) {
+  for (const auto& m : current_layout().marks) {
     if (m.name != name) continue;
+    Touch(m.start_node);
+    Touch(m.end_node);
     m.start_node.parent().remove_child(m.start_node);
     m.end_node.parent().remove_child(m.end_node);
     Changed();
@@ -772,23 +947,21 @@ void Body::DeleteBookmark(const std::string& name) {
   }
 }
 
-void Body::FixOrphanBookmarks(const Layout& before) {
+void Body::FixOrphanBookmarks(const std::set<std::string>& whole) {
   // Only a bookmark that was whole can have lost an end: none, no walk.
-  if (before.marks.empty()) return;
-  std::set<std::string> whole;
-  for (const auto& m : before.marks) whole.insert(m.id);
-  pugi::xml_node body = body_root();
-  Layout l;
-  std::u32string text;
-  Walker w{prefix_, l, text};
-  w.Block(body, false);
+  if (whole.empty()) return;
+  Restructured();
+  Pairs w(current_layout(), prefix_);
   for (auto& [id, m] : w.open) {
     if (w.ends.count(id) || !whole.count(id)) continue;
+    Touch(m.start_node);
     pugi::xml_node end = m.start_node.parent().insert_child_after(q("bookmarkEnd").c_str(), m.start_node);
     end.append_attribute(q("id").c_str()).set_value(id.c_str());
   }
   for (auto& [id, end] : w.ends) {
-    if (!w.open.count(id) && whole.count(id)) end.parent().remove_child(end);
+    if (w.open.count(id) || !whole.count(id)) continue;
+    Touch(end.node);
+    end.node.parent().remove_child(end.node);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,17 +58,31 @@ class Body {
     int32_t start = 0, len = 0;
     bool text = false;
   };
+  // A bookmark end met in the walk, in document order.
+  struct BookmarkEdge {
+    pugi::xml_node node;
+    int32_t pos = 0;
+    bool start = false;
+  };
+  // Where a top-level element of the body began in the walk: a later walk
+  // starts again at the first one an edit touched.
+  struct Top {
+    pugi::xml_node node;
+    size_t paras = 0, tables = 0, edges = 0;
+    int32_t start = 0;
+  };
   struct Layout {
     std::vector<Para> paras;
     std::vector<std::vector<Atom>> atoms;  // by paragraph, in order
     std::vector<Table> tables;
     std::vector<Mark> marks;  // complete bookmarks, sorted by name
     int32_t length = 0;
+    int32_t max_bookmark_id = -1;
+    std::vector<BookmarkEdge> edges;
+    std::vector<Top> tops;
   };
-  // The body walked afresh; max_bookmark_id, when given, receives the
-  // largest bookmark id in it.
-  Layout layout(int32_t* max_bookmark_id = nullptr);
-  // The layout as last walked, while only formatting changed since.
+  // The body as it is: walked again from the first top-level element an
+  // edit touched since the last walk.
   const Layout& current_layout();
 
   // A range that later edits keep in place.
@@ -105,6 +120,16 @@ class Body {
   void Changed(bool formatting_only = false);
   // The paragraph a position stands in (the last one for the very end).
   const Para* ParaAt(const Layout& l, int32_t pos);
+  // An edit is about to change the top-level element holding node (the
+  // body itself for anywhere); Restructured() makes it count.
+  void Touch(pugi::xml_node node);
+  // An edit is about to change anything at or after a position of the
+  // current layout.
+  void TouchAt(int32_t pos);
+  // What was touched is walked again from the next walk on.
+  void Restructured();
+  // Gives bookmarks that were whole before an edit both their ends again.
+  void FixOrphanBookmarks(const std::set<std::string>& whole_ids);
   // Word's story ends in a paragraph outside any table; a body may not.
   static bool LacksLastParagraph(const Layout& l);
   // True at the end of a story whose last paragraph is not made yet.
@@ -113,8 +138,6 @@ class Body {
   const Layout& StoryLayout();
   // Inserts a bookmark element at a position, at the nearest run edge.
   void InsertAt(const Layout& l, int32_t pos, pugi::xml_node element, bool after_run);
-  // Gives bookmarks that were whole before an edit both their ends again.
-  void FixOrphanBookmarks(const Layout& before);
 
   DocumentModel& doc_;
   std::string prefix_ = "w";
@@ -124,6 +147,20 @@ class Body {
   // document while nothing is in it: it goes again when left bare.
   pugi::xml_node story_end_;
   std::optional<Layout> walked_;
+  static constexpr size_t kWhole = static_cast<size_t>(-1);
+  // The first top-level element to walk again with all after it; kWhole
+  // while none.
+  size_t resume_ = kWhole;
+  // Top-level elements changed within themselves, walked again alone while
+  // they keep their place and their length.
+  std::set<size_t> dirty_;
+  // The same for the edit under way.
+  size_t pending_resume_ = kWhole;
+  std::set<size_t> pending_dirty_;
+  bool touched_ = false;
+  // Walks element k of the tops again by itself; false when the elements
+  // around it or its length changed.
+  bool Rewalk(Layout& l, size_t k, pugi::xml_node body);
 };
 
 // Word's Range over a tracked span of one document's body.

@@ -1,5 +1,8 @@
 #include "engine/body.h"
 
+#include <functional>
+#include <tuple>
+
 #include "engine/test_support.h"
 #include "ooxml/xml.h"
 
@@ -159,6 +162,62 @@ TEST_F(BodyTest, DeletingABookmarkedParagraphKeepsNoHalfBookmark) {
   pugi::xml_node body = model_->xml(model_->main_part()).document_element().child("w:body");
   EXPECT_EQ(body.select_nodes("//w:bookmarkStart").size(), body.select_nodes("//w:bookmarkEnd").size());
   EXPECT_EQ(Range(doc)->get("Text").as_string(), "Second\t\r");
+}
+
+// Edits walk the body again only from the first element they touched; after
+// each, what the document holds must be what a walk from scratch finds.
+TEST_F(BodyTest, LayoutAfterEachEditEqualsAFreshWalk) {
+  auto doc = OpenWith(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document "
+      "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
+      "<w:p><w:r><w:t>One</w:t></w:r></w:p><w:bookmarkStart w:id=\"3\" w:name=\"Top\"/>"
+      "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>a\xC3\xA9</w:t></w:r></w:p></w:tc><w:tc><w:p/></w:tc></w:tr></w:tbl>"
+      "<w:p><w:bookmarkEnd w:id=\"3\"/><w:r><w:t>Two</w:t><w:tab/><w:t>x</w:t></w:r></w:p>"
+      "<w:sdt><w:sdtContent><w:p><w:r><w:t>Three</w:t></w:r></w:p></w:sdtContent></w:sdt>"
+      "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>last</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"
+      "<w:sectPr/></w:body></w:document>");
+  auto at = [&](int32_t s, int32_t e) { return doc.ref().call("Range", {s, e}).as_object(); };
+  auto marks = doc.ref().get("Bookmarks").as_object();
+  auto tables = doc.ref().get("Tables").as_object();
+  auto end = [&] { return Range(doc)->get("End").as_int(); };
+  struct Step {
+    const char* what;
+    std::function<void()> edit;
+  };
+  const std::vector<Step> steps = {
+      {"paragraph in a cell", [&] { at(4, 5)->call("InsertParagraphAfter"); }},
+      {"paragraph after the first", [&] { at(0, 1)->call("InsertParagraphAfter"); }},
+      {"paragraph at the story's end", [&] { Range(doc)->call("InsertParagraphAfter"); }},
+      {"bookmark at the start", [&] { marks->call("Add", {"Start", host::Value(at(0, 0))}); }},
+      {"bookmark near the end", [&] { marks->call("Add", {"Late", host::Value(at(end() - 3, end() - 1))}); }},
+      {"table before the last paragraph", [&] { tables->call("Add", {host::Value(at(end() - 1, end() - 1)), 2, 2}); }},
+      {"text across the first table", [&] { at(3, 12)->call("Delete"); }},
+      {"last table", [&] { tables->call("Item", {tables->get("Count").as_int()}).as_object()->call("Delete"); }},
+      {"bookmark deleted", [&] { marks->call("Item", {"Start"}).as_object()->call("Delete"); }},
+      {"the last two characters", [&] { at(end() - 2, end())->call("Delete"); }},
+      {"everything", [&] { Range(doc)->call("Delete"); }},
+  };
+  auto same = [](const Body::Layout& a, const Body::Layout& b) {
+    auto para = [](const Body::Para& p) { return std::tuple(p.node, p.start, p.mark, p.in_table); };
+    auto table = [](const Body::Table& t) { return std::tuple(t.node, t.start, t.end, t.top_level); };
+    auto mark = [](const Body::Mark& m) { return std::tuple(m.name, m.id, m.start_node, m.end_node, m.start, m.end); };
+    auto atom = [](const Body::Atom& x) { return std::tuple(x.node, x.start, x.len, x.text); };
+    auto eq = [](const auto& x, const auto& y, auto key) {
+      return std::equal(x.begin(), x.end(), y.begin(), y.end(), [&](const auto& i, const auto& j) { return key(i) == key(j); });
+    };
+    return a.length == b.length && a.max_bookmark_id == b.max_bookmark_id && eq(a.paras, b.paras, para) &&
+           eq(a.tables, b.tables, table) && eq(a.marks, b.marks, mark) &&
+           std::equal(a.atoms.begin(), a.atoms.end(), b.atoms.begin(), b.atoms.end(),
+                      [&](const auto& x, const auto& y) { return eq(x, y, atom); });
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    const Body::Layout& before = model_->body().current_layout();
+    EXPECT_GT(before.tops.size(), 1u);
+    step.edit();
+    Body fresh(*model_);
+    EXPECT_TRUE(same(model_->body().current_layout(), fresh.current_layout()));
+  }
 }
 
 }  // namespace

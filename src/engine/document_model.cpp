@@ -173,7 +173,7 @@ void DocumentModel::flush() {
   if (body_ && !closed_) body_->DropBareStoryEnd();
   for (auto& [name, part] : parts_) {
     if (!part.dirty) continue;
-    package_.Set(name, ooxml::SaveXml(*part.doc));
+    package_.Set(name, ooxml::SaveXml(*part.doc, package_.Has(name) ? package_.Get(name).size() : 0));
     part.dirty = false;
   }
 }

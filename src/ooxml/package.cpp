@@ -1,6 +1,7 @@
 #include "ooxml/package.h"
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <csignal>
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <ctime>
 #include <memory>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include <pugixml.hpp>
@@ -421,7 +423,9 @@ void Package::Set(const std::string& part, std::string bytes) {
     order_.push_back(part);
     parts_.emplace(part, std::move(bytes));
   } else {
-    if (it->second != bytes) deflated_.erase(part);
+    // The same bytes again: the archive's data for them still holds.
+    if (it->second == bytes) return;
+    deflated_.erase(part);
     it->second = std::move(bytes);
   }
   originals_.erase(part);
@@ -502,6 +506,66 @@ std::string Package::Related(const std::string& source, std::string_view type) c
   return "";
 }
 
+namespace {
+
+// Parts at least this large are deflated in pieces of this size on every
+// core; the pieces join into one stream, and since they do not depend on
+// how many cores there are, equal packages still give equal files.
+constexpr size_t kPiece = 1u << 20;
+
+// Raw deflate of one piece at the normal level, primed with the 32 KB
+// before it; all but the last end on a byte boundary so they join.
+bool DeflatePiece(std::string_view all, size_t from, std::string& out) {
+  const size_t to = std::min(all.size(), from + kPiece);
+  const bool last = to == all.size();
+  z_stream z{};
+  if (deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+  bool ok = true;
+  if (from > 0) {
+    const size_t window = std::min<size_t>(from, 32768);
+    ok = deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(all.data() + from - window),
+                              static_cast<uInt>(window)) == Z_OK;
+  }
+  out.resize(deflateBound(&z, static_cast<uLong>(to - from)) + 16);
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(all.data() + from));
+  z.avail_in = static_cast<uInt>(to - from);
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  const int done = ok ? deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH) : Z_STREAM_ERROR;
+  ok = ok && (last ? done == Z_STREAM_END : done == Z_OK) && z.avail_in == 0;
+  out.resize(out.size() - z.avail_out);
+  deflateEnd(&z);
+  return ok;
+}
+
+// The deflated data and CRC of a large part; false to leave it to libzip.
+bool DeflateLarge(const std::string& bytes, std::string& compressed, uint32_t& crc) {
+  const size_t pieces = (bytes.size() + kPiece - 1) / kPiece;
+  std::vector<std::string> out(pieces);
+  std::vector<char> ok(pieces, 0);
+  const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::min<size_t>(pieces, 8));
+  auto work = [&](size_t first) {
+    for (size_t i = first; i < pieces; i += workers) ok[i] = DeflatePiece(bytes, i * kPiece, out[i]);
+  };
+  std::vector<std::thread> threads;
+  try {
+    for (size_t w = 1; w < workers; ++w) threads.emplace_back(work, w);
+  } catch (const std::system_error&) {
+    // No more threads: this one does the rest.
+  }
+  for (size_t i = 0; i < pieces; ++i) {
+    if (i % workers == 0 || i % workers > threads.size()) ok[i] = DeflatePiece(bytes, i * kPiece, out[i]);
+  }
+  for (auto& t : threads) t.join();
+  if (std::find(ok.begin(), ok.end(), 0) != ok.end()) return false;
+  compressed.clear();
+  for (const auto& piece : out) compressed += piece;
+  crc = static_cast<uint32_t>(crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+  return true;
+}
+
+}  // namespace
+
 std::string Package::Serialize() const {
   if (parts_.empty()) throw HostError(host::kErrCannotSaveFile, "The package has no parts.");
   zip_error_t error;
@@ -532,6 +596,9 @@ std::string Package::Serialize() const {
       original = &it->second;
     } else if (auto own = deflated_.find(*name); own != deflated_.end()) {
       original = &own->second;
+    } else if (Original large{ZIP_CM_DEFLATE, 0, {}};
+               bytes.size() >= 2 * kPiece && DeflateLarge(bytes, large.compressed, large.crc)) {
+      original = &(deflated_[*name] = std::move(large));
     }
     bool copy_deflated = original && original->method == ZIP_CM_DEFLATE;
     zip_source_t* src = nullptr;

@@ -180,8 +180,9 @@ std::string NodeXml(const pugi::xml_node& node) {
   return std::move(writer.out);
 }
 
-std::string SaveXml(const pugi::xml_document& doc) {
+std::string SaveXml(const pugi::xml_document& doc, size_t size_hint) {
   StringWriter writer;
+  writer.out.reserve(size_hint + size_hint / 16);
   doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
   return std::move(writer.out);
 }

@@ -28,7 +28,8 @@ bool DeclaresDocumentType(std::string_view bytes);
 // Raises host::HostError (kErrWordCannotOpenFile) naming file and part.
 [[noreturn]] void RefuseDocumentType(const std::string& file, const std::string& part);
 // The document as UTF-8, unindented, with no declaration added.
-std::string SaveXml(const pugi::xml_document& doc);
+// size_hint, when known (the part's last size), saves growing the text.
+std::string SaveXml(const pugi::xml_document& doc, size_t size_hint = 0);
 // One element and what it holds, as UTF-8 and unindented.
 std::string NodeXml(const pugi::xml_node& node);
 
