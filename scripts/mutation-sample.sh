@@ -14,7 +14,8 @@
 #                   the linux preset but at -O1 without debug information
 #   --timeout S     per-test timeout; a test that runs out kills the mutant (120)
 #
-# Results go to DIR/mutation-results.txt (the same text as printed) and each
+# Results go to DIR/mutation-results.txt (the same text as printed; a run
+# with --only to DIR/mutation-ID.txt, so the sample's results stay) and each
 # mutant's build and test output to DIR/mutation-logs/. The core's sources must
 # be unchanged in git when it starts; every mutated file is put back byte for
 # byte on exit, whatever ends the run.
@@ -36,7 +37,7 @@ while [[ $# -gt 0 ]]; do
     --only) only=$2; shift 2 ;;
     --build-dir) build_dir=$(realpath -m "$2"); shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
-    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
     *) echo "mutation-sample: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -76,6 +77,7 @@ fi
 
 logs="$build_dir/mutation-logs"
 results="$build_dir/mutation-results.txt"
+[[ -z "$only" ]] || results="$build_dir/mutation-$only.txt"
 mkdir -p "$logs"
 backup=$(mktemp)
 mutated=""
