@@ -107,7 +107,7 @@ suite() {
   setsid ctest --test-dir "$build_dir" -j2 --timeout "$timeout" --output-on-failure </dev/null >"$1" 2>&1 &
   suite_pid=$!
   while [[ "$(ps -o stat= -p "$suite_pid" 2>/dev/null)" == [^Z]* ]]; do
-    if grep -qE '\*\*\*[A-Za-z]' "$1"; then
+    if grep -qE '\*\*\*(Failed|Timeout|Exception|Not Run)' "$1"; then
       kill -TERM -- "-$suite_pid" 2>/dev/null || true
       wait "$suite_pid" || true
       suite_pid=""
@@ -151,8 +151,8 @@ while IFS=$'\t' read -r id place op before after; do
       survivors+=("$id"$'\t'"$place"$'\t'"$op"$'\t'"$before"$'\t'"$after")
     else
       status=KILLED
-      by=$(grep -m1 -oE 'Test +#[0-9]+: [^ ]+ .*\*\*\*[A-Za-z]+' "$logs/$id-test.log" \
-             | sed -E 's/Test +#[0-9]+: ([^ ]+) .*\*\*\*([A-Za-z]+)/\1 (\2)/' || true)
+      by=$(grep -m1 -oE 'Test +#[0-9]+: [^ ]+ .*\*\*\*(Failed|Timeout|Exception|Not Run)' "$logs/$id-test.log" \
+             | sed -E 's/Test +#[0-9]+: ([^ ]+) .*\*\*\*([A-Za-z ]+)$/\1 (\2)/' || true)
       [[ -n "$by" ]] || by="(see $logs/$id-test.log)"
       killed=$((killed + 1))
     fi
