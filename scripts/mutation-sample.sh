@@ -4,7 +4,7 @@
 # rebuilds, runs the suite, and reports which mutants it killed.
 #
 # Usage: scripts/mutation-sample.sh [--seed N] [--count N] [--list] [--only ID]
-#                                   [--build-dir DIR] [--timeout SECONDS]
+#                                   [--build-dir DIR] [--timeout SECONDS] [--resume]
 #   --seed N        order of the candidates (default 14); same seed, same sample
 #   --count N       mutants that build to run (default 60); one that does not
 #                   build is reported as stillborn and the next one takes its place
@@ -12,7 +12,10 @@
 #   --only ID       run just the mutant with that id (as --list prints it)
 #   --build-dir DIR its own build tree (default build/mutation), configured like
 #                   the linux preset but at -O1 without debug information
-#   --timeout S     per-test timeout; a test that runs out kills the mutant (120)
+#   --timeout S     per-test timeout; a test that runs out kills the mutant (300:
+#                   the slowest test takes 6 s alone but minutes on a busy machine)
+#   --resume        keep the verdicts of the last run's results file (same seed)
+#                   and run only the rest; a kill by timeout is run again
 #
 # Results go to DIR/mutation-results.txt (the same text as printed; a run
 # with --only to DIR/mutation-ID.txt, so the sample's results stay) and each
@@ -27,7 +30,8 @@ count=60
 list=0
 only=""
 build_dir="$root/build/mutation"
-timeout=120
+timeout=300
+resume=0
 
 while [[ $# -gt 0 ]]; do
   case "$1" in
@@ -37,7 +41,8 @@ while [[ $# -gt 0 ]]; do
     --only) only=$2; shift 2 ;;
     --build-dir) build_dir=$(realpath -m "$2"); shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
-    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
+    --resume) resume=1; shift ;;
+    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
     *) echo "mutation-sample: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -127,8 +132,17 @@ start=$SECONDS
 suite "$logs/baseline-test.log" || { echo "mutation-sample: the suite fails without a mutant (see $logs/baseline-test.log)" >&2; exit 1; }
 echo "mutation-sample: suite passes in $((SECONDS - start)) s"
 
+declare -A earlier=()
+if [[ $resume -eq 1 && -f "$results" ]] && grep -q "^# mutation sample: seed $seed," "$results"; then
+  while IFS= read -r line; do
+    [[ "$line" =~ ^[0-9-]+\ ([0-9a-f]{10})\ .*\ \ (KILLED|SURVIVED|STILLBORN)\ (.*)\ ([0-9]+)s$ ]] || continue
+    [[ "${BASH_REMATCH[3]}" == *"(Timeout)"* ]] && continue
+    earlier[${BASH_REMATCH[1]}]="${BASH_REMATCH[2]}"$'\x1f'"${BASH_REMATCH[3]}"$'\x1f'"${BASH_REMATCH[4]}"
+  done <"$results"
+fi
+
 {
-  echo "# mutation sample: seed $seed, count $count, commit $(git rev-parse --short HEAD), $(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo "# mutation sample: seed $seed, count $count, timeout $timeout s, commit $(git rev-parse --short HEAD), $(date -u '+%Y-%m-%d %H:%M UTC')"
 } | tee "$results"
 
 n=0 killed=0 survived=0 stillborn=0 built_seconds=0
@@ -136,23 +150,29 @@ survivors=()
 while IFS=$'\t' read -r id place op before after; do
   [[ $n -lt $count ]] || break
   file=${place%:*}
-  cp "$file" "$backup"
-  mutated=$file
-  "${sites[@]}" apply "$root" --seed "$seed" --compile-db "$db" --id "$id"
   t0=$SECONDS
-  if ! build "$logs/$id-build.log"; then
+  if [[ -n "${earlier[$id]:-}" ]]; then
+    IFS=$'\x1f' read -r status by took <<<"${earlier[$id]}"
+    t0=$((SECONDS - took))
+  else
+    cp "$file" "$backup"
+    mutated=$file
+    "${sites[@]}" apply "$root" --seed "$seed" --compile-db "$db" --id "$id"
+    status=""
+  fi
+  if [[ $status == STILLBORN ]] || { [[ -z $status ]] && ! build "$logs/$id-build.log"; }; then
     status=STILLBORN by=""
     stillborn=$((stillborn + 1))
   else
     n=$((n + 1))
-    if suite "$logs/$id-test.log"; then
+    if [[ $status == SURVIVED ]] || { [[ -z $status ]] && suite "$logs/$id-test.log"; }; then
       status=SURVIVED by=""
       survived=$((survived + 1))
       survivors+=("$id"$'\t'"$place"$'\t'"$op"$'\t'"$before"$'\t'"$after")
     else
-      status=KILLED
-      by=$(grep -m1 -oE 'Test +#[0-9]+: [^ ]+ .*\*\*\*(Failed|Timeout|Exception|Not Run)' "$logs/$id-test.log" \
+      [[ $status == KILLED ]] || by=$(grep -m1 -oE 'Test +#[0-9]+: [^ ]+ .*\*\*\*(Failed|Timeout|Exception|Not Run)' "$logs/$id-test.log" \
              | sed -E 's/Test +#[0-9]+: ([^ ]+) .*\*\*\*([A-Za-z ]+)$/\1 (\2)/' || true)
+      status=KILLED
       [[ -n "$by" ]] || by="(see $logs/$id-test.log)"
       killed=$((killed + 1))
     fi
