@@ -105,14 +105,16 @@ targets=$(cmake --build "$build_dir" --target help | sed -nE 's/^([A-Za-z0-9_]+)
 build() { cmake --build "$build_dir" -j2 --target $targets </dev/null >"$1" 2>&1; }
 
 # The first failure decides: ctest's --stop-on-failure would still wait for
-# the slowest test under way, so the suite runs in a group of its own that is
-# ended as soon as its log names a failure.
+# the slowest test under way, so each ctest runs in a group of its own that
+# is ended as soon as its log names a failure.
 suite_pid=""
-suite() {
-  setsid ctest --test-dir "$build_dir" -j2 --timeout "$timeout" --output-on-failure </dev/null >"$1" 2>&1 &
+run_ctest() {
+  local log=$1
+  shift
+  setsid ctest --test-dir "$build_dir" -j2 --timeout "$timeout" --output-on-failure "$@" </dev/null >>"$log" 2>&1 &
   suite_pid=$!
   while [[ "$(ps -o stat= -p "$suite_pid" 2>/dev/null)" == [^Z]* ]]; do
-    if grep -qE '\*\*\*(Failed|Timeout|Exception|Not Run)' "$1"; then
+    if grep -qE '\*\*\*(Failed|Timeout|Exception|Not Run)' "$log"; then
       kill -TERM -- "-$suite_pid" 2>/dev/null || true
       wait "$suite_pid" || true
       suite_pid=""
@@ -125,12 +127,27 @@ suite() {
   suite_pid=""
   return "$rc"
 }
+# A mutant runs the quick tests first and the few slowest (by the unmutated
+# run) after them: most mutants fall to a quick test, and the slow ones,
+# which take minutes on a busy machine, then only run for those that do not.
+slow=""
+suite() {
+  : >"$1"
+  if [[ -z "$slow" ]]; then
+    run_ctest "$1"
+  else
+    run_ctest "$1" -E "$slow" && run_ctest "$1" -R "$slow"
+  fi
+}
 
 echo "mutation-sample: building and testing the unmutated tree in $build_dir"
 build "$logs/baseline-build.log" || { echo "mutation-sample: the unmutated tree does not build (see $logs/baseline-build.log)" >&2; exit 1; }
 start=$SECONDS
 suite "$logs/baseline-test.log" || { echo "mutation-sample: the suite fails without a mutant (see $logs/baseline-test.log)" >&2; exit 1; }
 echo "mutation-sample: suite passes in $((SECONDS - start)) s"
+slow=$(grep -E 'Test +#[0-9]+: ' "$logs/baseline-test.log" | awk '{ print $(NF - 1), $4 }' | sort -rn | head -n 8 \
+         | awk '{ gsub(/\./, "\\.", $2); printf "%s%s", (NR > 1 ? "|" : ""), $2 }')
+[[ -z "$slow" ]] || slow="^($slow)\$"
 
 declare -A earlier=()
 if [[ $resume -eq 1 && -f "$results" ]] && grep -q "^# mutation sample: seed $seed," "$results"; then
