@@ -9,7 +9,8 @@
 # chmcmd compiles the help file)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libcli11-dev nlohmann-json3-dev googletest libgtest-dev)
+# python3 finds the sites for scripts/mutation-sample.sh
+packages=(cmake ninja-build g++ pkg-config python3 libpugixml-dev libzip-dev libcli11-dev nlohmann-json3-dev googletest libgtest-dev)
 # --fuzz: clang 14 with its sanitizer and libFuzzer runtimes, for scripts/fuzz.sh
 # --libreoffice: a real client, for scripts/check-with-libreoffice.sh
 if [[ "${1:-}" == "--libreoffice" ]]; then
