@@ -16,6 +16,10 @@
 #                   the slowest test takes 6 s alone but minutes on a busy machine)
 #   --resume        keep the verdicts of the last run's results file (same seed)
 #                   and run only the rest; a kill by timeout is run again
+#   --ids A,B,...   run just these mutants of the sample (ids as --list prints)
+#   --killers FILE  a results file of an earlier run (another tree's tests, say):
+#                   the test that killed a mutant there runs first, and the
+#                   whole suite only when it is gone or passes
 #
 # Results go to DIR/mutation-results.txt (the same text as printed; a run
 # with --only to DIR/mutation-ID.txt, so the sample's results stay) and each
@@ -32,6 +36,8 @@ only=""
 build_dir="$root/build/mutation"
 timeout=300
 resume=0
+killers=""
+ids=""
 
 while [[ $# -gt 0 ]]; do
   case "$1" in
@@ -42,6 +48,8 @@ while [[ $# -gt 0 ]]; do
     --build-dir) build_dir=$(realpath -m "$2"); shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
     --resume) resume=1; shift ;;
+    --killers) killers=$(realpath "$2"); shift 2 ;;
+    --ids) ids=$2; shift 2 ;;
     -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
     *) echo "mutation-sample: unknown option $1" >&2; exit 2 ;;
   esac
@@ -149,6 +157,21 @@ slow=$(grep -E 'Test +#[0-9]+: ' "$logs/baseline-test.log" | awk '{ print $(NF -
          | awk 'NR <= 8 { gsub(/\./, "\\.", $2); printf "%s%s", (NR > 1 ? "|" : ""), $2 }')
 [[ -z "$slow" ]] || slow="^($slow)\$"
 
+# The test that killed each mutant in the earlier run.
+declare -A killer=()
+if [[ -n "$killers" ]]; then
+  while IFS= read -r line; do
+    [[ "$line" =~ ^[0-9-]+\ ([0-9a-f]{10})\ .*\ \ KILLED\ ([A-Za-z0-9_./]+)\ \((Failed|Exception)\) ]] || continue
+    killer[${BASH_REMATCH[1]}]=${BASH_REMATCH[2]}
+  done <"$killers"
+fi
+# True when the named test exists and fails on the tree as built.
+killed_by() {
+  local name=$1 log=$2
+  ctest --test-dir "$build_dir" -R "^${name//./\\.}\$" --timeout "$timeout" --output-on-failure </dev/null >"$log" 2>&1 && return 1
+  grep -qE '\*\*\*(Failed|Exception)' "$log"
+}
+
 declare -A earlier=()
 if [[ $resume -eq 1 && -f "$results" ]] && grep -q "^# mutation sample: seed $seed," "$results"; then
   while IFS= read -r line; do
@@ -166,6 +189,7 @@ n=0 killed=0 survived=0 stillborn=0 built_seconds=0
 survivors=()
 while IFS=$'\t' read -r id place op before after; do
   [[ $n -lt $count ]] || break
+  [[ -z "$ids" || ",$ids," == *",$id,"* ]] || continue
   file=${place%:*}
   t0=$SECONDS
   if [[ -n "${earlier[$id]:-}" ]]; then
@@ -182,6 +206,9 @@ while IFS=$'\t' read -r id place op before after; do
     stillborn=$((stillborn + 1))
   else
     n=$((n + 1))
+    if [[ -z $status && -n "${killer[$id]:-}" ]] && killed_by "${killer[$id]}" "$logs/$id-test.log"; then
+      status=KILLED by="${killer[$id]} (Failed, run first)"
+    fi
     if [[ $status == SURVIVED ]] || { [[ -z $status ]] && suite "$logs/$id-test.log"; }; then
       status=SURVIVED by=""
       survived=$((survived + 1))
