@@ -79,8 +79,10 @@ TEST(BinaryCompare, ComparesByUtf16CodeUnit) {
   EXPECT_GT(BinaryCompare("𝄞", "\xed\x9f\xbf"), 0);
   EXPECT_LT(BinaryCompare("𝄞", "\xee\x80\x80"), 0);
   EXPECT_LT(BinaryCompare("𝄞", "\xef\xbf\xbd"), 0);
-  // Two supplementary characters still compare by their pairs.
+  // Two supplementary characters still compare by their pairs, down to the
+  // low halves when the high ones agree.
   EXPECT_LT(BinaryCompare("𝄞", "😀"), 0);
+  EXPECT_LT(BinaryCompare("😀", "😁"), 0);
 }
 
 TEST(BinaryCompare, IllFormedBytesStayDistinct) {

@@ -48,6 +48,11 @@ TEST_F(BodyTest, PositionsAndTextCountCharactersMarksAndTabsAndDeletesJoinParagr
   EXPECT_EQ(all->get("Text").as_string(), "Hello world\rSecond\t\r");
   auto part = doc.ref().call("Range", {6, 11}).as_object();
   EXPECT_EQ(part->get("Text").as_string(), "world");
+  // An end set before the start takes the start along, and the other way.
+  part->put("End", 3);
+  EXPECT_EQ(part->get("Start").as_int(), 3);
+  part->put("Start", 15);
+  EXPECT_EQ(part->get("End").as_int(), 15);
   EXPECT_EQ(ErrorOf([&] { Range(doc)->put("Style", "No Such Style"); }), host::kErrNoSuchStyle);
   EXPECT_TRUE(doc.Saved());
   // A delete trims text and joins the paragraphs whose mark went.

@@ -289,6 +289,24 @@ TEST_F(OrganizerTest, AListTakenFromAListStyleArrivesWithItsLevels) {
   ExpectNothingDangles(to);
 }
 
+// A list entry whose definition is missing links to nothing in the copy.
+TEST_F(OrganizerTest, ABrokenListLinkIsDropped) {
+  std::string src_path = WriteWithNumbering(
+      "source.docx",
+      "<w:style w:type=\"paragraph\" w:styleId=\"Orphan\"><w:name w:val=\"Orphan\"/>"
+      "<w:pPr><w:numPr><w:numId w:val=\"9\"/></w:numPr></w:pPr></w:style>",
+      "<w:num w:numId=\"9\"><w:abstractNumId w:val=\"42\"/></w:num>");
+  std::string dst_path = Path("blank.docx");
+  WriteBlankDocument(dst_path);
+  auto word = Word();
+  auto dst = word.GetDocuments().Open(dst_path);
+  word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Orphan", 0});
+  auto& to = *ModelOf(dst);
+  EXPECT_FALSE(to.styles().find("Orphan").child("w:pPr").child("w:numPr"));
+  pugi::xml_node lists = to.numbering().root(false);
+  EXPECT_FALSE(lists && lists.child("w:num"));
+}
+
 TEST_F(OrganizerTest, ClosedDestinationIsWrittenWithUntouchedPartsIntactAndNotLeftOpen) {
   std::string src_path = WriteSource();
   std::string dst_path = Path("closed.docx");
