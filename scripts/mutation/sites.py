@@ -41,6 +41,16 @@ STEP = re.compile(r"^(?:\+\+|--)\s*" + LVALUE + r"\s*;$|^" + LVALUE + r"\s*(?:\+
 SMALL_MAX = 64
 
 
+def blank_until(chars, line, i, closer):
+    """Blanks line from i through the closer, or to its end; returns where
+    the scan goes on and whether the closer was met."""
+    end = line.find(closer, i)
+    stop = len(line) if end < 0 else end + len(closer)
+    for k in range(i, stop):
+        chars[k] = " "
+    return stop, end >= 0
+
+
 def mask(lines):
     """Blanks comments, string and character literals and preprocessor lines,
     keeping every other character at its column."""
@@ -57,23 +67,10 @@ def mask(lines):
         i = 0
         n = len(line)
         while i < n:
-            if in_raw is not None:
-                end = line.find(in_raw, i)
-                stop = n if end < 0 else end + len(in_raw)
-                for k in range(i, stop):
-                    chars[k] = " "
-                if end >= 0:
-                    in_raw = None
-                i = stop
-                continue
-            if in_block:
-                end = line.find("*/", i)
-                stop = n if end < 0 else end + 2
-                for k in range(i, stop):
-                    chars[k] = " "
-                if end >= 0:
-                    in_block = False
-                i = stop
+            if in_raw is not None or in_block:
+                i, closed = blank_until(chars, line, i, in_raw if in_raw is not None else "*/")
+                if closed:
+                    in_raw, in_block = None, False
                 continue
             c = line[i]
             if line.startswith("//", i):
