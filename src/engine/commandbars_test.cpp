@@ -164,6 +164,8 @@ TEST_F(CommandBarsTest, DeleteRemovesOnlyThatControlAndRetiresIt) {
   EXPECT_EQ(b->get("Index").as_int(), count - 1);
   EXPECT_EQ(ErrorOf([&] { a->get("Caption"); }), host::kErrUnspecified);
   EXPECT_EQ(ErrorOf([&] { a->call("Delete"); }), host::kErrUnspecified);
+  Make();
+  EXPECT_EQ(b->get("Index").as_int(), 0) << "its bar is gone";
 }
 
 TEST_F(CommandBarsTest, ClickAndExecuteReachBoundHandlersUntilUnbound) {
