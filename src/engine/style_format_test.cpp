@@ -31,7 +31,7 @@ constexpr const char* kStyles =
     "w:lineRule=\"auto\"/></w:pPr><w:rPr><w:b w:val=\"0\"/><w:sz w:val=\"21\"/></w:rPr></w:style>"
     "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Grid\"/><w:tblPr><w:tblCellMar>"
     "<w:left w:w=\"108\" w:type=\"dxa\"/></w:tblCellMar><w:tblBorders><w:insideH w:val=\"single\" "
-    "w:sz=\"4\"/></w:tblBorders></w:tblPr><w:rPr><w:i/></w:rPr></w:style>";
+    "w:sz=\"4\"/></w:tblBorders></w:tblPr><w:rPr><w:rFonts w:asciiTheme=\"majorHAnsi\"/><w:i/></w:rPr></w:style>";
 
 constexpr const char* kTheme =
     "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><a:themeElements>"
@@ -95,6 +95,7 @@ TEST_F(StyleFormatTest, ReadsTheEffectiveValueInWordsUnits) {
       {"Child", "Font.Size", 10.5},  // half-points
       {"Base", "Font.Size", 11.0},   // from the document defaults
       {"Child", "Font.Name", "Minor Face"},  // the theme's font wins over ascii
+      {"Grid", "Font.Name", "Major Face"},
       {"Child", "Font.Bold", 0},
       {"Base", "Font.Bold", -1},
       {"Child", "Font.Italic", 0},
