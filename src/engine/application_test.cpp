@@ -21,7 +21,7 @@ TEST_F(ApplicationTest, ReportsBuildVersionAndKeepsItsSwitches) {
   EXPECT_FALSE(word.ScreenUpdating());
   word.ScreenRefresh();
   word.ScreenRefresh();
-  EXPECT_EQ(Engine().screen_refreshes(), 2);
+  EXPECT_EQ(app_->screen_refreshes(), 2);
   auto opts = word.ref().get("Options").as_object();
   EXPECT_EQ(opts->get("Pagination").as_int(), host::kTrue);
   word.SetPagination(false);
@@ -82,8 +82,7 @@ TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrder) {
 
 TEST_F(ApplicationTest, OpeningAnOpenFileReturnsTheOpenDocument) {
   auto word = Word();
-  WriteBlankDocument(Path("a.docx"));
-  auto first = word.GetDocuments().Open(Path("a.docx"));
+  auto first = word.GetDocuments().Open(WriteBlank("a.docx"));
   word.GetDocuments().Add();
   auto again = word.GetDocuments().Open((dir_ / "." / "a.docx").string());
   EXPECT_EQ(first.obj(), again.obj());
@@ -92,15 +91,12 @@ TEST_F(ApplicationTest, OpeningAnOpenFileReturnsTheOpenDocument) {
 }
 
 TEST_F(ApplicationTest, OpenFailuresNameTheFileAndLeaveNothingOpen) {
-  std::ofstream(Path("old.doc"), std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
-                                                   << std::string(1024, '\0');
   auto pkg = BlankPackage("broken.docx");
   pkg.Set("word/styles.xml", std::string(kStylesOpen) + "<w:style w:styleId=\"A\"><w:name w:val=\"A\"></w:styles>");
   pkg.Save(Path("broken.docx"));
   auto docs = Word().GetDocuments();
   const std::tuple<const char*, int32_t, const char*> cases[] = {
       {"absent.docx", host::kErrFileNotFound, ""},
-      {"old.doc", host::kErrWordCannotOpenFile, ""},  // a binary Word 97-2003 file
       {"broken.docx", host::kErrWordCannotOpenFile, "word/styles.xml"},
   };
   for (const auto& [name, number, part] : cases) {

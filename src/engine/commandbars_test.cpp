@@ -61,22 +61,18 @@ TEST_F(CommandBarsTest, ToolsMenuCarriesTheComAddInsEntryAsConfigured) {
   Make(ComAddInsEntry::Absent);
   for (const auto& caption : Captions("Tools")) EXPECT_EQ(caption.find("COM Add-Ins"), std::string::npos);
   EXPECT_TRUE(Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object() == nullptr);
-
-  Make(ComAddInsEntry::Accelerated);
-  auto found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
-  ASSERT_NE(found, nullptr);
-  EXPECT_EQ(found->get("Caption").as_string(), "&COM Add-Ins...");
-  // Not last: a walk down the menu passes entries on both sides of it.
-  const auto captions = Captions("Tools");
-  EXPECT_NE(captions.back(), "&COM Add-Ins...");
-  EXPECT_NE(captions.front(), "&COM Add-Ins...");
-
-  Make(ComAddInsEntry::Plain);
-  found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
-  ASSERT_NE(found, nullptr);
-  EXPECT_EQ(found->get("Caption").as_string(), "COM Add-Ins...");
-  EXPECT_EQ(found->get("Id").as_int(), kComAddInsControlId);
-  EXPECT_EQ(found->get("BuiltIn").as_int(), host::kTrue);
+  for (const auto& [entry, caption] :
+       {std::pair{ComAddInsEntry::Accelerated, "&COM Add-Ins..."}, std::pair{ComAddInsEntry::Plain, "COM Add-Ins..."}}) {
+    Make(entry);
+    auto found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->get("Caption").as_string(), caption);
+    EXPECT_EQ(found->get("Id").as_int(), kComAddInsControlId);
+    EXPECT_EQ(found->get("BuiltIn").as_int(), host::kTrue);
+    // Not last: a walk down the menu passes entries on both sides of it.
+    EXPECT_NE(Captions("Tools").back(), caption);
+    EXPECT_NE(Captions("Tools").front(), caption);
+  }
 }
 
 TEST_F(CommandBarsTest, AddWithTypeOnlyPutsACustomButtonAtTheEnd) {
@@ -202,11 +198,15 @@ TEST_F(CommandBarsTest, ClickAndExecuteReachBoundHandlersUntilUnbound) {
   EXPECT_EQ(second_calls, 0);
 }
 
-int32_t CaptionCount(host::Object& bar, const std::string& caption) {
+// The controls of an application's bar, asked for afresh each time.
+host::Object& ControlsOf(const ObjectPtr& app, const std::string& bar) {
+  auto& b = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), bar));
+  return host::deref(b.get("Controls").as_object());
+}
+
+int32_t CaptionCount(const ObjectPtr& app, const std::string& bar, const std::string& caption) {
   int32_t n = 0;
-  for (const auto& c : host::items(host::deref(bar.get("Controls").as_object()))) {
-    n += c->get("Caption").as_string() == caption;
-  }
+  for (const auto& c : host::items(ControlsOf(app, bar))) n += c->get("Caption").as_string() == caption;
   return n;
 }
 
@@ -216,21 +216,18 @@ TEST(ApplicationCommandBarsTest, MenusAndContextBelongToTheApplicationForTheSess
   auto app = CreateApplication(options);
 
   // One connection adds a button and binds to it...
-  auto& format = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Format"));
-  auto button = host::deref(format.get("Controls").as_object()).call("Add", {kMsoControlButton}).as_object();
+  auto button = ControlsOf(app, "Format").call("Add", {kMsoControlButton}).as_object();
   button->put("Caption", "&Tarnwell");
   int clicks = 0;
   std::dynamic_pointer_cast<host::ClickSource>(button)->OnClick([&] { ++clicks; });
 
   // ...and the next one, asking the same Application again, finds it.
-  auto& format_again = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Format"));
-  EXPECT_EQ(CaptionCount(format_again, "&Tarnwell"), 1);
-  host::item(host::deref(format_again.get("Controls").as_object()), "&Tarnwell")->call("Execute");
+  EXPECT_EQ(CaptionCount(app, "Format", "&Tarnwell"), 1);
+  host::item(ControlsOf(app, "Format"), "&Tarnwell")->call("Execute");
   EXPECT_EQ(clicks, 1);
 
   // The options reach the menus.
-  auto& tools = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Tools"));
-  EXPECT_EQ(CaptionCount(tools, "&COM Add-Ins..."), 1);
+  EXPECT_EQ(CaptionCount(app, "Tools", "&COM Add-Ins..."), 1);
 
   // One customization context, under the application's fault plan.
   auto context = app->get("CustomizationContext").as_object();
@@ -250,9 +247,7 @@ TEST(ApplicationCommandBarsTest, MenusAndContextBelongToTheApplicationForTheSess
   EXPECT_EQ(typed.save_count(), 2);
 
   // Another Word session starts with its own, untouched menus.
-  auto other = CreateApplication(Options{});
-  auto& other_format = host::deref(host::item(host::deref(other->get("CommandBars").as_object()), "Format"));
-  EXPECT_EQ(CaptionCount(other_format, "&Tarnwell"), 0);
+  EXPECT_EQ(CaptionCount(CreateApplication(Options{}), "Format", "&Tarnwell"), 0);
 }
 
 }  // namespace

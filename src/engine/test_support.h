@@ -127,14 +127,14 @@ class EngineTest : public ::testing::Test {
     fs::remove_all(dir_, ec);
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string WriteBlank(const std::string& name) const {
+    WriteBlankDocument(Path(name));
+    return Path(name);
+  }
 
   host::Application Word() {
     if (!app_) app_ = Application::Create(options_);
     return host::Application(app_);
-  }
-  Application& Engine() {
-    Word();
-    return *app_;
   }
 
   // A blank document whose styles part holds body (w:style elements and

@@ -50,33 +50,29 @@ class NormalDocsTest : public engine::testing::EngineTest {
   platform::Platform platform_ = fake_.platform();
 };
 
-TEST_F(NormalDocsTest, ClosesTheOpenStylesDocumentAndDeletesItsFile) {
+TEST_F(NormalDocsTest, ClosingTheStylesDocumentDeletesItsFileOnlyWhenItWasOpen) {
   OpenNew("a.docx");
+  fake_.files.AddFile(support::gDocsFolder, {kNormalStylesDocName});
+  fncCloseNormalStylesDoc(platform_);
+  EXPECT_TRUE(fake_.files.deleted.empty()) << "not open: the file is left alone";
+  EXPECT_TRUE(fake_.files.Exists(NormalStylesDocPath()));
+
   MakeStylesDoc();
   ASSERT_TRUE(IsOpen(kNormalStylesDocName));
   fncCloseNormalStylesDoc(platform_);
   EXPECT_FALSE(IsOpen(kNormalStylesDocName));
   EXPECT_TRUE(IsOpen("a.docx"));
   EXPECT_EQ(fake_.files.deleted, std::vector<std::string>{support::gDocsFolder + kNormalStylesDocName});
-}
 
-TEST_F(NormalDocsTest, LeavesTheFileAloneWhenTheDocumentIsNotOpen) {
-  OpenNew("a.docx");
-  fake_.files.AddFile(support::gDocsFolder, {kNormalStylesDocName});
-  fncCloseNormalStylesDoc(platform_);
-  EXPECT_TRUE(fake_.files.deleted.empty());
-  EXPECT_TRUE(fake_.files.Exists(NormalStylesDocPath()));
-}
-
-TEST_F(NormalDocsTest, AClosedDocumentWithoutAFileNeedsNoDeletion) {
+  // Open without a file: closed, with nothing to delete.
   MakeStylesDoc();
   fake_.files.folders.clear();
+  fake_.files.deleted.clear();
   EXPECT_NO_THROW(fncCloseNormalStylesDoc(platform_));
   EXPECT_FALSE(IsOpen(kNormalStylesDocName));
   EXPECT_TRUE(fake_.files.deleted.empty());
-}
 
-TEST_F(NormalDocsTest, AFileThatCannotBeDeletedRaisesNamingIt) {
+  // A file that cannot be deleted raises, naming it.
   MakeStylesDoc();
   fake_.files.undeletable.insert(NormalStylesDocPath());
   host::HostError e = RaisedBy([&] { fncCloseNormalStylesDoc(platform_); });

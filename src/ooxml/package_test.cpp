@@ -9,11 +9,9 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iostream>
 #include <new>
 #include <random>
@@ -135,7 +133,7 @@ struct Entry {
   zip_uint32_t level = 0;  // libzip's default, the best
 };
 
-std::string MakeZip(const std::vector<Entry>& entries, const std::function<void(zip_t*)>& add_more = nullptr) {
+std::string MakeZip(const std::vector<Entry>& entries) {
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -148,7 +146,6 @@ std::string MakeZip(const std::vector<Entry>& entries, const std::function<void(
     EXPECT_GE(i, 0) << e.name << ": " << zip_strerror(za);
     zip_set_file_compression(za, static_cast<zip_uint64_t>(i), e.store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, e.level);
   }
-  if (add_more) add_more(za);
   EXPECT_EQ(zip_close(za), 0);
   zip_source_open(buffer);
   std::string out;
@@ -244,9 +241,7 @@ class PackageTest : public ::testing::Test {
 
 bool IsRoot() { return ::geteuid() == 0; }
 
-// ---------------------------------------------------------------- round trip
-
-TEST_F(PackageTest, EveryPartSurvivesSaveAndOpenByteForByte) {
+TEST_F(PackageTest, EveryPartSurvivesSaveAndOpenByteForByteAndEqualPackagesGiveEqualFiles) {
   Package pkg = SamplePackage();
   pkg.Save(Path("a.docx"));
   Package back = Package::Open(Path("a.docx"));
@@ -256,13 +251,9 @@ TEST_F(PackageTest, EveryPartSurvivesSaveAndOpenByteForByte) {
   for (const auto& name : pkg.Names()) EXPECT_EQ(back.Get(name), pkg.Get(name)) << name;
   EXPECT_EQ(back.Get("custom/unknown.bin"), AllByteValues());
   EXPECT_EQ(back.Get("word/styles.xml"), kStylesWithUnknowns);
-}
 
-TEST_F(PackageTest, EqualPackagesGiveEqualFiles) {
-  Package pkg = SamplePackage();
-  pkg.Save(Path("a.docx"));
   pkg.Save(Path("b.docx"));
-  Package::Open(Path("a.docx")).Save(Path("c.docx"));
+  back.Save(Path("c.docx"));
   EXPECT_EQ(ReadFile(Path("a.docx")), ReadFile(Path("b.docx")));
   EXPECT_EQ(ReadFile(Path("a.docx")), ReadFile(Path("c.docx")));
   // Later saves reuse what an earlier one deflated, to the same file; a changed part is deflated anew.
@@ -365,7 +356,6 @@ TEST_F(PackageTest, AnyExtensionOpensWhenTheContentIsAPackage) {
   }
 }
 
-// ------------------------------------------------------------ the main part
 
 TEST_F(PackageTest, MainPartComesFromThePackageRelationshipOrIsWordDocument) {
   const std::pair<std::vector<Entry>, const char*> cases[] = {
@@ -417,8 +407,6 @@ TEST(PackageRelationships, TargetsResolveAgainstTheirSource) {
   EXPECT_EQ(Package::RelsPartFor("a.xml"), "_rels/a.xml.rels");
 }
 
-// ------------------------------------------------------------ the part API
-
 TEST(PackageParts, NamesThatCannotStandInAPackageAreRefused) {
   for (const char* bad : {"", "/abs.xml", "../up.xml", "word/../../up.xml", "word/./a.xml", "word\\a.xml", "C:a.xml",
                           "c:/a.xml", "word//a.xml", "word/", "a\nb.xml"}) {
@@ -452,7 +440,6 @@ TEST(PackageParts, LookupIsExactAndANameDifferingOnlyInCaseIsRefused) {
   EXPECT_EQ(pkg.Names().size(), 1u);
 }
 
-// ------------------------------------------------------------ bad input
 
 TEST_F(PackageTest, MissingAndUnreadableFiles) {
   EXPECT_EQ(OpenErrorAt(Path("absent.docx")).number(), host::kErrFileNotFound);
@@ -494,16 +481,6 @@ TEST_F(PackageTest, FilesThatAreNotWholePackagesAreRefused) {
   }
 }
 
-TEST_F(PackageTest, APartThatDeclaresADocumentTypeIsRefused) {
-  auto entries = MinimalEntries();
-  for (auto& e : entries)
-    if (e.name == "word/document.xml") e.bytes.insert(e.bytes.find("<w:document"), "<!DOCTYPE w:document [<!ENTITY co \"Ours\">]>");
-  HostError e = OpenError(MakeZip(entries));
-  EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
-  EXPECT_NE(e.description().find("word/document.xml"), std::string::npos) << e.description();
-  EXPECT_NE(e.description().find("DOCTYPE"), std::string::npos) << e.description();
-}
-
 // A compound file's header and, far beyond the first sector, the name of
 // one of its streams in UTF-16, as its directory holds it.
 std::string CompoundFile(const std::string& stream) {
@@ -514,71 +491,46 @@ std::string CompoundFile(const std::string& stream) {
   return bytes;
 }
 
-TEST_F(PackageTest, CompoundFilesAreRefusedWithAdvice) {
-  // The advice is the behaviour here, so its words are checked.
-  for (const char* name : {"old.doc", "old.dot", "renamed.docx"}) {
-    HostError e = OpenError(CompoundFile("WordDocument"), name);
-    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
-    EXPECT_NE(e.description().find("Word 97-2003"), std::string::npos) << e.description();
-    EXPECT_NE(e.description().find(".docx"), std::string::npos) << e.description();
-  }
-  HostError locked = OpenError(CompoundFile("EncryptedPackage"), "secret.docx");
-  EXPECT_EQ(locked.number(), host::kErrWordCannotOpenFile);
-  EXPECT_NE(locked.description().find("password"), std::string::npos) << locked.description();
-
-  HostError sheet = OpenError(CompoundFile("Workbook"), "sheet.doc");
-  EXPECT_EQ(sheet.number(), host::kErrWordCannotOpenFile);
-  EXPECT_EQ(sheet.description().find("Word 97-2003"), std::string::npos) << sheet.description();
-}
-
-TEST_F(PackageTest, EntryNamesThatLeaveThePackageAreRefused) {
+// Refusals whose message names what was wrong: an entry name that leaves
+// the package, a document type, or a compound file with advice (the advice
+// is the behaviour here, so its words are checked).
+TEST_F(PackageTest, RefusalsNameTheProblem) {
+  struct Case {
+    const char* file;
+    std::string bytes;
+    std::vector<std::string> mentions;
+    const char* unmentioned = "";
+  };
+  std::vector<Case> cases;
   for (const char* bad :
        {"../evil.xml", "word/../../evil.xml", "/etc/evil.xml", "word\\evil.xml", "C:evil.xml", "c:/evil.xml"}) {
     std::vector<Entry> entries = MinimalEntries();
     entries.push_back({bad, "<x/>"});
-    HostError e = OpenError(MakeZip(entries));
-    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile) << bad;
-    EXPECT_NE(e.description().find(bad), std::string::npos) << e.description();
+    cases.push_back({"doc.docx", MakeZip(entries), {bad}});
   }
-}
-
-// ------------------------------------------------------------ zip bombs
-
-// Bytes of zeros of any length, made as libzip asks for them.
-zip_int64_t Zeros(void* state, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
-  auto* left = static_cast<zip_uint64_t*>(state);
-  switch (cmd) {
-    case ZIP_SOURCE_OPEN:
-    case ZIP_SOURCE_CLOSE:
-    case ZIP_SOURCE_FREE:
-      return 0;
-    case ZIP_SOURCE_READ: {
-      zip_uint64_t n = std::min(len, *left);
-      std::memset(data, 0, n);
-      *left -= n;
-      return static_cast<zip_int64_t>(n);
+  std::vector<Entry> doctype = MinimalEntries();
+  doctype[2].bytes.insert(doctype[2].bytes.find("<w:document"), "<!DOCTYPE w:document [<!ENTITY co \"Ours\">]>");
+  cases.push_back({"doc.docx", MakeZip(doctype), {"word/document.xml", "DOCTYPE"}});
+  for (const char* name : {"old.doc", "old.dot", "renamed.docx"}) {
+    cases.push_back({name, CompoundFile("WordDocument"), {"Word 97-2003", ".docx"}});
+  }
+  cases.push_back({"secret.docx", CompoundFile("EncryptedPackage"), {"password"}});
+  cases.push_back({"sheet.doc", CompoundFile("Workbook"), {}, "Word 97-2003"});
+  for (const Case& c : cases) {
+    HostError e = OpenError(c.bytes, c.file);
+    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile) << e.description();
+    for (const auto& m : c.mentions) EXPECT_NE(e.description().find(m), std::string::npos) << e.description();
+    if (*c.unmentioned) {
+      EXPECT_EQ(e.description().find(c.unmentioned), std::string::npos) << e.description();
     }
-    case ZIP_SOURCE_STAT: {
-      zip_stat_init(static_cast<zip_stat_t*>(data));
-      return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_ERROR:
-      return 2 * sizeof(int);
-    case ZIP_SOURCE_SUPPORTS:
-      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                            ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-    default:
-      return -1;
   }
 }
 
 // A package whose word/bomb.bin inflates to size zeros.
-std::string MakeBomb(zip_uint64_t size) {
-  zip_uint64_t left = size;
-  return MakeZip(MinimalEntries(), [&left](zip_t* za) {
-    zip_source_t* zeros = zip_source_function(za, Zeros, &left);
-    EXPECT_GE(zip_file_add(za, "word/bomb.bin", zeros, 0), 0);
-  });
+std::string MakeBomb(size_t size) {
+  std::vector<Entry> entries = MinimalEntries();
+  entries.push_back({"word/bomb.bin", std::string(size, '\0')});
+  return MakeZip(entries);
 }
 
 TEST_F(PackageTest, AZipBombIsRefusedBeforeItFillsMemory) {
@@ -589,8 +541,7 @@ TEST_F(PackageTest, AZipBombIsRefusedBeforeItFillsMemory) {
   EXPECT_LT(g_largest_allocation.load(), 1u << 20) << "refused on its declared size, before inflating";
 
   // One that understates its size is stopped at the limit.
-  Limits limits;
-  limits.max_part_bytes = 1 << 20;
+  const Limits limits{.max_part_bytes = 1 << 20};
   std::string liar = LieAboutSizes(MakeBomb(32ull << 20), 1000);
   g_largest_allocation = 0;
   HostError e = OpenError(liar, "liar.docx", limits);
@@ -615,31 +566,16 @@ TEST_F(PackageTest, PartTotalAndCountLimits) {
   std::vector<Entry> entries = MinimalEntries();
   entries.push_back({"a.bin", std::string(40000, 'a')});
   entries.push_back({"b.bin", std::string(40000, 'b')});
-  std::string zip = MakeZip(entries);
-
-  Limits part;
-  part.max_part_bytes = 39999;
-  EXPECT_EQ(OpenError(zip, "a.docx", part).number(), host::kErrWordCannotOpenFile);
-  part.max_part_bytes = 40000;
-  EXPECT_NO_THROW(Package::Open(Path("a.docx"), part)) << "a part of exactly the limit is allowed";
-
-  Limits total;
-  total.max_total_bytes = 80000;
-  EXPECT_EQ(OpenError(zip, "b.docx", total).number(), host::kErrWordCannotOpenFile);
-
-  Limits count;
-  count.max_parts = 4;
-  EXPECT_EQ(OpenError(zip, "c.docx", count).number(), host::kErrWordCannotOpenFile);
-  count.max_parts = 5;
-  EXPECT_NO_THROW(Package::Open(Path("c.docx"), count));
-
+  const std::string zip = MakeZip(entries);
+  EXPECT_EQ(OpenError(zip, "c.docx", {.max_parts = 4}).number(), host::kErrWordCannotOpenFile);
+  EXPECT_NO_THROW(Package::Open(Path("c.docx"), {.max_parts = 5}));
+  EXPECT_NO_THROW(Package::Open(Path("c.docx"), {.max_part_bytes = 40000})) << "a part of exactly the limit is allowed";
   // The same limits hold when the headers understate the sizes.
-  part.max_part_bytes = 39999;
-  EXPECT_EQ(OpenError(LieAboutSizes(zip, 10), "d.docx", part).number(), host::kErrWordCannotOpenFile);
-  EXPECT_EQ(OpenError(LieAboutSizes(zip, 10), "e.docx", total).number(), host::kErrWordCannotOpenFile);
+  for (const std::string& bytes : {zip, LieAboutSizes(zip, 10)}) {
+    EXPECT_EQ(OpenError(bytes, "a.docx", {.max_part_bytes = 39999}).number(), host::kErrWordCannotOpenFile);
+    EXPECT_EQ(OpenError(bytes, "b.docx", {.max_total_bytes = 80000}).number(), host::kErrWordCannotOpenFile);
+  }
 }
-
-// ------------------------------------------------------------ saving
 
 TEST_F(PackageTest, SaveReplacesAnExistingFileKeepingItsPermissions) {
   SamplePackage().Save(Path("a.docx"));
@@ -734,7 +670,6 @@ TEST_F(PackageTest, AWriteFailingHalfwayLeavesTheOldFile) {
 }
 
 
-// ------------------------------------------------------------ the corpus
 
 // What a plain parser sees, written back canonically: equal for two texts
 // that differ only in how the same markup is spelt.
@@ -747,25 +682,19 @@ std::string Canonical(const std::string& bytes) {
   return out.str();
 }
 
-// Every part survives a save byte for byte; every XML part, loaded and saved
-// untouched, keeps its markup, and nearly all keep their very bytes.
-TEST_F(PackageTest, EveryCorpusDocumentSurvivesOpenSaveAndOpen) {
+// Every XML part of the corpus, loaded and saved untouched, keeps its
+// markup, and nearly all keep their very bytes. (That the package keeps
+// every part byte for byte the engine's corpus test checks, on its save.)
+TEST_F(PackageTest, EveryCorpusXmlPartSurvivesLoadAndSave) {
   const fs::path corpus = TARNWELL_CORPUS_DIR;
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "corpus folder " << corpus << " is absent";
-  int files = 0, parts = 0, xml_parts = 0, identical = 0;
+  int files = 0, xml_parts = 0, identical = 0;
   for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
     if (entry.path().extension() != ".docx") continue;
     ++files;
     const std::string source = entry.path().string();
     Package original = Package::Open(source);
-    original.Save(Path("copy.docx"));
-    Package copy = Package::Open(Path("copy.docx"));
-    std::vector<std::string> names = original.Names();
-    ASSERT_EQ(copy.Names().size(), names.size()) << source;
-    for (const auto& name : names) {
-      ASSERT_TRUE(copy.Has(name)) << source << " lost " << name;
-      EXPECT_EQ(copy.Get(name), original.Get(name)) << source << " " << name;
-      ++parts;
+    for (const auto& name : original.Names()) {
       if (!name.ends_with(".xml") && !name.ends_with(".rels")) continue;
       const std::string& bytes = original.Get(name);
       pugi::xml_document doc;
@@ -778,11 +707,10 @@ TEST_F(PackageTest, EveryCorpusDocumentSurvivesOpenSaveAndOpen) {
         EXPECT_EQ(Canonical(saved), Canonical(bytes)) << source << " " << name;
       }
     }
-    EXPECT_EQ(copy.MainPart(), original.MainPart()) << source;
   }
   ASSERT_GT(files, 0) << "no documents under " << corpus;
-  std::cout << "[ corpus   ] " << files << " documents, " << parts << " parts round-trip byte for byte; " << identical
-            << " of " << xml_parts << " XML parts do so through the XML layer\n";
+  std::cout << "[ corpus   ] " << files << " documents; " << identical << " of " << xml_parts
+            << " XML parts round-trip byte for byte through the XML layer\n";
   RecordProperty("xml_parts", xml_parts);
   RecordProperty("xml_parts_identical", identical);
   // The few that differ spell the same markup another way (<a /> for <a/>, &quot; in text).

@@ -26,11 +26,6 @@ class WordEnvironmentTest : public engine::testing::EngineTest {
     options.build = build;
     return engine::CreateApplication(options);
   }
-  host::Document BlankDocument(const host::ObjectPtr& word) {
-    const std::string path = (dir_ / "Blank.docx").string();
-    engine::WriteBlankDocument(path);
-    return host::Application(word).GetDocuments().Open(path);
-  }
   platform::FakePlatform fake;
 };
 
@@ -57,16 +52,15 @@ TEST_F(WordEnvironmentTest, ReadWordEnvironmentRaisesForNothingAndForAnUndottedB
   EXPECT_EQ(gWordVersion, "");
 }
 
-TEST_F(WordEnvironmentTest, WordAppGetterPassesAnApplicationAndNothingSilently) {
+// An application and nothing pass silently; another object is refused with a message.
+TEST_F(WordEnvironmentTest, WordAppGetterPassesAnApplicationOrNothingAndRefusesAnotherObject) {
   EXPECT_FALSE(GetWordApp(fake.ui));
   auto app = WordOf("11.0.1");
   SetWordApp(app);
   EXPECT_EQ(GetWordApp(fake.ui).obj(), app);
   EXPECT_TRUE(fake.ui.shown.empty());
-}
 
-TEST_F(WordEnvironmentTest, WordAppGetterRefusesAnotherObjectWithAMessage) {
-  SetWordApp(BlankDocument(WordOf("11.0.1")).obj());
+  SetWordApp(host::Application(app).GetDocuments().Open(WriteBlank("Blank.docx")).obj());
   EXPECT_FALSE(GetWordApp(fake.ui));
   ASSERT_EQ(fake.ui.shown.size(), 1u);
   const auto& box = fake.ui.shown[0];
