@@ -50,9 +50,8 @@ TEST_F(ApplicationTest, ActiveDocumentNeedsAnOpenDocument) {
 TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrder) {
   auto word = Word();
   auto docs = word.GetDocuments();
-  WriteBlankDocument(Path("report.docx"));
   auto d1 = docs.Add();
-  auto opened = docs.Open(Path("report.docx"));
+  auto opened = docs.Open(WriteBlank("report.docx"));
   auto d2 = docs.Add();
   EXPECT_EQ(d1.Name(), "Document1");
   EXPECT_EQ(d2.Name(), "Document2");

@@ -59,9 +59,6 @@ TEST_F(StylesTest, NamesMatchAsWordMatchesThemAndReferencesReadAsNames) {
   for (const char* name : {"Heading 1", "heading 1", "HEADING 1"}) {
     EXPECT_EQ(styles.Item(name).NameLocal(), "Heading 1") << name;
   }
-  EXPECT_EQ(styles.Item("Table Normal").NameLocal(), "Table Normal");
-  EXPECT_EQ(styles.Item("normal table").NameLocal(), "Table Normal");
-  EXPECT_EQ(styles.Item("TOC 1").NameLocal(), "TOC 1");
   EXPECT_EQ(styles.Item("annotation text").NameLocal(), "Comment Text");
   EXPECT_EQ(styles.Item("Comment Text").NameLocal(), "Comment Text");
   EXPECT_EQ(static_cast<size_t>(styles.Count()), before) << "defined built-ins are found, not made again";
@@ -78,17 +75,6 @@ TEST_F(StylesTest, NamesMatchAsWordMatchesThemAndReferencesReadAsNames) {
   EXPECT_EQ(styles.Item("Table Normal").NextParagraphStyle(), "Table Normal");
   EXPECT_EQ(styles.Item("Quote Box,QB").BaseStyle(), "") << "a reference to a missing id reads empty";
   EXPECT_EQ(styles.Item("Quote Box,QB").NextParagraphStyle(), "");
-}
-
-TEST_F(StylesTest, SettingAStyleToFollowItselfWritesNothingNew) {
-  auto doc = OpenMixed();
-  auto body = doc.GetStyles().Item("Body");
-  body.SetNextParagraphStyle("Body");
-  EXPECT_TRUE(doc.Saved()) << "nothing changed";
-  body.SetNextParagraphStyle("Normal");
-  body.SetNextParagraphStyle("Body");
-  EXPECT_EQ(body.NextParagraphStyle(), "Body");
-  EXPECT_FALSE(doc.Saved());
 }
 
 TEST_F(StylesTest, LatentBuiltInsAreFoundAndMadeRealOnce) {
@@ -193,6 +179,12 @@ TEST_F(StylesTest, ReferencePutsResolveNamesAndRefuseWhatWordRefuses) {
   auto doc = OpenMixed();
   auto styles = doc.GetStyles();
   auto body = styles.Item("Body");
+  body.SetNextParagraphStyle("Body");
+  EXPECT_TRUE(doc.Saved()) << "following itself already: nothing changed";
+  body.SetNextParagraphStyle("Normal");
+  body.SetNextParagraphStyle("Body");
+  EXPECT_EQ(body.NextParagraphStyle(), "Body");
+  EXPECT_FALSE(doc.Saved());
   body.SetBaseStyle("heading 1");
   EXPECT_EQ(body.BaseStyle(), "Heading 1");
   body.SetNextParagraphStyle("Heading 4");  // latent: made real
