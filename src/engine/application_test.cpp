@@ -47,7 +47,7 @@ TEST_F(ApplicationTest, ActiveDocumentNeedsAnOpenDocument) {
   EXPECT_EQ(word.Selection()->get("Document").as_object(), word.ActiveDocument().obj());
 }
 
-TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrder) {
+TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrderAndOpenAnOpenFileOnlyOnce) {
   auto word = Word();
   auto docs = word.GetDocuments();
   auto d1 = docs.Add();
@@ -77,15 +77,12 @@ TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrder) {
   EXPECT_EQ(docs.Item(1).obj(), opened.obj());
   EXPECT_EQ(docs.Add().Name(), "Document3") << "numbers are not reused in a session";
   EXPECT_EQ(ErrorOf([&] { d1.Name(); }), kErrObjectDeleted);
-}
 
-TEST_F(ApplicationTest, OpeningAnOpenFileReturnsTheOpenDocument) {
-  auto word = Word();
-  auto first = word.GetDocuments().Open(WriteBlank("a.docx"));
-  word.GetDocuments().Add();
-  auto again = word.GetDocuments().Open((dir_ / "." / "a.docx").string());
+  auto first = docs.Open(WriteBlank("a.docx"));
+  docs.Add();
+  auto again = docs.Open((dir_ / "." / "a.docx").string());
   EXPECT_EQ(first.obj(), again.obj());
-  EXPECT_EQ(word.GetDocuments().Count(), 2);
+  EXPECT_EQ(docs.Count(), 5);
   EXPECT_EQ(word.ActiveDocument().obj(), first.obj()) << "opening it again activates it";
 }
 

@@ -75,7 +75,7 @@ TEST_F(CommandBarsTest, ToolsMenuCarriesTheComAddInsEntryAsConfigured) {
   }
 }
 
-TEST_F(CommandBarsTest, AddWithTypeOnlyPutsACustomButtonAtTheEnd) {
+TEST_F(CommandBarsTest, AddPutsACustomButtonAtTheEndAndTakesPositionalArgumentsWithMissingOnes) {
   Make();
   auto& controls = Controls("Format");
   const int32_t before = host::count(controls);
@@ -97,15 +97,12 @@ TEST_F(CommandBarsTest, AddWithTypeOnlyPutsACustomButtonAtTheEnd) {
   EXPECT_EQ(again, button);
   EXPECT_EQ(again->get("Tag").as_string(), "VellTag");
   EXPECT_EQ(again->get("Style").as_int(), kMsoButtonCaption);
-}
 
-TEST_F(CommandBarsTest, AddTakesPositionalArgumentsWithMissingOnes) {
-  Make();
-  auto& controls = Controls("Tools");
   // All omitted: a custom button at the end.
-  auto plain = controls.call("Add").as_object();
+  auto& tools = Controls("Tools");
+  auto plain = tools.call("Add").as_object();
   EXPECT_EQ(plain->get("Id").as_int(), kCustomControlId);
-  EXPECT_EQ(host::item(controls, host::count(controls)), plain);
+  EXPECT_EQ(host::item(tools, host::count(tools)), plain);
 
   // A built-in by id, with position and Temporary given.
   auto first = controls.call("Add", {kMissing, kComAddInsControlId, kMissing, 1, true}).as_object();
@@ -145,7 +142,7 @@ TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBar) {
   EXPECT_EQ(tools.call("FindControl", {kMissing, kMissing, "T", false}).as_object(), custom);
 }
 
-TEST_F(CommandBarsTest, DeleteRemovesOnlyThatControlAndRetiresIt) {
+TEST_F(CommandBarsTest, DeleteRetiresOnlyThatControlAndClicksReachBoundHandlersUntilUnbound) {
   Make();
   auto& controls = Controls("Format");
   auto a = controls.call("Add").as_object();
@@ -160,10 +157,7 @@ TEST_F(CommandBarsTest, DeleteRemovesOnlyThatControlAndRetiresIt) {
   EXPECT_EQ(b->get("Index").as_int(), count - 1);
   EXPECT_EQ(ErrorOf([&] { a->get("Caption"); }), host::kErrUnspecified);
   EXPECT_EQ(ErrorOf([&] { a->call("Delete"); }), host::kErrUnspecified);
-}
 
-TEST_F(CommandBarsTest, ClickAndExecuteReachBoundHandlersUntilUnbound) {
-  Make();
   auto button = Controls("Format").call("Add").as_object();
   auto source = std::dynamic_pointer_cast<host::ClickSource>(button);
   ASSERT_NE(source, nullptr);

@@ -34,7 +34,7 @@ class StylesTest : public EngineTest {
   }
 };
 
-TEST_F(StylesTest, EnumeratesInFileOrderWithWordsNamesTypesAndBuiltInFlags) {
+TEST_F(StylesTest, EnumeratesInFileOrderWithWordsNamesAndFindsThemAsWordDoesReadingReferencesAsNames) {
   auto styles = OpenMixed().GetStyles();
   std::vector<std::string> names;
   for (auto& s : styles.all()) names.push_back(s.NameLocal());
@@ -51,10 +51,7 @@ TEST_F(StylesTest, EnumeratesInFileOrderWithWordsNamesTypesAndBuiltInFlags) {
   EXPECT_TRUE(styles.Item("Heading 1").BuiltIn());
   EXPECT_FALSE(styles.Item("Body").BuiltIn());
   EXPECT_FALSE(styles.Item("Heading 1 Char").BuiltIn());
-}
 
-TEST_F(StylesTest, NamesMatchAsWordMatchesThemAndReferencesReadAsNames) {
-  auto styles = OpenMixed().GetStyles();
   size_t before = static_cast<size_t>(styles.Count());
   for (const char* name : {"Heading 1", "heading 1", "HEADING 1"}) {
     EXPECT_EQ(styles.Item(name).NameLocal(), "Heading 1") << name;
@@ -107,8 +104,9 @@ TEST_F(StylesTest, LatentBuiltInsAreFoundAndMadeRealOnce) {
   EXPECT_NE(xml.find("<w:basedOn w:val=\"H1\"/>"), std::string::npos) << "references use the document's ids";
 }
 
-TEST_F(StylesTest, AddRefusesNamesInUseOrReservedForBuiltIns) {
-  auto styles = OpenMixed().GetStyles();
+TEST_F(StylesTest, AddRefusesNamesInUseOrReservedAndAddedStylesRestOnWordsDefaultsWithFreshIds) {
+  auto doc = OpenMixed();
+  auto styles = doc.GetStyles();
   int32_t before = styles.Count();
   EXPECT_EQ(ErrorOf([&] { styles.Add("Body"); }), host::kErrStyleNameInUse);
   EXPECT_EQ(ErrorOf([&] { styles.Add("heading 1"); }), host::kErrStyleNameInUse);
@@ -119,11 +117,7 @@ TEST_F(StylesTest, AddRefusesNamesInUseOrReservedForBuiltIns) {
   EXPECT_EQ(ErrorOf([&] { styles.Add("Tab\there"); }), host::kErrInvalidProcedureCall);
   EXPECT_EQ(ErrorOf([&] { styles.Add("Odd", static_cast<StyleType>(7)); }), host::kErrInvalidProcedureCall);
   EXPECT_EQ(styles.Count(), before) << "a refused Add adds nothing";
-}
 
-TEST_F(StylesTest, AddedStylesRestOnWordsDefaultsWithFreshIds) {
-  auto doc = OpenMixed();
-  auto styles = doc.GetStyles();
   EXPECT_TRUE(doc.Saved());
   auto para = styles.Add("Heading1");  // its natural id is taken by nothing but "H1"'s neighbour
   auto clash = styles.Add("Heading 1!");
@@ -139,12 +133,9 @@ TEST_F(StylesTest, AddedStylesRestOnWordsDefaultsWithFreshIds) {
   EXPECT_EQ(tbl.BaseStyle(), "Table Normal");
 
   auto& sheet = dynamic_cast<Style&>(*clash.obj()).sheet();
-  std::string para_id = sheet.id(dynamic_cast<Style&>(*para.obj()).node());
-  std::string clash_id = sheet.id(dynamic_cast<Style&>(*clash.obj()).node());
-  EXPECT_EQ(para_id, "Heading1");
-  EXPECT_EQ(clash_id, "Heading11") << "the id made from the name is made unique";
-  auto node = dynamic_cast<Style&>(*chr.obj()).node();
-  EXPECT_STREQ(node.attribute("w:customStyle").value(), "1");
+  EXPECT_EQ(sheet.id(dynamic_cast<Style&>(*para.obj()).node()), "Heading1");
+  EXPECT_EQ(sheet.id(dynamic_cast<Style&>(*clash.obj()).node()), "Heading11") << "the id made from the name is made unique";
+  EXPECT_STREQ(dynamic_cast<Style&>(*chr.obj()).node().attribute("w:customStyle").value(), "1");
 }
 
 TEST_F(StylesTest, AddCreatesTheStylesPartWhenTheDocumentHasNone) {
