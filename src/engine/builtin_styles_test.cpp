@@ -90,7 +90,7 @@ TEST(BuiltinStyles, TableIsConsistent) {
   EXPECT_EQ(defaults, 4) << "Normal, Default Paragraph Font, Table Normal, No List";
 }
 
-TEST(BuiltinStyles, HeadingsCarryWordsKeyFormatting) {
+TEST(BuiltinStyles, HeadingsCarryWordsKeyFormattingAndTheLatentListNamesEveryBuiltIn) {
   const BuiltinStyle* h3 = FindBuiltin("Heading 3");
   ASSERT_NE(h3, nullptr);
   EXPECT_EQ(h3->kind, StyleKind::Paragraph);
@@ -105,12 +105,9 @@ TEST(BuiltinStyles, HeadingsCarryWordsKeyFormatting) {
   EXPECT_EQ(FindBuiltin("Table Grid")->based_on, "Normal Table");
   EXPECT_EQ(FindBuiltin("No List")->kind, StyleKind::List);
   EXPECT_EQ(FindBuiltin("TOC Heading")->based_on, "heading 1");
-}
 
-TEST(BuiltinStyles, LatentListNamesEveryBuiltIn) {
-  std::string xml = LatentStylesXml();
   pugi::xml_document doc;
-  ASSERT_TRUE(doc.load_string(xml.c_str()));
+  ASSERT_TRUE(doc.load_string(LatentStylesXml().c_str()));
   size_t n = 0;
   for (auto e : doc.document_element().children("w:lsdException")) {
     EXPECT_NE(FindBuiltin(e.attribute("w:name").value()), nullptr);

@@ -38,7 +38,7 @@ class CommandBarsTest : public ::testing::Test {
   ObjectPtr bars_;
 };
 
-TEST_F(CommandBarsTest, BarsAreFoundByNameWithoutRegardToCaseAndByIndexAndTheMenuBarMayGo) {
+TEST_F(CommandBarsTest, BarsAreFoundByNameOrIndexTheMenuBarMayGoAndToolsCarriesTheComAddInsEntryAsConfigured) {
   Make();
   EXPECT_EQ(host::count(*bars_), 3);
   EXPECT_EQ(Bar("Format").get("Name").as_string(), "Format");
@@ -55,9 +55,7 @@ TEST_F(CommandBarsTest, BarsAreFoundByNameWithoutRegardToCaseAndByIndexAndTheMen
   Make(ComAddInsEntry::Absent, false);  // the menu bar left out
   EXPECT_EQ(host::count(*bars_), 2);
   EXPECT_EQ(ErrorOf([&] { host::item(*bars_, "Menu Bar"); }), host::kErrInvalidProcedureCall);
-}
 
-TEST_F(CommandBarsTest, ToolsMenuCarriesTheComAddInsEntryAsConfigured) {
   Make(ComAddInsEntry::Absent);
   for (const auto& caption : Captions("Tools")) EXPECT_EQ(caption.find("COM Add-Ins"), std::string::npos);
   EXPECT_TRUE(Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object() == nullptr);

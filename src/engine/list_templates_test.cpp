@@ -89,7 +89,7 @@ TEST_F(ListTemplatesTest, LevelsAndTheirFontsReadInWordsUnitsAndEnumerations) {
   EXPECT_EQ(xml.find("<w:b"), std::string::npos);
 }
 
-TEST_F(ListTemplatesTest, AddedTemplatesTakeNamesOnlyNoOtherTemplateBears) {
+TEST_F(ListTemplatesTest, AddedTemplatesTakeFreeNamesAndLinkStylesAndLevelsBothWaysLeavingNoDefinitionBehind) {
   const host::Document d = OpenHeadings();
   host::Object& templates = deref(Templates(d));
   const ObjectPtr made = templates.call("Add").as_object();
@@ -104,16 +104,12 @@ TEST_F(ListTemplatesTest, AddedTemplatesTakeNamesOnlyNoOtherTemplateBears) {
   EXPECT_EQ(deref(templates.call("Item", {"Mine"}).as_object()).get("Name").as_string(), "Mine");
   EXPECT_EQ(deref(made).get("OutlineNumbered").as_int(), host::kTrue);
   EXPECT_EQ(ErrorOf([&] { templates.call("Item", {"Nobody"}); }), host::kErrNoSuchCollectionMember);
-}
 
-TEST_F(ListTemplatesTest, StylesAndLevelsLinkBothWaysAndARelinkLeavesNoDefinitionBehind) {
-  const host::Document d = OpenHeadings();
   const host::Styles styles = d.GetStyles();
   EXPECT_TRUE(styles.Item("Plain").ref().get("ListTemplate").is_empty());
   const ObjectPtr old = styles.Item("Heading 1").ref().get("ListTemplate").as_object();
   EXPECT_EQ(deref(old).get("Name").as_string(), "Headings");
 
-  const ObjectPtr made = deref(Templates(d)).call("Add").as_object();
   deref(Level(made, 3)).put("LinkedStyle", "Plain");
   EXPECT_EQ(deref(styles.Item("Plain").ref().get("ListTemplate").as_object()).get("ListLevels").is_object(), true);
   EXPECT_EQ(ErrorOf([&] { deref(Level(made, 1)).put("LinkedStyle", "No Such Style"); }), host::kErrNoSuchStyle);

@@ -81,7 +81,7 @@ TEST_F(NormalDocsTest, ClosingTheStylesDocumentDeletesItsFileOnlyWhenItWasOpen) 
   EXPECT_FALSE(IsOpen(kNormalStylesDocName));
 }
 
-TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrue) {
+TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrueAndErrorsReachTheCaller) {
   OpenNew("templates/Normal.dot");
   for (const host::Value& flag : {host::Value(false), host::Value(int32_t{0}), host::Value(int32_t{1}),
                                   host::Value("True"), host::Value()}) {
@@ -94,9 +94,7 @@ TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrue) {
   OpenNew("templates/Normal.dot");
   fncCloseNormalDot(host::Value(host::kTrue));
   EXPECT_FALSE(IsOpen(kNormalDotName));
-}
 
-TEST_F(NormalDocsTest, ErrorsReachTheCaller) {
   OpenNew("a.docx");
   EXPECT_EQ(ErrorOf([] { fncCloseNormalDot(host::Value(true)); }), host::kErrNoSuchCollectionMember) << "not open";
   EXPECT_TRUE(IsOpen("a.docx"));

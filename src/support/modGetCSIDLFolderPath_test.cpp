@@ -25,7 +25,7 @@ const std::string kLocal = std::string("/home/ann/.local/share");
 
 // A docs folder with a file keeps its path and separator; an empty or
 // unresolved one falls back to a writable folder.
-TEST_F(FolderTest, DocsFolderIsKeptWhenItHoldsAFileAndFallsBackOtherwise) {
+TEST_F(FolderTest, FoldersAreKeptWhenTheyHoldAFileAndFallBackOtherwise) {
   fake.folders.folders[platform::kCsidlPersonal] = kDocs;
   fake.files.AddFile(kDocs + kPathSeparator, FileEntry{"letter.docx"});
   fncSetDocsFolder(platform, 0);
@@ -45,9 +45,7 @@ TEST_F(FolderTest, DocsFolderIsKeptWhenItHoldsAFileAndFallsBackOtherwise) {
 #ifndef _WIN32
   EXPECT_TRUE(std::filesystem::is_directory(gDocsFolder));
 #endif
-}
 
-TEST_F(FolderTest, FoldersHoldingOnlySubfoldersOrHiddenFilesCountAsMissing) {
   fake.folders.folders[platform::kCsidlPersonal] = kDocs;
   fake.folders.folders[platform::kCsidlLocalAppData] = kLocal;
   FileEntry sub{"Projects"};

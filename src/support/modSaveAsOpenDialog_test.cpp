@@ -59,7 +59,7 @@ std::string Times(const std::string& s, size_t n) {
   return out;
 }
 
-TEST(ShowFileDialog, PathsLongerThanTheBufferInCodeUnitsGiveEmpty) {
+TEST(ShowFileDialog, PathsLongerThanTheBufferGiveEmptyAndAProposedNameIsCutBetweenCharacters) {
   const std::pair<std::string, bool> cases[] = {
       {"/" + std::string(254, 'x'), true},
       {"/" + std::string(255, 'x'), false},
@@ -75,16 +75,14 @@ TEST(ShowFileDialog, PathsLongerThanTheBufferInCodeUnitsGiveEmpty) {
   }
   platform::FakeUi ui;
   EXPECT_EQ(fncShowFileDialog(ui), "");  // no answer: cancelled
-}
 
-TEST(ShowFileDialog, ProposedNameIsCutToTheBufferBetweenCharacters) {
-  const std::pair<std::string, std::string> cases[] = {
+  const std::pair<std::string, std::string> proposals[] = {
       {std::string(300, 'n'), std::string(255, 'n')},
       {Times("\xE6\x96\x87", 300), Times("\xE6\x96\x87", 255)},
       {"a" + Times("\xF0\x9D\x84\x9E", 200), "a" + Times("\xF0\x9D\x84\x9E", 127)},
       {Times("\xF0\x9D\x84\x9E", 200), Times("\xF0\x9D\x84\x9E", 127)},  // a pair is never split
   };
-  for (const auto& [proposed, shown] : cases) {
+  for (const auto& [proposed, shown] : proposals) {
     platform::FakeUi ui;
     fncShowFileDialog(ui, nullptr, std::nullopt, "", 1, "", proposed);
     EXPECT_EQ(ui.file_requests.at(0).file_name, shown) << proposed.size();

@@ -120,7 +120,7 @@ TEST_F(StyleTransferTest, ParagraphStylesInBothProfiles) {
   EXPECT_EQ(host::item(*tabs, 1)->get("Leader"), Value(0));
 }
 
-TEST_F(StyleTransferTest, CharacterStylesStopOrPropagateOnAMissingBase) {
+TEST_F(StyleTransferTest, CharacterAndListStylesStopOrPropagateOnAMissingBase) {
   // Mark is based on a paragraph style: its copy rests on Default Paragraph Font.
   EXPECT_EQ(fncTransferCharacterStyle(From("Mark"), To("Mark"), source_, Profile::WordXP).number, 0);
   EXPECT_EQ(To("Mark").BaseStyle(), "Default Paragraph Font");
@@ -141,9 +141,7 @@ TEST_F(StyleTransferTest, CharacterStylesStopOrPropagateOnAMissingBase) {
   EXPECT_EQ(run(Profile::WordXP).number, host::kErrNoSuchStyle);
   EXPECT_EQ(Read("Sub Mark", "Font", "Italic"), Value(0)) << "nothing after the failed step";
   EXPECT_EQ(ErrorOf([&] { run(Profile::Word2000); }), host::kErrNoSuchStyle);
-}
 
-TEST_F(StyleTransferTest, ListStylesGetBaseNextAndFontOnly) {
   EXPECT_EQ(fncTransferListStyle(From("Mono"), To("Mono")).number, 0);
   EXPECT_EQ(Read("Mono", "Font", "Bold"), Value(-1));
   EXPECT_EQ(Read("Mono", "ParagraphFormat", "LeftIndent"), Value(0.0));
