@@ -119,7 +119,6 @@ TEST_F(ApplicationTest, NormalTemplateIsWrittenWhenMissingAndOpensAsADocument) {
 }
 
 TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndLists) {
-  // A Normal template with a house style and a list part.
   WriteWithNumbering("Normal.dotm",
                      "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
                      "</w:style><w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"House\">"

@@ -8,7 +8,7 @@
 namespace tarnwell::engine {
 namespace {
 
-TEST(BuiltinStyles, StoredNamesShowAsWordShowsThem) {
+TEST(BuiltinStyles, StoredNamesShowAndNumbersCountAsWordDoes) {
   const std::pair<const char*, const char*> cases[] = {
       {"heading 1", "Heading 1"},
       {"heading 9", "Heading 9"},
@@ -46,15 +46,13 @@ TEST(BuiltinStyles, StoredNamesShowAsWordShowsThem) {
   EXPECT_EQ(DisplayName("heading 1,h1", false), "heading 1,h1");
   EXPECT_EQ(FindBuiltin("Heading 10"), nullptr);
   EXPECT_EQ(FindBuiltin(""), nullptr);
-}
 
-TEST(BuiltinStyles, NumbersFollowWordsEnumeration) {
-  const std::pair<int32_t, const char*> cases[] = {
+  const std::pair<int32_t, const char*> numbers[] = {
       {-1, "Normal"},        {-2, "heading 1"},     {-10, "heading 9"}, {-20, "toc 1"},
       {-63, "Title"},        {-66, "Default Paragraph Font"},           {-67, "Body Text"},
       {-86, "Hyperlink"},    {-95, "Normal (Web)"}, {-106, "Normal Table"},
       {-107, nullptr},       {0, nullptr}};
-  for (const auto& [number, name] : cases) {
+  for (const auto& [number, name] : numbers) {
     const BuiltinStyle* b = BuiltinByNumber(number);
     EXPECT_EQ(b ? b->file_name : "(none)", name ? name : "(none)") << number;
   }

@@ -96,7 +96,6 @@ TEST_F(CommandBarsTest, AddPutsACustomButtonAtTheEndAndTakesPositionalArgumentsW
   EXPECT_EQ(again->get("Tag").as_string(), "VellTag");
   EXPECT_EQ(again->get("Style").as_int(), kMsoButtonCaption);
 
-  // All omitted: a custom button at the end.
   auto& tools = Controls("Tools");
   auto plain = tools.call("Add").as_object();
   EXPECT_EQ(plain->get("Id").as_int(), kCustomControlId);
@@ -126,7 +125,6 @@ TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBar) {
   Controls("Format").call("Add", {kMsoControlButton, kComAddInsControlId});
   EXPECT_EQ(Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
   EXPECT_NE(Bar("Format").call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
-  // The collection-wide search does find it.
   EXPECT_NE(bars_->call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
 
   // Criteria combine: type, id and tag must all match when given.

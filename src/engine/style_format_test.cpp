@@ -184,7 +184,7 @@ TEST_F(StyleFormatTest, WritesDirectFormattingOnTheStyleItself) {
   EXPECT_EQ(StyleXml("Base"), before);
 }
 
-TEST_F(StyleFormatTest, RaisesWordsErrors) {
+TEST_F(StyleFormatTest, RaisesWordsErrorsAndTabStopsClearAddAndAssignOverInheritedStops) {
   struct Row {
     const char* style;
     const char* path;
@@ -210,10 +210,7 @@ TEST_F(StyleFormatTest, RaisesWordsErrors) {
   auto tabs = Walk(StyleObject("Child"), "ParagraphFormat.TabStops");
   EXPECT_EQ(ErrorOf([&] { tabs->call("Item", {3}); }), host::kErrNoSuchCollectionMember);
   EXPECT_EQ(ErrorOf([&] { tabs->call("Add", {72.0, 5}); }), kErrValueOutOfRange);
-}
 
-TEST_F(StyleFormatTest, TabStopsClearAddAndAssignOverInheritedStops) {
-  auto tabs = Walk(StyleObject("Child"), "ParagraphFormat.TabStops");
   tabs->call("ClearAll");
   EXPECT_EQ(host::count(*tabs), 0);  // inherited stops are cleared by name, so none shows
   tabs->call("Add", {90.0, 2, 3});

@@ -37,7 +37,6 @@ TEST(DispatchObject, MembersAreFoundWithoutRegardToCaseAndUnknownOnesRaise) {
   EXPECT_EQ(c.call("bump").as_int(), 5);
   EXPECT_EQ(c.call("Bump", {Value::missing()}).as_int(), 6) << "a missing argument takes its default";
   EXPECT_EQ(c.call("Bump", {10}).as_int(), 16);
-  // Unknown members and puts of what cannot be put raise 438.
   EXPECT_EQ(error_of([&] { c.get("Nope"); }), kErrNoSuchMember);
   EXPECT_EQ(error_of([&] { c.put("Bump", 1); }), kErrNoSuchMember);
 }
@@ -65,7 +64,7 @@ class Shared : public DispatchObject {
   int32_t value_ = 0;
 };
 
-TEST(DispatchObject, SharedMembersActOnTheirOwnObject) {
+TEST(DispatchObject, SharedMembersActOnTheirOwnObjectAndAFaultPlanFailsOnlyTheNthUseOfTheNamedMember) {
   auto faults = std::make_shared<FaultPlan>();
   Shared a(faults), b(faults);
   a.put("VALUE", 3);
@@ -78,9 +77,7 @@ TEST(DispatchObject, SharedMembersActOnTheirOwnObject) {
   EXPECT_EQ(error_of([&] { a.get("Missing"); }), kErrNoSuchMember);
   faults->fail("Shared.Value", 1, 5941);
   EXPECT_EQ(error_of([&] { b.get("Value"); }), 5941) << "planned faults reach shared members";
-}
 
-TEST(FaultPlan, FailsOnlyTheNthUseOfTheNamedMember) {
   auto plan = std::make_shared<FaultPlan>();
   plan->fail("Counter.Bump", 2, kErrWordBuffersFull);
   plan->fail("Value", 1, kErrServerFault);

@@ -209,7 +209,6 @@ class PackageTest : public ::testing::Test {
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-  // The error Open raises for bytes written to a file of that name.
   HostError OpenError(const std::string& bytes, const std::string& name = "doc.docx", const Limits& limits = {}) {
     std::string path = Path(name);
     WriteFile(path, bytes);
@@ -524,7 +523,6 @@ TEST_F(PackageTest, RefusalsNameTheProblem) {
   }
 }
 
-// A package whose word/bomb.bin inflates to size zeros.
 std::string MakeBomb(size_t size) {
   std::vector<Entry> entries = MinimalEntries();
   entries.push_back({"word/bomb.bin", std::string(size, '\0')});

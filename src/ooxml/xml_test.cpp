@@ -183,10 +183,8 @@ TEST(InsertOrdered, PlacesNewChildrenInSchemaOrder) {
     EXPECT_STREQ(added.name(), c.insert);
     EXPECT_EQ(Children(doc.document_element()), c.expected) << "inserting " << c.insert << " into " << c.children;
   }
-}
 
-// Unprefixed names order among unprefixed children; an element written with an end tag takes children.
-TEST(InsertOrdered, UnprefixedAndIntoAnEndTag) {
+  // Unprefixed names order among unprefixed children; an element written with an end tag takes children.
   for (const auto& [markup, name, expected] :
        {std::tuple{"<r><a/><c/></r>", "b", "<r><a/><b/><c/></r>"},
         std::tuple{"<w:rPr xmlns:w=\"u\"></w:rPr>", "w:b", "<w:rPr xmlns:w=\"u\"><w:b/></w:rPr>"}}) {

@@ -20,7 +20,6 @@ class WordEnvironmentTest : public engine::testing::EngineTest {
     ResetGlobals();
     EngineTest::TearDown();
   }
-  // The embedded Word reporting the given build.
   host::ObjectPtr WordOf(const std::string& build) {
     engine::Options options = options_;
     options.build = build;
