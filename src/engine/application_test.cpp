@@ -7,8 +7,6 @@
 namespace tarnwell::engine::testing {
 namespace {
 
-using host::Value;
-
 class ApplicationTest : public EngineTest {};
 
 TEST_F(ApplicationTest, ReportsBuildVersionAndKeepsItsSwitches) {

@@ -1,16 +1,12 @@
 #include "engine/commandbars.h"
 
-#include <gtest/gtest.h>
-
 #include "engine/engine.h"
 #include "engine/test_support.h"
 #include "host/collection.h"
-#include "host/host_error.h"
 
 namespace tarnwell::engine {
 namespace {
 
-using host::Args;
 using host::ObjectPtr;
 using host::Value;
 

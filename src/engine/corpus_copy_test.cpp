@@ -6,9 +6,6 @@
 #include <iostream>
 
 #include "engine/body.h"
-#include "engine/builtin_styles.h"
-#include "engine/numbering.h"
-#include "engine/styles.h"
 #include "engine/test_support.h"
 #include "ooxml/xml.h"
 

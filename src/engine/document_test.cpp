@@ -6,8 +6,6 @@
 namespace tarnwell::engine::testing {
 namespace {
 
-using host::StyleType;
-
 // A document with markup the engine does not model, in every part it might
 // touch and in parts it never reads.
 constexpr const char* kRichStyles =

@@ -1,7 +1,5 @@
 #include "engine/list_templates.h"
 
-#include "engine/numbering.h"
-#include "engine/styles.h"
 #include "ooxml/xml.h"
 #include "engine/test_support.h"
 #include "host/collection.h"

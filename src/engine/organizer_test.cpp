@@ -1,9 +1,5 @@
 #include "engine/organizer.h"
 
-#include "engine/application.h"
-
-#include "engine/numbering.h"
-#include "engine/styles.h"
 #include "engine/test_support.h"
 #include "ooxml/xml.h"
 

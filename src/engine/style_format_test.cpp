@@ -1,8 +1,5 @@
 #include "engine/style_format.h"
 
-#include <gtest/gtest.h>
-
-#include "engine/styles.h"
 #include "engine/test_support.h"
 #include "engine/word_units.h"
 #include "host/collection.h"

@@ -1,13 +1,7 @@
 #include "numbering/activation.h"
 
-#include <gtest/gtest.h>
-
-#include "engine/application.h"
-#include "engine/document_model.h"
-#include "engine/styles.h"
 #include "engine/engine.h"
 #include "engine/test_support.h"
-#include "host/host_error.h"
 #include "ooxml/xml.h"
 #include "platform/fakes.h"
 #include "support/globals.h"

@@ -1,19 +1,13 @@
 #include "transfer/single_style.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "engine/engine.h"
 #include "engine/test_support.h"
-#include "host/host_error.h"
 #include "platform/fakes.h"
 #include "support/globals.h"
 
 namespace tarnwell::transfer {
 namespace {
 
-namespace fs = std::filesystem;
 using host::StyleType;
 
 using engine::testing::ErrorOf;

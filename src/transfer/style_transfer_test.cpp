@@ -1,7 +1,5 @@
 #include "transfer/style_transfer.h"
 
-#include <gtest/gtest.h>
-
 #include "engine/test_support.h"
 #include "host/collection.h"
 #include "platform/fakes.h"
