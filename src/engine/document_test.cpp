@@ -112,7 +112,7 @@ TEST_F(DocumentTest, SavedFollowsChangesAndSaves) {
   EXPECT_EQ(reopened.GetStyles().Item("Heading 3").NameLocal(), "Heading 3");
 }
 
-TEST_F(DocumentTest, SaveAsMovesTheDocumentAndSaveNeedsAWritableFile) {
+TEST_F(DocumentTest, SaveAsMovesTheDocumentButNotOverAnotherOpenDocumentsFileAndSaveNeedsAWritableFile) {
   auto word = Word();
   auto doc = word.GetDocuments().Add();
   EXPECT_EQ(ErrorOf([&] { doc.Save(); }), host::kErrWordBuffersFull) << "never saved: no name to save under";
@@ -134,30 +134,27 @@ TEST_F(DocumentTest, SaveAsMovesTheDocumentAndSaveNeedsAWritableFile) {
   EXPECT_EQ(other.Name(), "writable.docx");
   auto forced = word.GetDocuments().ref().call("Open", {Path("writable.docx"), host::Value::missing(), true});
   EXPECT_TRUE(forced.as_object()->get("ReadOnly").as_bool()) << "the ReadOnly argument forces it";
-}
 
-TEST_F(DocumentTest, SaveAsOverAnotherOpenDocumentsFileOrAReadOnlyFileIsRefused) {
   fs::create_directories(dir_ / "sub");
-  auto word = Word();
   auto source = word.GetDocuments().Open(WriteBlank("source.docx"));
   source.GetStyles().Add("Only In Memory");
   const std::string before = ReadFile(Path("source.docx"));
-  auto doc = word.GetDocuments().Add();
+  auto fresh = word.GetDocuments().Add();
   const auto cwd = fs::current_path();
   fs::current_path(dir_);
   // The same file however it is spelt.
   for (const std::string& name : {Path("source.docx"), Path("sub/../source.docx"), std::string("source.docx")}) {
-    EXPECT_EQ(ErrorOf([&] { doc.SaveAs(name); }), host::kErrNameOfOpenDocument) << name;
+    EXPECT_EQ(ErrorOf([&] { fresh.SaveAs(name); }), host::kErrNameOfOpenDocument) << name;
     EXPECT_EQ(ReadFile(Path("source.docx")), before) << name;
-    EXPECT_EQ(doc.Path(), "") << name;
+    EXPECT_EQ(fresh.Path(), "") << name;
   }
   fs::current_path(cwd);
   fs::permissions(WriteBlank("locked.docx"), fs::perms::owner_read);
-  EXPECT_EQ(ErrorOf([&] { doc.SaveAs(Path("locked.docx")); }), host::kErrCannotSaveFile) << "read-only stays";
+  EXPECT_EQ(ErrorOf([&] { fresh.SaveAs(Path("locked.docx")); }), host::kErrCannotSaveFile) << "read-only stays";
   source.SaveAs(Path("source.docx"));  // its own file is its own to save
   source.Close(0);
-  doc.SaveAs(Path("source.docx"));  // closed, the file is free
-  EXPECT_EQ(doc.FullName(), Path("source.docx"));
+  fresh.SaveAs(Path("source.docx"));  // closed, the file is free
+  EXPECT_EQ(fresh.FullName(), Path("source.docx"));
 }
 
 TEST_F(DocumentTest, FailedSavesLeaveTheOldFileAndAnUnsavedUsableDocument) {

@@ -74,7 +74,7 @@ TEST_F(StylesTest, EnumeratesInFileOrderWithWordsNamesAndFindsThemAsWordDoesRead
   EXPECT_EQ(styles.Item("Quote Box,QB").NextParagraphStyle(), "");
 }
 
-TEST_F(StylesTest, LatentBuiltInsAreFoundAndMadeRealOnce) {
+TEST_F(StylesTest, LatentBuiltInsAreMadeRealOnceAndAddRefusesNamesInUseOrReservedAndRestsNewStylesOnWordsDefaults) {
   auto doc = OpenMixed();
   auto styles = doc.GetStyles();
   int32_t before = styles.Count();
@@ -102,12 +102,8 @@ TEST_F(StylesTest, LatentBuiltInsAreFoundAndMadeRealOnce) {
             std::string::npos);
   EXPECT_NE(xml.find("<w:outlineLvl w:val=\"1\"/>"), std::string::npos);
   EXPECT_NE(xml.find("<w:basedOn w:val=\"H1\"/>"), std::string::npos) << "references use the document's ids";
-}
 
-TEST_F(StylesTest, AddRefusesNamesInUseOrReservedAndAddedStylesRestOnWordsDefaultsWithFreshIds) {
-  auto doc = OpenMixed();
-  auto styles = doc.GetStyles();
-  int32_t before = styles.Count();
+  before = styles.Count();
   EXPECT_EQ(ErrorOf([&] { styles.Add("Body"); }), host::kErrStyleNameInUse);
   EXPECT_EQ(ErrorOf([&] { styles.Add("heading 1"); }), host::kErrStyleNameInUse);
   EXPECT_EQ(ErrorOf([&] { styles.Add("Heading 3"); }), host::kErrStyleNameInUse) << "latent, still reserved";

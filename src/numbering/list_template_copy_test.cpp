@@ -97,14 +97,11 @@ TEST_F(ListTemplateCopyTest, FailuresAreReturnedAndReportedAsWordDoes) {
   EXPECT_NE(ui_.shown[1].text.find("including \"Chapter\" do not exist"), std::string::npos);
 }
 
-TEST_F(ListTemplateCopyTest, TheNormalTemplateIsCopiedFromWithoutUndoClear) {
+TEST_F(ListTemplateCopyTest, TheNormalTemplateIsCopiedFromWithoutUndoClearAndUniqueNamesSkipWhatEitherDocumentUses) {
   engine::testing::fs::copy_file(WriteWithNumbering("n.dotm", kHeadingStyles, kHeadingNumbering), options_.normal_template);
-  const host::Document target = Word().GetDocuments().Add();
-  EXPECT_EQ(fncCopyLT(ui_, Word().NormalTemplate().obj(), target, std::string("Headings")), 0);
+  EXPECT_EQ(fncCopyLT(ui_, Word().NormalTemplate().obj(), Word().GetDocuments().Add(), std::string("Headings")), 0);
   EXPECT_TRUE(ui_.shown.empty());
-}
 
-TEST_F(ListTemplateCopyTest, UniqueNamesSkipWhatEitherDocumentUses) {
   const host::Document source = Open("s.docx");
   const host::Document target = Word().GetDocuments().Add();
   const ObjectPtr templates = ListTemplatesOf(target.obj());

@@ -66,7 +66,7 @@ class SingleStyleTest : public engine::testing::EngineTest {
   std::vector<int32_t> waits_;
 };
 
-TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchDocumentWithTheNameUnchanged) {
+TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchAndEnsureStyleAddsOnlyWhatIsMissingSwallowingOnly5173) {
   source_.GetStyles().Add("R&D Notes", StyleType::Character);
   source_.Save();
   std::string scratch = (dir_ / "scratch.docx").string();
@@ -76,9 +76,7 @@ TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchDocumentWithTheNameUnchange
   EXPECT_EQ(scratch_doc.GetStyles().Item("R&D Notes").NameLocal(), "R&D Notes") << "it passed through the scratch";
   EXPECT_EQ(ErrorOf([&] { fncFastCopyStyle(word_, source_.FullName(), scratch, target_.FullName(), "Missing"); }),
             host::kErrNoSuchCollectionMember);
-}
 
-TEST_F(SingleStyleTest, EnsureStyleAddsOnlyWhatIsMissingWithTheSourceTypeAndSwallowsOnly5173) {
   source_.GetStyles().Add("Quote Char", StyleType::Character);
   target_.GetStyles().Add("Existing");
   source_.GetStyles().Add("Existing");
@@ -128,7 +126,7 @@ TEST_F(SingleStyleTest, TransferReportsAnotherNumberOnceThenFlushesSourceThenTar
   EXPECT_EQ(flushes_.size(), 2u);
 }
 
-TEST_F(SingleStyleTest, VersionLabelSelectsNoParagraphRoutineUnder07ButTablesStillTransfer) {
+TEST_F(SingleStyleTest, TheChoiceCoversEveryTypeAndProfileAndUnder07OnlyTablesTransfer) {
   support::gWordVersion = "07";
   source_.GetStyles().Add("Para");
   target_.GetStyles().Add("Para");
@@ -141,9 +139,7 @@ TEST_F(SingleStyleTest, VersionLabelSelectsNoParagraphRoutineUnder07ButTablesSti
   fncTransferStyle(Context(), source_, target_, "Grid");
   EXPECT_EQ(calls_.size(), 1u);
   EXPECT_EQ(flushes_.size(), 2u);
-}
 
-TEST_F(SingleStyleTest, TheChoiceCoversEveryTypeAndProfile) {
   const auto& table = DefaultTransferRoutines();
   for (const char* v : {"97", "00", "XP", "03", "07"}) {
     bool profiled = std::string(v) != "97" && std::string(v) != "07";
