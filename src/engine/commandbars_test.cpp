@@ -34,7 +34,7 @@ class CommandBarsTest : public ::testing::Test {
   ObjectPtr bars_;
 };
 
-TEST_F(CommandBarsTest, BarsAreFoundByNameOrIndexTheMenuBarMayGoAndToolsCarriesTheComAddInsEntryAsConfigured) {
+TEST_F(CommandBarsTest, BarsAreFoundByNameOrIndexAndToolsCarriesTheComAddInsEntryAsConfigured) {
   Make();
   EXPECT_EQ(host::count(*bars_), 3);
   EXPECT_EQ(Bar("Format").get("Name").as_string(), "Format");
@@ -115,7 +115,7 @@ TEST_F(CommandBarsTest, AddPutsACustomButtonAtTheEndAndTakesPositionalArgumentsW
   EXPECT_NE(Controls("Format").call("Add").as_object(), nullptr);
 }
 
-TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBar) {
+TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBarAndDeleteRetiresOnlyThatControlAndItsHandlers) {
   Make(ComAddInsEntry::Absent);
   // A COM Add-Ins control on the Format menu is not found from Tools.
   Controls("Format").call("Add", {kMsoControlButton, kComAddInsControlId});
@@ -132,9 +132,7 @@ TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBar) {
   custom->put("Visible", false);
   EXPECT_EQ(tools.call("FindControl", {kMissing, kMissing, "T", true}).as_object(), nullptr);
   EXPECT_EQ(tools.call("FindControl", {kMissing, kMissing, "T", false}).as_object(), custom);
-}
 
-TEST_F(CommandBarsTest, DeleteRetiresOnlyThatControlAndClicksReachBoundHandlersUntilUnbound) {
   Make();
   auto& controls = Controls("Format");
   auto a = controls.call("Add").as_object();

@@ -74,7 +74,7 @@ TEST_F(StylesTest, EnumeratesInFileOrderWithWordsNamesAndFindsThemAsWordDoesRead
   EXPECT_EQ(styles.Item("Quote Box,QB").NextParagraphStyle(), "");
 }
 
-TEST_F(StylesTest, LatentBuiltInsAreMadeRealOnceAndAddRefusesNamesInUseOrReservedAndRestsNewStylesOnWordsDefaults) {
+TEST_F(StylesTest, LatentBuiltInsAreMadeRealOnceAndAddRefusesReservedNamesAndRestsOnWordsDefaults) {
   auto doc = OpenMixed();
   auto styles = doc.GetStyles();
   int32_t before = styles.Count();

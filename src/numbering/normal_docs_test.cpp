@@ -50,7 +50,7 @@ class NormalDocsTest : public engine::testing::EngineTest {
   platform::Platform platform_ = fake_.platform();
 };
 
-TEST_F(NormalDocsTest, ClosingTheStylesDocumentDeletesItsFileOnlyWhenItWasOpen) {
+TEST_F(NormalDocsTest, ClosingTheStylesDocumentOrNormalDotTouchesOnlyWhatIsOpenAndErrorsReachTheCaller) {
   OpenNew("a.docx");
   fake_.files.AddFile(support::gDocsFolder, {kNormalStylesDocName});
   fncCloseNormalStylesDoc(platform_);
@@ -79,9 +79,7 @@ TEST_F(NormalDocsTest, ClosingTheStylesDocumentDeletesItsFileOnlyWhenItWasOpen) 
   EXPECT_EQ(e.number(), host::kErrPermissionDenied);
   EXPECT_NE(e.description().find(NormalStylesDocPath()), std::string::npos);
   EXPECT_FALSE(IsOpen(kNormalStylesDocName));
-}
 
-TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrueAndErrorsReachTheCaller) {
   OpenNew("templates/Normal.dot");
   for (const host::Value& flag : {host::Value(false), host::Value(int32_t{0}), host::Value(int32_t{1}),
                                   host::Value("True"), host::Value()}) {
@@ -95,7 +93,6 @@ TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrueAndErrorsReachTheCaller) {
   fncCloseNormalDot(host::Value(host::kTrue));
   EXPECT_FALSE(IsOpen(kNormalDotName));
 
-  OpenNew("a.docx");
   EXPECT_EQ(ErrorOf([] { fncCloseNormalDot(host::Value(true)); }), host::kErrNoSuchCollectionMember) << "not open";
   EXPECT_TRUE(IsOpen("a.docx"));
   support::gWordApp = host::Application();

@@ -343,7 +343,7 @@ TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedData) {
 }
 
 // Whatever the extension; a folder entry is no part.
-TEST_F(PackageTest, AnyExtensionOpensWhenTheContentIsAPackage) {
+TEST_F(PackageTest, AnyExtensionOpensAndTheMainPartComesFromThePackageRelationshipOrIsWordDocument) {
   std::vector<Entry> entries = MinimalEntries();
   entries.insert(entries.begin(), {"word/", ""});
   std::string zip = MakeZip(entries);
@@ -353,10 +353,7 @@ TEST_F(PackageTest, AnyExtensionOpensWhenTheContentIsAPackage) {
     EXPECT_EQ(pkg.Get("word/document.xml"), kDocument) << name;
     EXPECT_EQ(pkg.Names().size(), 3u) << name;
   }
-}
 
-
-TEST_F(PackageTest, MainPartComesFromThePackageRelationshipOrIsWordDocument) {
   const std::pair<std::vector<Entry>, const char*> cases[] = {
       {{{"[Content_Types].xml", kContentTypes}, {"_rels/.rels", RootRels("/word/main.xml")}, {"word/main.xml", kDocument}},
        "word/main.xml"},
@@ -371,7 +368,7 @@ TEST_F(PackageTest, MainPartComesFromThePackageRelationshipOrIsWordDocument) {
   EXPECT_EQ(Package::Empty().MainPart(), "word/document.xml");
 }
 
-TEST(PackageRelationships, RelatedPartsAreFoundByTypeAndResolved) {
+TEST(PackageRelationships, RelatedPartsAreFoundByTypeAndTargetsResolveAgainstTheirSource) {
   Package pkg = SamplePackage();
   EXPECT_EQ(pkg.Related("", "officeDocument"), "word/document.xml");
   EXPECT_EQ(pkg.Related("word/document.xml", "styles"), "word/styles.xml");
@@ -380,9 +377,7 @@ TEST(PackageRelationships, RelatedPartsAreFoundByTypeAndResolved) {
   EXPECT_EQ(pkg.Related("word/document.xml", "numbering"), "");
   EXPECT_EQ(pkg.Related("word/styles.xml", "styles"), "") << "a part without relationships";
   EXPECT_EQ(pkg.Related("word/document.xml", "yles"), "") << "the type's last segment must match whole";
-}
 
-TEST(PackageRelationships, TargetsResolveAgainstTheirSource) {
   struct Case {
     const char* source;
     const char* target;
@@ -406,7 +401,7 @@ TEST(PackageRelationships, TargetsResolveAgainstTheirSource) {
   EXPECT_EQ(Package::RelsPartFor("a.xml"), "_rels/a.xml.rels");
 }
 
-TEST(PackageParts, NamesThatCannotStandInAPackageAreRefused) {
+TEST(PackageParts, UnsafeNamesAndNamesDifferingOnlyInCaseAreRefusedAndLookupIsExact) {
   for (const char* bad : {"", "/abs.xml", "../up.xml", "word/../../up.xml", "word/./a.xml", "word\\a.xml", "C:a.xml",
                           "c:/a.xml", "word//a.xml", "word/", "a\nb.xml"}) {
     Package pkg = Package::Empty();
@@ -421,9 +416,7 @@ TEST(PackageParts, NamesThatCannotStandInAPackageAreRefused) {
   for (const char* good : {"a.xml", "[Content_Types].xml", "word/media/image 1.png", "word/a:b.xml", "..a/b..xml"}) {
     EXPECT_TRUE(IsSafePartName(good)) << good;
   }
-}
 
-TEST(PackageParts, LookupIsExactAndANameDifferingOnlyInCaseIsRefused) {
   Package pkg = Package::Empty();
   pkg.Set("word/document.xml", "1");
   EXPECT_FALSE(pkg.Has("Word/Document.xml"));
