@@ -340,7 +340,7 @@ TEST_F(OrganizerTest, ClosedFileIsHeldBetweenCallsAndWrittenWhenLookedAt) {
   EXPECT_FALSE(fs::exists(gone));
 }
 
-TEST_F(OrganizerTest, RefusesMissingStylesReadOnlyFilesAndOtherObjects) {
+TEST_F(OrganizerTest, RefusesMissingStylesReadOnlyFilesAndOtherObjectsAndAStylesListFollowsBasedOnAndUnlinks) {
   std::string src_path = WriteSource();
   std::string dst_path = WriteBlank("ro.docx");
   auto word = Word();
@@ -358,11 +358,7 @@ TEST_F(OrganizerTest, RefusesMissingStylesReadOnlyFilesAndOtherObjects) {
   EXPECT_EQ(ReadFile(dst_path), bytes);
   EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, Path("missing.docx"), "R&D", 0}); }),
             host::kErrFileNotFound);
-}
 
-TEST_F(OrganizerTest, StyleListTemplateFollowsBasedOnAndUnlinks) {
-  std::string src_path = WriteSource();
-  auto word = Word();
   auto doc = word.GetDocuments().Open(src_path);
   auto styles = doc.GetStyles();
   EXPECT_TRUE(styles.Item("Normal").ref().get("ListTemplate").is_empty());

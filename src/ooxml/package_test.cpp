@@ -12,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <new>
 #include <random>
@@ -107,9 +108,7 @@ Package SamplePackage() {
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteFile(const fs::path& p, const std::string& bytes) {
