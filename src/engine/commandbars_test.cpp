@@ -34,7 +34,7 @@ class CommandBarsTest : public ::testing::Test {
   ObjectPtr bars_;
 };
 
-TEST_F(CommandBarsTest, BarsAreFoundByNameOrIndexAndToolsCarriesTheComAddInsEntryAsConfigured) {
+TEST_F(CommandBarsTest, BarsAreFoundByNameOrIndexToolsCarriesTheComAddInsEntryAndAddTakesPositionalArguments) {
   Make();
   EXPECT_EQ(host::count(*bars_), 3);
   EXPECT_EQ(Bar("Format").get("Name").as_string(), "Format");
@@ -55,8 +55,8 @@ TEST_F(CommandBarsTest, BarsAreFoundByNameOrIndexAndToolsCarriesTheComAddInsEntr
   Make(ComAddInsEntry::Absent);
   for (const auto& caption : Captions("Tools")) EXPECT_EQ(caption.find("COM Add-Ins"), std::string::npos);
   EXPECT_TRUE(Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object() == nullptr);
-  for (const auto& [entry, caption] :
-       {std::pair{ComAddInsEntry::Accelerated, "&COM Add-Ins..."}, std::pair{ComAddInsEntry::Plain, "COM Add-Ins..."}}) {
+  for (const auto& [entry, caption] : {std::pair{ComAddInsEntry::Accelerated, "&COM Add-Ins..."},
+                                       std::pair{ComAddInsEntry::Plain, "COM Add-Ins..."}}) {
     Make(entry);
     auto found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
     ASSERT_NE(found, nullptr);
@@ -67,9 +67,7 @@ TEST_F(CommandBarsTest, BarsAreFoundByNameOrIndexAndToolsCarriesTheComAddInsEntr
     EXPECT_NE(Captions("Tools").back(), caption);
     EXPECT_NE(Captions("Tools").front(), caption);
   }
-}
 
-TEST_F(CommandBarsTest, AddPutsACustomButtonAtTheEndAndTakesPositionalArgumentsWithMissingOnes) {
   Make();
   auto& controls = Controls("Format");
   const int32_t before = host::count(controls);

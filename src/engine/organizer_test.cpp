@@ -236,7 +236,8 @@ TEST_F(OrganizerTest, AListTakenFromAListStyleArrivesWithItsLevels) {
   // An unrelated style holds the id the copy would take, so its links move.
   auto word = Word();
   auto dst = word.GetDocuments().Open(WriteWithStyles(
-      "dest.docx", "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Numbered\"><w:name w:val=\"Other\"/></w:style>"));
+      "dest.docx",
+      "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Numbered\"><w:name w:val=\"Other\"/></w:style>"));
   word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Numbered", 0});
   auto& to = *ModelOf(dst);
   pugi::xml_node copied = to.styles().find("Numbered");

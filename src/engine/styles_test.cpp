@@ -130,7 +130,8 @@ TEST_F(StylesTest, LatentBuiltInsAreMadeRealOnceAndAddRefusesReservedNamesAndRes
 
   auto& sheet = dynamic_cast<Style&>(*clash.obj()).sheet();
   EXPECT_EQ(sheet.id(dynamic_cast<Style&>(*para.obj()).node()), "Heading1");
-  EXPECT_EQ(sheet.id(dynamic_cast<Style&>(*clash.obj()).node()), "Heading11") << "the id made from the name is made unique";
+  EXPECT_EQ(sheet.id(dynamic_cast<Style&>(*clash.obj()).node()), "Heading11")
+      << "the id made from the name is made unique";
   EXPECT_STREQ(dynamic_cast<Style&>(*chr.obj()).node().attribute("w:customStyle").value(), "1");
 }
 

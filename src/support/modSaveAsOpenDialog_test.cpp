@@ -11,7 +11,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(FilterItem, AppendsDescriptionAndPatternEachEndedByNulAndTrimsAtTheFirst) {
+TEST(ShowFileDialog, FilterItemsEndInNulsDefaultsMakeAnOpenDialogAndEveryArgumentPasses) {
   EXPECT_EQ(fncAddFilterItem("", "All files (*.*)"), "All files (*.*)\0*.*\0"s);
   const std::string two = fncAddFilterItem(fncAddFilterItem("", "Documents (*.docx)", "*.docx"), "All files (*.*)");
   EXPECT_EQ(two, "Documents (*.docx)\0*.docx\0All files (*.*)\0*.*\0"s);
@@ -19,9 +19,7 @@ TEST(FilterItem, AppendsDescriptionAndPatternEachEndedByNulAndTrimsAtTheFirst) {
   EXPECT_EQ(fncTrimAtNul("C:\\a.doc\0\0junk\0"s), "C:\\a.doc");
   EXPECT_EQ(fncTrimAtNul("no nul"), "no nul");
   EXPECT_EQ(fncTrimAtNul("\0tail"s), "");
-}
 
-TEST(ShowFileDialog, DefaultsMakeAnOpenDialogInTheCurrentFolderAndEveryArgumentPasses) {
   platform::FakeUi ui;
   ui.file_answers.push_back("/docs/a.doc");
   EXPECT_EQ(fncShowFileDialog(ui), "/docs/a.doc");

@@ -28,8 +28,13 @@ class WordEnvironmentTest : public engine::testing::EngineTest {
   platform::FakePlatform fake;
 };
 
-// Each step in turn; a major number without a label leaves the last one.
-TEST_F(WordEnvironmentTest, WordVersionLabelsFollowTheMajorNumberBeforeTheFirstDot) {
+// Reading raises for nothing and for an undotted build; then each step in
+// turn, where a major number without a label leaves the last one.
+TEST_F(WordEnvironmentTest, VersionLabelsFollowTheMajorNumberBeforeTheFirstDot) {
+  EXPECT_EQ(ErrorOf([] { fncReadWordEnvironment(host::Application()); }), host::kErrObjectNotSet);
+  EXPECT_EQ(ErrorOf([&] { fncReadWordEnvironment(host::Application(WordOf("11"))); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(gWordVersion, "");
+
   const std::pair<const char*, const char*> majors[] = {{"13", ""},  {"8", "97"},  {"9", "00"}, {"10", "XP"},
                                                         {"12", "07"}, {"11", "03"}, {"13", "03"}, {"1", "03"},
                                                         {"011", "03"}, {"", "03"}};
@@ -43,12 +48,6 @@ TEST_F(WordEnvironmentTest, WordVersionLabelsFollowTheMajorNumberBeforeTheFirstD
     fncReadWordEnvironment(host::Application(WordOf(build)));
     EXPECT_EQ(gWordVersion, label) << build;
   }
-}
-
-TEST_F(WordEnvironmentTest, ReadWordEnvironmentRaisesForNothingAndForAnUndottedBuild) {
-  EXPECT_EQ(ErrorOf([] { fncReadWordEnvironment(host::Application()); }), host::kErrObjectNotSet);
-  EXPECT_EQ(ErrorOf([&] { fncReadWordEnvironment(host::Application(WordOf("11"))); }), host::kErrInvalidProcedureCall);
-  EXPECT_EQ(gWordVersion, "");
 }
 
 // An application and nothing pass silently; another object is refused with a message.
