@@ -82,7 +82,7 @@ class StyleFormatTest : public EngineTest {
   host::Document doc_;
 };
 
-TEST_F(StyleFormatTest, ReadsTheEffectiveValueInWordsUnits) {
+TEST_F(StyleFormatTest, ReadsTheEffectiveValueInWordsUnitsAndWritesDirectFormattingOnTheStyleItself) {
   struct Row {
     const char* style;
     const char* path;
@@ -139,16 +139,14 @@ TEST_F(StyleFormatTest, ReadsTheEffectiveValueInWordsUnits) {
   EXPECT_EQ(stop->get("Alignment"), Value(3));
   EXPECT_EQ(stop->get("Leader"), Value(1));
   EXPECT_EQ(host::item(*Walk(StyleObject("Child"), "ParagraphFormat.TabStops"), 1)->get("CustomTab"), Value(0));
-}
 
-TEST_F(StyleFormatTest, WritesDirectFormattingOnTheStyleItself) {
-  struct Row {
+  struct Write {
     const char* style;
     const char* path;
     Value value;
     const char* xml;  // what the style's own element then holds
   };
-  const Row rows[] = {
+  const Write writes[] = {
       {"Child", "Font.Size", 12.5, "<w:sz w:val=\"25\"/>"},
       {"Child", "Font.Color", 0x0000FF, "<w:color w:val=\"FF0000\"/>"},
       {"Child", "Font.UnderlineColor", kColorAutomatic, "w:color=\"auto\""},
@@ -170,7 +168,7 @@ TEST_F(StyleFormatTest, WritesDirectFormattingOnTheStyleItself) {
        "<w:tblStylePr w:type=\"firstRow\"><w:tcPr><w:shd w:val=\"clear\" w:fill=\"563412\"/>"},
       {"Grid", "Table.Condition(0).Borders(-6).LineStyle", 2, "<w:insideV w:val=\"dotted\"/>"},
   };
-  for (const auto& r : rows) {
+  for (const auto& r : writes) {
     Put(r.style, r.path, r.value);
     EXPECT_NE(StyleXml(r.style).find(r.xml), std::string::npos) << r.path << "\n" << StyleXml(r.style);
     EXPECT_EQ(Get(r.style, r.path), r.value) << r.path;

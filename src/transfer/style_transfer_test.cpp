@@ -148,7 +148,7 @@ TEST_F(StyleTransferTest, CharacterAndListStylesStopOrPropagateOnAMissingBase) {
   EXPECT_EQ(Read("Quote", "Font", "Bold"), Value(0)) << "nothing after the failed step";
 }
 
-TEST_F(StyleTransferTest, TableStylesFlushBetweenAreaGroupsAndStopWhereWordFails) {
+TEST_F(StyleTransferTest, TableStylesFlushBetweenAreaGroupsStopWhereWordFailsAndEachPolicyTakes5834ItsOwnWay) {
   auto table = [&] { return fncTransferTableStyle(Context(), target_, From("Grid"), To("Grid"), source_); };
   EXPECT_EQ(table().number, 0);
   EXPECT_EQ(To("Grid").BaseStyle(), "Table Normal") << "based on a paragraph style";
@@ -168,9 +168,7 @@ TEST_F(StyleTransferTest, TableStylesFlushBetweenAreaGroupsAndStopWhereWordFails
   EXPECT_EQ(flushes_.size(), 2u);
   EXPECT_EQ(area(3)->get("Font").as_object()->get("Bold"), Value(-1)) << "area 8 applied";
   EXPECT_EQ(area(8)->get("Font").as_object()->get("Bold"), Value(0)) << "area 9 untouched";
-}
 
-TEST(Steps, EachPolicyTakes5834ItsOwnWay) {
   auto fail = [](int32_t n) { return [n] { throw host::HostError(n, "x"); }; };
   int warned = 0;
   Steps skip(On5834::SkipStep), warn(On5834::WarnAndGoOn, [&] { ++warned; }), stop(On5834::Stop),
