@@ -9,7 +9,7 @@ namespace {
 
 class ApplicationTest : public EngineTest {};
 
-TEST_F(ApplicationTest, ReportsBuildVersionAndKeepsItsSwitches) {
+TEST_F(ApplicationTest, ReportsBuildVersionKeepsItsSwitchesAndActiveDocumentNeedsAnOpenDocument) {
   options_.build = "12.0.4518";
   auto word = Word();
   EXPECT_EQ(word.Build(), "12.0.4518");
@@ -25,10 +25,7 @@ TEST_F(ApplicationTest, ReportsBuildVersionAndKeepsItsSwitches) {
   word.SetPagination(false);
   EXPECT_EQ(opts->get("Pagination").as_int(), host::kFalse);
   EXPECT_EQ(word.ref().get("Options").as_object(), opts) << "one Options object per application";
-}
 
-TEST_F(ApplicationTest, ActiveDocumentNeedsAnOpenDocument) {
-  auto word = Word();
   EXPECT_EQ(ErrorOf([&] { word.ActiveDocument(); }), kErrNoDocumentOpen);
   auto a = word.GetDocuments().Add();
   auto b = word.GetDocuments().Add();
@@ -84,7 +81,7 @@ TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrderAndOpenAnOp
   EXPECT_EQ(word.ActiveDocument().obj(), first.obj()) << "opening it again activates it";
 }
 
-TEST_F(ApplicationTest, OpenFailuresNameTheFileAndLeaveNothingOpen) {
+TEST_F(ApplicationTest, OpenFailuresLeaveNothingOpenAndTheNormalTemplateIsWrittenWhenMissing) {
   auto pkg = BlankPackage("broken.docx");
   pkg.Set("word/styles.xml", std::string(kStylesOpen) + "<w:style w:styleId=\"A\"><w:name w:val=\"A\"></w:styles>");
   pkg.Save(Path("broken.docx"));
@@ -100,9 +97,7 @@ TEST_F(ApplicationTest, OpenFailuresNameTheFileAndLeaveNothingOpen) {
     EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
   }
   EXPECT_EQ(docs.Count(), 0) << "a refused file leaves nothing open";
-}
 
-TEST_F(ApplicationTest, NormalTemplateIsWrittenWhenMissingAndOpensAsADocument) {
   auto word = Word();
   ASSERT_FALSE(fs::exists(Path("Normal.dotm")));
   auto normal = word.NormalTemplate();

@@ -8,7 +8,7 @@
 namespace tarnwell::engine {
 namespace {
 
-TEST(BuiltinStyles, StoredNamesShowAndNumbersCountAsWordDoes) {
+TEST(BuiltinStyles, NamesNumbersAndIdsFollowWordAndTheTableIsConsistent) {
   const std::pair<const char*, const char*> cases[] = {
       {"heading 1", "Heading 1"},
       {"heading 9", "Heading 9"},
@@ -56,9 +56,7 @@ TEST(BuiltinStyles, StoredNamesShowAndNumbersCountAsWordDoes) {
     const BuiltinStyle* b = BuiltinByNumber(number);
     EXPECT_EQ(b ? b->file_name : "(none)", name ? name : "(none)") << number;
   }
-}
 
-TEST(BuiltinStyles, TableIsConsistentCarriesWordsHeadingFormattingAndFillsTheLatentList) {
   const auto& table = BuiltinStyles();
   EXPECT_GT(table.size(), 250u) << "Word 2003's built-ins and 2007's gallery";
   std::set<std::string> keys, ids;
@@ -111,14 +109,12 @@ TEST(BuiltinStyles, TableIsConsistentCarriesWordsHeadingFormattingAndFillsTheLat
   }
   EXPECT_EQ(n, BuiltinStyles().size());
   EXPECT_EQ(doc.document_element().attribute("w:count").as_uint(), n);
-}
 
-TEST(BuiltinStyles, IdsDropSpacesAndPunctuation) {
-  const std::pair<const char*, const char*> cases[] = {
+  const std::pair<const char*, const char*> id_cases[] = {
       {"Heading 1", "Heading1"}, {"Normal (Web)", "NormalWeb"},     {"1 / 1.1 / 1.1.1", "111111"},
       {"E-mail Signature", "E-mailSignature"},                      {"Überschrift 1", "Überschrift1"},
       {"!!!", "Style"}};
-  for (const auto& [name, id] : cases) {
+  for (const auto& [name, id] : id_cases) {
     EXPECT_EQ(IdFromName(name), id);
   }
 }

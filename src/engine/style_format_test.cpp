@@ -82,7 +82,7 @@ class StyleFormatTest : public EngineTest {
   host::Document doc_;
 };
 
-TEST_F(StyleFormatTest, ReadsTheEffectiveValueInWordsUnitsAndWritesDirectFormattingOnTheStyleItself) {
+TEST_F(StyleFormatTest, ReadsAndWritesInWordsUnitsRaisesWordsErrorsAndAssignsTabStops) {
   struct Row {
     const char* style;
     const char* path;
@@ -177,16 +177,14 @@ TEST_F(StyleFormatTest, ReadsTheEffectiveValueInWordsUnitsAndWritesDirectFormatt
   std::string before = StyleXml("Base");
   Put("Base", "Font.Italic", host::kUndefined);
   EXPECT_EQ(StyleXml("Base"), before);
-}
 
-TEST_F(StyleFormatTest, RaisesWordsErrorsAndTabStopsClearAddAndAssignOverInheritedStops) {
-  struct Row {
+  struct Refusal {
     const char* style;
     const char* path;
     Value value;  // empty: a read
     int32_t error;
   };
-  const Row rows[] = {
+  const Refusal refusals[] = {
       {"Child", "ParagraphFormat.Borders(7).LineStyle", {}, host::kErrNoSuchCollectionMember},
       {"Grid", "Table.Condition(12).TopPadding", {}, host::kErrNoSuchCollectionMember},
       {"Child", "Table.Alignment", {}, host::kErrCommandFailed},
@@ -198,7 +196,7 @@ TEST_F(StyleFormatTest, RaisesWordsErrorsAndTabStopsClearAddAndAssignOverInherit
       {"Child", "ParagraphFormat.Shading.ForegroundPatternColorIndex", 17, kErrValueOutOfRange},
       {"Child", "BaseStyle", "No Such Style", host::kErrNoSuchStyle},
   };
-  for (const auto& r : rows) {
+  for (const auto& r : refusals) {
     int32_t got = ErrorOf([&] { r.value.is_empty() ? (void)Get(r.style, r.path) : Put(r.style, r.path, r.value); });
     EXPECT_EQ(got, r.error) << r.path;
   }

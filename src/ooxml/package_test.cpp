@@ -314,7 +314,7 @@ std::pair<std::string, int32_t> RawEntry(const std::string& zip_path, const char
   return {data, st.comp_method};
 }
 
-TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedData) {
+TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedDataAnyExtensionOpensAndTheMainPartIsFound) {
   std::string text;
   for (int i = 0; i < 4000; ++i) text += "<w:p w:rsidR=\"" + std::to_string(i * 7919 % 10007) + "\"/>";
   std::vector<Entry> entries = MinimalEntries();
@@ -337,13 +337,11 @@ TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedData) {
   Package back = Package::Open(Path("out.docx"));
   EXPECT_EQ(back.Get("word/fast.xml"), text);
   EXPECT_EQ(back.Get("word/changed.xml"), text);
-}
 
-// Whatever the extension; a folder entry is no part.
-TEST_F(PackageTest, AnyExtensionOpensAndTheMainPartComesFromThePackageRelationshipOrIsWordDocument) {
-  std::vector<Entry> entries = MinimalEntries();
-  entries.insert(entries.begin(), {"word/", ""});
-  std::string zip = MakeZip(entries);
+  // Whatever the extension; a folder entry is no part.
+  std::vector<Entry> with_folder = MinimalEntries();
+  with_folder.insert(with_folder.begin(), {"word/", ""});
+  std::string zip = MakeZip(with_folder);
   for (const char* name : {"a.docx", "a.dotx", "a.docm", "a.dotm", "a.doc", "a.dot", "no-extension"}) {
     WriteFile(Path(name), zip);
     Package pkg = Package::Open(Path(name));
@@ -358,8 +356,8 @@ TEST_F(PackageTest, AnyExtensionOpensAndTheMainPartComesFromThePackageRelationsh
       {{{"_rels/.rels", RootRels("word/gone.xml")}, {"word/document.xml", kDocument}}, "word/document.xml"},
       {{{"_rels/.rels", "<Relationships"}, {"word/document.xml", kDocument}}, "word/document.xml"},  // does not parse
   };
-  for (const auto& [entries, main] : cases) {
-    WriteFile(Path("in.docx"), MakeZip(entries));
+  for (const auto& [with_folder, main] : cases) {
+    WriteFile(Path("in.docx"), MakeZip(with_folder));
     EXPECT_EQ(Package::Open(Path("in.docx")).MainPart(), main);
   }
   EXPECT_EQ(Package::Empty().MainPart(), "word/document.xml");
@@ -519,7 +517,7 @@ std::string MakeBomb(size_t size) {
   return MakeZip(entries);
 }
 
-TEST_F(PackageTest, AZipBombIsRefusedBeforeItFillsMemoryAndAnOverstatedSizeReservesNone) {
+TEST_F(PackageTest, AZipBombAndPartTotalAndCountLimitsAreRefusedAndAnOverstatedSizeReservesNoMemory) {
   std::string bomb = MakeBomb(300ull << 20);
   EXPECT_LT(bomb.size(), 2u << 20) << "300 MiB of zeros packs small";
   g_largest_allocation = 0;
@@ -544,18 +542,16 @@ TEST_F(PackageTest, AZipBombIsRefusedBeforeItFillsMemoryAndAnOverstatedSizeReser
   EXPECT_EQ(pkg.Get("p7.xml"), "<p/>");
   for (const auto& name : pkg.Names()) EXPECT_LT(pkg.Get(name).capacity(), 64u << 10) << name;
   EXPECT_LE(g_largest_allocation.load(), (16u << 20) + 1) << "at most the reserve the reader allows itself";
-}
 
-TEST_F(PackageTest, PartTotalAndCountLimits) {
-  std::vector<Entry> entries = MinimalEntries();
-  entries.push_back({"a.bin", std::string(40000, 'a')});
-  entries.push_back({"b.bin", std::string(40000, 'b')});
-  const std::string zip = MakeZip(entries);
-  EXPECT_EQ(OpenError(zip, "c.docx", {.max_parts = 4}).number(), host::kErrWordCannotOpenFile);
+  std::vector<Entry> two_parts = MinimalEntries();
+  two_parts.push_back({"a.bin", std::string(40000, 'a')});
+  two_parts.push_back({"b.bin", std::string(40000, 'b')});
+  const std::string two_zip = MakeZip(two_parts);
+  EXPECT_EQ(OpenError(two_zip, "c.docx", {.max_parts = 4}).number(), host::kErrWordCannotOpenFile);
   EXPECT_NO_THROW(Package::Open(Path("c.docx"), {.max_parts = 5}));
   EXPECT_NO_THROW(Package::Open(Path("c.docx"), {.max_part_bytes = 40000})) << "a part of exactly the limit is allowed";
   // The same limits hold when the headers understate the sizes.
-  for (const std::string& bytes : {zip, LieAboutSizes(zip, 10)}) {
+  for (const std::string& bytes : {two_zip, LieAboutSizes(two_zip, 10)}) {
     EXPECT_EQ(OpenError(bytes, "a.docx", {.max_part_bytes = 39999}).number(), host::kErrWordCannotOpenFile);
     EXPECT_EQ(OpenError(bytes, "b.docx", {.max_total_bytes = 80000}).number(), host::kErrWordCannotOpenFile);
   }
