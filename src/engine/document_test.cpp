@@ -180,7 +180,7 @@ TEST_F(DocumentTest, FailedSavesLeaveTheOldFileAndAnUnsavedUsableDocument) {
 }
 
 // Old extensions hold packages too; only the four decide the main content type.
-TEST_F(DocumentTest, OldExtensionsAreReadAndWrittenAsPackagesAndTemplateExtensionsSwitchTheContentType) {
+TEST_F(DocumentTest, OldExtensionsHoldPackagesTemplateExtensionsSwitchTheContentTypeAndCloseSavesOnlyWhenAsked) {
   WriteBlankDocument(Path("old.doc"));
   WriteBlankDocument(Path("old.dot"));
   auto doc = Word().GetDocuments().Open(Path("old.doc"));
@@ -204,25 +204,24 @@ TEST_F(DocumentTest, OldExtensionsAreReadAndWrittenAsPackagesAndTemplateExtensio
     doc.SaveAs(Path(name));
     EXPECT_EQ(main_type(name), type) << name;
   }
-}
+  doc.Close();
 
-TEST_F(DocumentTest, CloseSavesOnlyWhenAskedAndRetiresTheDocumentsObjects) {
   std::string original = ReadFile(WriteBlank("c.docx"));
   auto word = Word();
-  auto doc = word.GetDocuments().Open(Path("c.docx"));
-  doc.GetStyles().Add("Dropped");
-  doc.Close();
+  auto closing = word.GetDocuments().Open(Path("c.docx"));
+  closing.GetStyles().Add("Dropped");
+  closing.Close();
   EXPECT_EQ(ReadFile(Path("c.docx")), original);
   EXPECT_EQ(word.GetDocuments().Count(), 0);
 
-  doc = word.GetDocuments().Open(Path("c.docx"));
-  EXPECT_EQ(ErrorOf([&] { doc.GetStyles().Item("Dropped"); }), host::kErrNoSuchCollectionMember)
+  closing = word.GetDocuments().Open(Path("c.docx"));
+  EXPECT_EQ(ErrorOf([&] { closing.GetStyles().Item("Dropped"); }), host::kErrNoSuchCollectionMember)
       << "reopened from the file, not from memory";
-  doc.GetStyles().Add("Kept");
-  doc.Close(-1);
+  closing.GetStyles().Add("Kept");
+  closing.Close(-1);
   EXPECT_NE(ReadFile(Path("c.docx")), original);
-  doc = word.GetDocuments().Open(Path("c.docx"));
-  EXPECT_EQ(doc.GetStyles().Item("Kept").NameLocal(), "Kept");
+  closing = word.GetDocuments().Open(Path("c.docx"));
+  EXPECT_EQ(closing.GetStyles().Item("Kept").NameLocal(), "Kept");
 
   auto fresh = word.GetDocuments().Add();
   fresh.GetStyles().Add("Unsaved");
@@ -231,14 +230,14 @@ TEST_F(DocumentTest, CloseSavesOnlyWhenAskedAndRetiresTheDocumentsObjects) {
   EXPECT_EQ(word.GetDocuments().Count(), 2) << "a close that failed leaves it open";
 
   // The objects of a closed document refuse use.
-  auto styles = doc.GetStyles();
+  auto styles = closing.GetStyles();
   auto normal = styles.Item("Normal");
-  auto window = doc.ActiveWindow();
-  doc.Close();
+  auto window = closing.ActiveWindow();
+  closing.Close();
   EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), kErrObjectDeleted);
   EXPECT_EQ(ErrorOf([&] { styles.Count(); }), kErrObjectDeleted);
   EXPECT_EQ(ErrorOf([&] { window.Activate(); }), kErrObjectDeleted);
-  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), kErrObjectDeleted);
+  EXPECT_EQ(ErrorOf([&] { closing.Save(); }), kErrObjectDeleted);
 }
 
 TEST_F(DocumentTest, BlankDocumentsAreWhatWordStartsWith) {

@@ -135,7 +135,7 @@ TEST_F(StylesTest, LatentBuiltInsAreMadeRealOnceAndAddRefusesReservedNamesAndRes
   EXPECT_STREQ(dynamic_cast<Style&>(*chr.obj()).node().attribute("w:customStyle").value(), "1");
 }
 
-TEST_F(StylesTest, AddCreatesTheStylesPartWhenTheDocumentHasNone) {
+TEST_F(StylesTest, AddCreatesAMissingStylesPartAndReferencePutsResolveNamesAndRefuseWhatWordRefuses) {
   auto pkg = BlankPackage("bare.docx");
   pkg.Remove("word/styles.xml");
   pkg.Set("word/_rels/document.xml.rels",
@@ -161,18 +161,16 @@ TEST_F(StylesTest, AddCreatesTheStylesPartWhenTheDocumentHasNone) {
   auto styles2 = host::Application(again).GetDocuments().Open(Path("bare.docx")).GetStyles();
   EXPECT_EQ(styles2.Count(), 2);
   EXPECT_EQ(styles2.Item("Mine").BaseStyle(), "Normal");
-}
 
-TEST_F(StylesTest, ReferencePutsResolveNamesAndRefuseWhatWordRefuses) {
-  auto doc = OpenMixed();
-  auto styles = doc.GetStyles();
-  auto body = styles.Item("Body");
+  auto mixed = OpenMixed();
+  auto mixed_styles = mixed.GetStyles();
+  auto body = mixed_styles.Item("Body");
   body.SetNextParagraphStyle("Body");
-  EXPECT_TRUE(doc.Saved()) << "following itself already: nothing changed";
+  EXPECT_TRUE(mixed.Saved()) << "following itself already: nothing changed";
   body.SetNextParagraphStyle("Normal");
   body.SetNextParagraphStyle("Body");
   EXPECT_EQ(body.NextParagraphStyle(), "Body");
-  EXPECT_FALSE(doc.Saved());
+  EXPECT_FALSE(mixed.Saved());
   body.SetBaseStyle("heading 1");
   EXPECT_EQ(body.BaseStyle(), "Heading 1");
   body.SetNextParagraphStyle("Heading 4");  // latent: made real
@@ -181,21 +179,21 @@ TEST_F(StylesTest, ReferencePutsResolveNamesAndRefuseWhatWordRefuses) {
   EXPECT_EQ(ErrorOf([&] { body.SetNextParagraphStyle("Nope"); }), host::kErrNoSuchStyle);
   EXPECT_EQ(ErrorOf([&] { body.SetBaseStyle("Default Paragraph Font"); }), host::kErrNoSuchStyle);
   EXPECT_EQ(body.BaseStyle(), "Heading 1") << "a refused put changes nothing";
-  EXPECT_EQ(ErrorOf([&] { styles.Item("Normal").SetBaseStyle("Body"); }), host::kErrNoSuchStyle)
+  EXPECT_EQ(ErrorOf([&] { mixed_styles.Item("Normal").SetBaseStyle("Body"); }), host::kErrNoSuchStyle)
       << "a based-on loop";
   body.SetBaseStyle("");
   EXPECT_EQ(body.BaseStyle(), "");
   body.SetNextParagraphStyle("");
   EXPECT_EQ(body.NextParagraphStyle(), "Body");
 
-  auto key = styles.Add("Key", StyleType::Character);
+  auto key = mixed_styles.Add("Key", StyleType::Character);
   key.SetNextParagraphStyle("Key");
   EXPECT_EQ(key.NextParagraphStyle(), "Key");
   auto node = dynamic_cast<Style&>(*key.obj()).node();
-  EXPECT_FALSE(node.child("w:next")) << "character styles have no next style to write";
+  EXPECT_FALSE(node.child("w:next")) << "character mixed_styles have no next style to write";
 }
 
-TEST_F(StylesTest, NewChildrenGoInSchemaOrder) {
+TEST_F(StylesTest, NewChildrenGoInSchemaOrderAndAnotherPrefixForTheWordNamespaceIsKept) {
   auto doc = Word().GetDocuments().Open(WriteWithStyles(
       "order.docx",
       "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>"
@@ -207,9 +205,7 @@ TEST_F(StylesTest, NewChildrenGoInSchemaOrder) {
   std::string order;
   for (auto c : dynamic_cast<Style&>(*a.obj()).node().children()) order += std::string(c.name()) + " ";
   EXPECT_EQ(order, "w:name w:basedOn w:next w:uiPriority w:rsid w:pPr ");
-}
 
-TEST_F(StylesTest, AnotherPrefixForTheWordNamespaceIsKept) {
   std::string path = Path("prefixed.docx");
   auto pkg = BlankPackage("prefixed.docx");
   pkg.Set("word/styles.xml",
@@ -217,12 +213,12 @@ TEST_F(StylesTest, AnotherPrefixForTheWordNamespaceIsKept) {
           "<x:style x:type=\"paragraph\" x:default=\"1\" x:styleId=\"Normal\"><x:name x:val=\"Normal\"/></x:style>"
           "</x:styles>");
   pkg.Save(path);
-  auto doc = Word().GetDocuments().Open(path);
-  auto styles = doc.GetStyles();
+  auto prefixed = Word().GetDocuments().Open(path);
+  auto styles = prefixed.GetStyles();
   EXPECT_EQ(styles.Item("Normal").NameLocal(), "Normal");
   styles.Add("Mine");
   styles.Item("Heading 1");
-  doc.Save();
+  prefixed.Save();
   std::string xml = ooxml::Package::Open(path).Get("word/styles.xml");
   EXPECT_EQ(xml.find("<w:"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<x:style x:type=\"paragraph\" x:customStyle=\"1\" x:styleId=\"Mine\">"), std::string::npos);

@@ -53,7 +53,7 @@ class Shared : public DispatchObject {
   int32_t value_ = 0;
 };
 
-TEST(DispatchObject, MembersAreFoundWithoutRegardToCaseSharedOnesActOnTheirOwnObjectAndFaultsHitOnlyTheNthUse) {
+TEST(DispatchObject, MembersIgnoreCaseSharedOnesActOnTheirOwnObjectFaultsHitTheNthUseAndValuesCoerceAsVbDoes) {
   Counter counter;
   counter.put("VALUE", 4);
   EXPECT_EQ(counter.get("value").as_int(), 4);
@@ -93,9 +93,7 @@ TEST(DispatchObject, MembersAreFoundWithoutRegardToCaseSharedOnesActOnTheirOwnOb
   EXPECT_EQ(error_of([&] { c.call("Bump"); }), 7);
   EXPECT_EQ(error_of([&] { c.call("Bump"); }), 4605);
   EXPECT_EQ(error_of([&] { c.call("Bump"); }), 0);
-}
 
-TEST(Value, CoercesAsVbDoes) {
   EXPECT_EQ(Value(true).as_int(), -1);
   EXPECT_EQ(Value(2.5).as_int(), 2) << "halves round to even";
   EXPECT_EQ(Value(3.5).as_int(), 4);

@@ -29,7 +29,7 @@ host::HostError LoadError(const std::string& bytes, const std::string& file = "b
   return host::HostError(0, "");
 }
 
-TEST(LoadSaveXml, UntouchedMarkupComesBackByteForByteEditsPrintNormallyAndMalformedPartsAreNamed) {
+TEST(LoadSaveXml, UntouchedMarkupComesBackEditsPrintNormallyMalformedPartsAreNamedAndNamesResolve) {
   const std::vector<std::string> parts = {
       // Word's own layout: CR LF after the declaration, nothing else.
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
@@ -103,18 +103,16 @@ TEST(LoadSaveXml, UntouchedMarkupComesBackByteForByteEditsPrintNormallyAndMalfor
       {"<!-- unclosed", false},
   };
   for (const auto& [bytes, declares] : cases) EXPECT_EQ(DeclaresDocumentType(bytes), declares) << bytes;
-}
 
-TEST(Names, PrefixQualifiedAndLocal) {
-  pugi::xml_document doc;
-  LoadXml(doc,
+  pugi::xml_document named;
+  LoadXml(named,
           "<w:document xmlns=\"urn:default\" xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
           "xmlns:x=\"urn:x\"/>",
           "a.docx", "word/document.xml");
-  EXPECT_EQ(PrefixFor(doc.document_element(), kWordNs, "q"), "w");
-  EXPECT_EQ(PrefixFor(doc, kWordNs, "q"), "w") << "the document stands for its root";
-  EXPECT_EQ(PrefixFor(doc.document_element(), "urn:default", "q"), "");
-  EXPECT_EQ(PrefixFor(doc.document_element(), "urn:absent", "w"), "w");
+  EXPECT_EQ(PrefixFor(named.document_element(), kWordNs, "q"), "w");
+  EXPECT_EQ(PrefixFor(named, kWordNs, "q"), "w") << "the document stands for its root";
+  EXPECT_EQ(PrefixFor(named.document_element(), "urn:default", "q"), "");
+  EXPECT_EQ(PrefixFor(named.document_element(), "urn:absent", "w"), "w");
   EXPECT_EQ(PrefixFor(pugi::xml_node(), kWordNs, "w"), "w") << "a null node falls back";
 
   EXPECT_EQ(Q("w", "style"), "w:style");

@@ -97,7 +97,7 @@ TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchAndEnsureStyleAddsOnlyWhatI
   EXPECT_EQ(ErrorOf([&] { fncEnsureStyle(source_, target_, "Fresh"); }), host::kErrWordBuffersFull);
 }
 
-TEST_F(SingleStyleTest, TransferRaises4605AtOnceWithoutFlushing) {
+TEST_F(SingleStyleTest, TransferRaises4605AtOnceWithoutFlushingAndReportsAnotherNumberOnceThenFlushesBoth) {
   support::gWordVersion = "03";
   source_.GetStyles().Add("Para");
   target_.GetStyles().Add("Para");
@@ -106,9 +106,8 @@ TEST_F(SingleStyleTest, TransferRaises4605AtOnceWithoutFlushing) {
   EXPECT_EQ(calls_.size(), 1u);
   EXPECT_TRUE(reports_.empty());
   EXPECT_TRUE(flushes_.empty());
-}
+  calls_.clear();
 
-TEST_F(SingleStyleTest, TransferReportsAnotherNumberOnceThenFlushesSourceThenTarget) {
   support::gWordVersion = "00";
   source_.GetStyles().Add("A&B", StyleType::Character);
   target_.GetStyles().Add("A&B", StyleType::Character);
