@@ -111,7 +111,7 @@ TEST_F(ApplicationTest, OpenFailuresLeaveNothingOpenAndTheNormalTemplateIsWritte
   EXPECT_EQ(normal.OpenAsDocument().obj(), doc.obj());
 }
 
-TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndLists) {
+TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndListsAndTheFaultPlanIsShared) {
   WriteWithNumbering("Normal.dotm",
                      "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
                      "</w:style><w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"House\">"
@@ -127,19 +127,17 @@ TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndLists) {
   std::string numbering = saved.Related(saved.MainPart(), "numbering");
   ASSERT_FALSE(numbering.empty());
   EXPECT_NE(saved.Get(numbering).find("w:abstractNumId=\"7\""), std::string::npos);
-}
 
-TEST_F(ApplicationTest, FaultPlanIsSharedByEveryObject) {
   auto word = Word();
-  auto doc = word.GetDocuments().Add();
+  auto faulty = word.GetDocuments().Add();
   options_.faults->fail("Style.NameLocal", 2, host::kErrWordBuffersFull);
   options_.faults->fail("Documents.Count", 1, host::kErrServerFault);
-  auto normal = doc.GetStyles().Item("Normal");
+  auto normal = faulty.GetStyles().Item("Normal");
   EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), 0);
   EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), host::kErrWordBuffersFull);
   EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), 0);
   EXPECT_EQ(ErrorOf([&] { word.GetDocuments().Count(); }), host::kErrServerFault);
-  EXPECT_EQ(word.GetDocuments().Count(), 1);
+  EXPECT_EQ(word.GetDocuments().Count(), 2);
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ TEST_F(DocumentTest, RoundTripKeepsUntouchedPartsAndUnknownMarkupAndSavedFollows
   EXPECT_EQ(reopened.GetStyles().Item("Heading 3").NameLocal(), "Heading 3");
 }
 
-TEST_F(DocumentTest, SaveAsMovesTheDocumentButNotOverAnotherOpenDocumentsFileAndSaveNeedsAWritableFile) {
+TEST_F(DocumentTest, SaveAsMovesTheDocumentButNotOverAnOpenOneSaveNeedsAWritableFileAndFailuresLeaveTheOldFile) {
   auto word = Word();
   auto doc = word.GetDocuments().Add();
   EXPECT_EQ(ErrorOf([&] { doc.Save(); }), host::kErrWordBuffersFull) << "never saved: no name to save under";
@@ -153,34 +153,32 @@ TEST_F(DocumentTest, SaveAsMovesTheDocumentButNotOverAnotherOpenDocumentsFileAnd
   source.Close(0);
   fresh.SaveAs(Path("source.docx"));  // closed, the file is free
   EXPECT_EQ(fresh.FullName(), Path("source.docx"));
-}
 
-TEST_F(DocumentTest, FailedSavesLeaveTheOldFileAndAnUnsavedUsableDocument) {
   std::string original = ReadFile(WriteBlank("keep.docx"));
-  auto doc = Word().GetDocuments().Open(Path("keep.docx"));
-  doc.GetStyles().Add("Pending");
+  auto keep = Word().GetDocuments().Open(Path("keep.docx"));
+  keep.GetStyles().Add("Pending");
 
-  EXPECT_NE(ErrorOf([&] { doc.SaveAs(Path("no-such-folder/keep.dotx")); }), 0);
-  EXPECT_FALSE(doc.Saved());
-  EXPECT_EQ(doc.FullName(), Path("keep.docx"));
+  EXPECT_NE(ErrorOf([&] { keep.SaveAs(Path("no-such-folder/keep.dotx")); }), 0);
+  EXPECT_FALSE(keep.Saved());
+  EXPECT_EQ(keep.FullName(), Path("keep.docx"));
 
   options_.faults->fail("Document.Save", 1, host::kErrWordBuffersFull);
-  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), host::kErrWordBuffersFull);
+  EXPECT_EQ(ErrorOf([&] { keep.Save(); }), host::kErrWordBuffersFull);
   EXPECT_EQ(ReadFile(Path("keep.docx")), original) << "the file on disk is as it was";
-  EXPECT_FALSE(doc.Saved());
+  EXPECT_FALSE(keep.Saved());
 
-  doc.SaveAs(Path("later.doc"));  // an extension that decides nothing
+  keep.SaveAs(Path("later.doc"));  // an extension that decides nothing
   EXPECT_EQ(ooxml::Package::Open(Path("later.doc")).Get("[Content_Types].xml").find("template"), std::string::npos)
       << "the failed save as a template left the content type alone";
-  doc.GetStyles().Add("Later");
-  doc.Save();  // the plan failed only the first call
-  EXPECT_TRUE(doc.Saved());
+  keep.GetStyles().Add("Later");
+  keep.Save();  // the plan failed only the first call
+  EXPECT_TRUE(keep.Saved());
   EXPECT_NE(ooxml::Package::Open(Path("later.doc")).Get("word/styles.xml").find("w:styleId=\"Later\""),
             std::string::npos);
 }
 
 // Old extensions hold packages too; only the four decide the main content type.
-TEST_F(DocumentTest, OldExtensionsHoldPackagesTemplateExtensionsSwitchTheContentTypeAndCloseSavesOnlyWhenAsked) {
+TEST_F(DocumentTest, OldExtensionsHoldPackagesTemplatesSwitchTheContentTypeCloseSavesOnlyWhenAskedAndBlanksAreWords) {
   WriteBlankDocument(Path("old.doc"));
   WriteBlankDocument(Path("old.dot"));
   auto doc = Word().GetDocuments().Open(Path("old.doc"));
@@ -238,9 +236,7 @@ TEST_F(DocumentTest, OldExtensionsHoldPackagesTemplateExtensionsSwitchTheContent
   EXPECT_EQ(ErrorOf([&] { styles.Count(); }), kErrObjectDeleted);
   EXPECT_EQ(ErrorOf([&] { window.Activate(); }), kErrObjectDeleted);
   EXPECT_EQ(ErrorOf([&] { closing.Save(); }), kErrObjectDeleted);
-}
 
-TEST_F(DocumentTest, BlankDocumentsAreWhatWordStartsWith) {
   WriteBlankDocument(Path("blank.docx"));
   WriteBlankDocument(Path("blank.dotx"));
   auto pkg = ooxml::Package::Open(Path("blank.docx"));
@@ -249,17 +245,17 @@ TEST_F(DocumentTest, BlankDocumentsAreWhatWordStartsWith) {
   EXPECT_EQ(pkg.Related(pkg.MainPart(), "settings"), "word/settings.xml");
   EXPECT_NE(pkg.Get("[Content_Types].xml").find(kCtDocument), std::string::npos);
   EXPECT_NE(pkg.Get("word/document.xml").find("<w:body><w:p/><w:sectPr>"), std::string::npos);
-  const std::string& styles = pkg.Get("word/styles.xml");
-  EXPECT_NE(styles.find("<w:docDefaults>"), std::string::npos);
-  EXPECT_NE(styles.find("<w:lsdException w:name=\"heading 9\""), std::string::npos) << "the latent list";
+  const std::string& blank_styles = pkg.Get("word/styles.xml");
+  EXPECT_NE(blank_styles.find("<w:docDefaults>"), std::string::npos);
+  EXPECT_NE(blank_styles.find("<w:lsdException w:name=\"heading 9\""), std::string::npos) << "the latent list";
   EXPECT_NE(ooxml::Package::Open(Path("blank.dotx")).Get("[Content_Types].xml").find(kCtTemplate),
             std::string::npos);
 
-  auto doc = Word().GetDocuments().Open(Path("blank.docx"));
+  auto blank = Word().GetDocuments().Open(Path("blank.docx"));
   std::vector<std::string> names;
-  for (auto& s : doc.GetStyles().all()) names.push_back(s.NameLocal());
+  for (auto& s : blank.GetStyles().all()) names.push_back(s.NameLocal());
   EXPECT_EQ(names, (std::vector<std::string>{"Normal", "Default Paragraph Font", "Table Normal", "No List"}));
-  EXPECT_TRUE(doc.GetStyles().Item("Table Normal").BuiltIn());
+  EXPECT_TRUE(blank.GetStyles().Item("Table Normal").BuiltIn());
 }
 
 }  // namespace

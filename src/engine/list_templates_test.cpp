@@ -31,7 +31,7 @@ class ListTemplatesTest : public testing::EngineTest {
   }
 };
 
-TEST_F(ListTemplatesTest, LevelsReadInWordsUnitsAddedTemplatesTakeFreeNamesAndLinkStylesAndLevelsBothWays) {
+TEST_F(ListTemplatesTest, LevelsReadInWordsUnitsAddedTemplatesLinkBothWaysAndCopyStylesFromTemplateOverwrites) {
   const host::Document d = OpenHeadings();
   const ObjectPtr lt = host::item(deref(Templates(d)), 1);
   EXPECT_EQ(deref(lt).get("Name").as_string(), "Headings");
@@ -125,27 +125,25 @@ TEST_F(ListTemplatesTest, LevelsReadInWordsUnitsAddedTemplatesTakeFreeNamesAndLi
   styles.Item("Plain").ref().call("LinkToListTemplate");
   EXPECT_TRUE(styles.Item("Plain").ref().get("ListTemplate").is_empty());
   ExpectConsistent(d);
-}
 
-TEST_F(ListTemplatesTest, CopyStylesFromTemplateOverwritesSameNamedStylesAndKeepsTheRest) {
   const std::string tpl = WriteWithNumbering("t.dotx", testing::kHeadingStyles, testing::kHeadingNumbering);
-  const host::Document d = Word().GetDocuments().Open(WriteWithStyles(
-      "d.docx",
+  const host::Document target = Word().GetDocuments().Open(WriteWithStyles(
+      "target.docx",
       "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
       "<w:rPr><w:i/></w:rPr></w:style>"
       "<w:style w:type=\"paragraph\" w:styleId=\"Own\"><w:name w:val=\"Own\"/></w:style>"));
-  d.ref().call("CopyStylesFromTemplate", {tpl});
-  const host::Styles styles = d.GetStyles();
-  EXPECT_EQ(deref(styles.Item("Heading 2").ref().get("ListTemplate").as_object()).get("Name").as_string(),
+  target.ref().call("CopyStylesFromTemplate", {tpl});
+  const host::Styles target_styles = target.GetStyles();
+  EXPECT_EQ(deref(target_styles.Item("Heading 2").ref().get("ListTemplate").as_object()).get("Name").as_string(),
             "Headings");
-  EXPECT_FALSE(styles.Item("Own").BuiltIn());
-  EXPECT_EQ(ErrorOf([&] { d.ref().call("CopyStylesFromTemplate", {Path("missing.dotx")}); }),
+  EXPECT_FALSE(target_styles.Item("Own").BuiltIn());
+  EXPECT_EQ(ErrorOf([&] { target.ref().call("CopyStylesFromTemplate", {Path("missing.dotx")}); }),
             host::kErrFileNotFound);
   // Again: the same definitions, nothing added.
-  const std::string once = Xml(d);
-  d.ref().call("CopyStylesFromTemplate", {tpl});
-  EXPECT_EQ(Xml(d), once);
-  ExpectConsistent(d);
+  const std::string once = Xml(target);
+  target.ref().call("CopyStylesFromTemplate", {tpl});
+  EXPECT_EQ(Xml(target), once);
+  ExpectConsistent(target);
 }
 
 }  // namespace

@@ -190,7 +190,7 @@ TEST_F(StylesTest, AddCreatesAMissingStylesPartAndReferencePutsResolveNamesAndRe
   key.SetNextParagraphStyle("Key");
   EXPECT_EQ(key.NextParagraphStyle(), "Key");
   auto node = dynamic_cast<Style&>(*key.obj()).node();
-  EXPECT_FALSE(node.child("w:next")) << "character mixed_styles have no next style to write";
+  EXPECT_FALSE(node.child("w:next")) << "character styles have no next style to write";
 }
 
 TEST_F(StylesTest, NewChildrenGoInSchemaOrderAndAnotherPrefixForTheWordNamespaceIsKept) {
