@@ -178,7 +178,7 @@ TEST_F(DocumentTest, SaveAsMovesTheDocumentButNotOverAnOpenOneSaveNeedsAWritable
 }
 
 // Old extensions hold packages too; only the four decide the main content type.
-TEST_F(DocumentTest, OldExtensionsHoldPackagesTemplatesSwitchTheContentTypeCloseSavesOnlyWhenAskedAndBlanksAreWords) {
+TEST_F(DocumentTest, ExtensionsDecideTheContentTypeCloseSavesOnlyWhenAskedAndBlanksAreWhatWordStartsWith) {
   WriteBlankDocument(Path("old.doc"));
   WriteBlankDocument(Path("old.dot"));
   auto doc = Word().GetDocuments().Open(Path("old.doc"));

@@ -268,7 +268,7 @@ TEST_F(OrganizerTest, AListTakenFromAListStyleArrivesWithItsLevels) {
   ExpectNothingDangles(to);
 }
 
-TEST_F(OrganizerTest, ClosedDestinationIsWrittenWithUntouchedPartsIntactAndNotLeftOpen) {
+TEST_F(OrganizerTest, ClosedDestinationIsHeldBetweenCallsWrittenWhenLookedAtAndNotLeftOpen) {
   std::string src_path = WriteSource();
   std::string dst_path = WriteBlank("closed.docx");
   auto before = ooxml::Package::Open(dst_path);
@@ -287,13 +287,10 @@ TEST_F(OrganizerTest, ClosedDestinationIsWrittenWithUntouchedPartsIntactAndNotLe
   EXPECT_EQ(style.NameLocal(), "R&D");
   EXPECT_EQ(style.BaseStyle(), "") << "a reference dangling in the source is not carried";
   ExpectNothingDangles(*ModelOf(dst));
-}
 
-// A closed file is held in memory between the organizer's calls, and
-// written whole whenever anything may look at it.
-TEST_F(OrganizerTest, ClosedFileIsHeldBetweenCallsAndWrittenWhenLookedAt) {
-  std::string src_path = WriteSource();
-  std::string dst_path = WriteBlank("held.docx");
+  // A closed file is held in memory between the organizer's calls, and
+  // written whole whenever anything may look at it.
+  std::string held_path = WriteBlank("held.docx");
   auto has_style = [](const std::string& path, const std::string& id) {
     auto pkg = ooxml::Package::Open(path);
     return pkg.Get("word/styles.xml").find("w:styleId=\"" + id + "\"") != std::string::npos;
@@ -302,33 +299,33 @@ TEST_F(OrganizerTest, ClosedFileIsHeldBetweenCallsAndWrittenWhenLookedAt) {
     // Its own Word, so that Word goes at the end of the block.
     host::Application word(Application::Create(options_));
     auto& app = dynamic_cast<Application&>(word.ref());
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0});
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "BodyT", 0});
-    app.FlushOrganizerFile(dst_path);
-    EXPECT_TRUE(has_style(dst_path, "RD"));
-    EXPECT_TRUE(has_style(dst_path, "BodyT"));
+    word.ref().call("OrganizerCopy", {src_path, held_path, "R&D", 0});
+    word.ref().call("OrganizerCopy", {src_path, held_path, "BodyT", 0});
+    app.FlushOrganizerFile(held_path);
+    EXPECT_TRUE(has_style(held_path, "RD"));
+    EXPECT_TRUE(has_style(held_path, "BodyT"));
 
     // Replaced from outside: the next call works on the new file, and what
     // the organizer had not written is gone with the old one.
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "Heading X", 0});
+    word.ref().call("OrganizerCopy", {src_path, held_path, "Heading X", 0});
     std::string other = WriteWithStyles("other.docx", kDestinationStyles);
-    fs::rename(other, dst_path);
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0});
-    app.FlushOrganizerFile(dst_path);
-    EXPECT_TRUE(has_style(dst_path, "DestBody")) << "the outside file was read afresh";
-    EXPECT_TRUE(has_style(dst_path, "RD"));
-    EXPECT_FALSE(has_style(dst_path, "HeadX1")) << "the earlier unwritten copy went with the old file";
+    fs::rename(other, held_path);
+    word.ref().call("OrganizerCopy", {src_path, held_path, "R&D", 0});
+    app.FlushOrganizerFile(held_path);
+    EXPECT_TRUE(has_style(held_path, "DestBody")) << "the outside file was read afresh";
+    EXPECT_TRUE(has_style(held_path, "RD"));
+    EXPECT_FALSE(has_style(held_path, "HeadX1")) << "the earlier unwritten copy went with the old file";
 
     // Word opening the file sees every change; Word going writes the rest.
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "Heading X Char", 0});
-    auto opened = word.GetDocuments().Open(dst_path);
+    word.ref().call("OrganizerCopy", {src_path, held_path, "Heading X Char", 0});
+    auto opened = word.GetDocuments().Open(held_path);
     EXPECT_EQ(opened.GetStyles().Item("Heading X Char").NameLocal(), "Heading X Char");
     opened.Close(0);
     std::string late = WriteWithStyles(
         "late.docx", "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Late\"><w:name w:val=\"Late\"/></w:style>");
-    word.ref().call("OrganizerCopy", {late, dst_path, "Late", 0});
+    word.ref().call("OrganizerCopy", {late, held_path, "Late", 0});
   }
-  EXPECT_TRUE(has_style(dst_path, "Late")) << "written when Word went";
+  EXPECT_TRUE(has_style(held_path, "Late")) << "written when Word went";
 
   // A file deleted from outside is not brought back.
   std::string gone = WriteBlank("gone.docx");

@@ -84,7 +84,35 @@ class StyleTransferTest : public engine::testing::EngineTest {
   std::vector<std::string> flushes_;
 };
 
-TEST_F(StyleTransferTest, ParagraphStylesInBothProfiles) {
+TEST_F(StyleTransferTest, CharacterAndListStylesStopOrPropagateOnAMissingBaseAndParagraphStylesCopyInBothProfiles) {
+  // Mark is based on a paragraph style: its copy rests on Default Paragraph Font.
+  EXPECT_EQ(fncTransferCharacterStyle(From("Mark"), To("Mark"), source_, Profile::WordXP).number, 0);
+  EXPECT_EQ(To("Mark").BaseStyle(), "Default Paragraph Font");
+  EXPECT_EQ(Read("Mark", "Font", "Italic"), Value(-1));
+  // A border without a line takes its colour, not its width.
+  auto border = To("Mark").obj()->get("Font").as_object()->get("Borders", {1}).as_object();
+  EXPECT_EQ(border->get("LineStyle"), Value(0));
+  EXPECT_EQ(border->get("LineWidth"), Value(4));
+  EXPECT_EQ(border->get("Color"), Value(0x0000FF));
+
+  // A base the target lacks: XP/03 stops with 5834, Word 2000's routine lets it through.
+  source_.GetStyles().Add("Extra", host::StyleType::Character);
+  auto sub = source_.GetStyles().Add("Sub Mark", host::StyleType::Character);
+  sub.SetBaseStyle("Extra");
+  sub.obj()->get("Font").as_object()->put("Italic", -1);
+  target_.GetStyles().Add("Sub Mark", host::StyleType::Character);
+  auto run = [&](Profile p) { return fncTransferCharacterStyle(From("Sub Mark"), To("Sub Mark"), source_, p); };
+  EXPECT_EQ(run(Profile::WordXP).number, host::kErrNoSuchStyle);
+  EXPECT_EQ(Read("Sub Mark", "Font", "Italic"), Value(0)) << "nothing after the failed step";
+  EXPECT_EQ(ErrorOf([&] { run(Profile::Word2000); }), host::kErrNoSuchStyle);
+
+  EXPECT_EQ(fncTransferListStyle(From("Mono"), To("Mono")).number, 0);
+  EXPECT_EQ(Read("Mono", "Font", "Bold"), Value(-1));
+  EXPECT_EQ(Read("Mono", "ParagraphFormat", "LeftIndent"), Value(0.0));
+  // The list routine stops at a base the target lacks.
+  EXPECT_EQ(fncTransferListStyle(From("Quote"), To("Quote")).number, host::kErrNoSuchStyle);
+  EXPECT_EQ(Read("Quote", "Font", "Bold"), Value(0)) << "nothing after the failed step";
+
   for (Profile profile : {Profile::WordXP, Profile::Word2000}) {
     SCOPED_TRACE(profile == Profile::WordXP ? "XP" : "00");
     // Normal keeps its base; a base the target lacks is skipped or warned of.
@@ -116,36 +144,6 @@ TEST_F(StyleTransferTest, ParagraphStylesInBothProfiles) {
   EXPECT_EQ(fncTransferParagraphStyle(Context(), patched, To("Quote"), source_, Profile::Word2000).number, 0);
   auto tabs = To("Quote").obj()->get("ParagraphFormat").as_object()->get("TabStops").as_object();
   EXPECT_EQ(host::item(*tabs, 1)->get("Leader"), Value(0));
-}
-
-TEST_F(StyleTransferTest, CharacterAndListStylesStopOrPropagateOnAMissingBase) {
-  // Mark is based on a paragraph style: its copy rests on Default Paragraph Font.
-  EXPECT_EQ(fncTransferCharacterStyle(From("Mark"), To("Mark"), source_, Profile::WordXP).number, 0);
-  EXPECT_EQ(To("Mark").BaseStyle(), "Default Paragraph Font");
-  EXPECT_EQ(Read("Mark", "Font", "Italic"), Value(-1));
-  // A border without a line takes its colour, not its width.
-  auto border = To("Mark").obj()->get("Font").as_object()->get("Borders", {1}).as_object();
-  EXPECT_EQ(border->get("LineStyle"), Value(0));
-  EXPECT_EQ(border->get("LineWidth"), Value(4));
-  EXPECT_EQ(border->get("Color"), Value(0x0000FF));
-
-  // A base the target lacks: XP/03 stops with 5834, Word 2000's routine lets it through.
-  source_.GetStyles().Add("Extra", host::StyleType::Character);
-  auto sub = source_.GetStyles().Add("Sub Mark", host::StyleType::Character);
-  sub.SetBaseStyle("Extra");
-  sub.obj()->get("Font").as_object()->put("Italic", -1);
-  target_.GetStyles().Add("Sub Mark", host::StyleType::Character);
-  auto run = [&](Profile p) { return fncTransferCharacterStyle(From("Sub Mark"), To("Sub Mark"), source_, p); };
-  EXPECT_EQ(run(Profile::WordXP).number, host::kErrNoSuchStyle);
-  EXPECT_EQ(Read("Sub Mark", "Font", "Italic"), Value(0)) << "nothing after the failed step";
-  EXPECT_EQ(ErrorOf([&] { run(Profile::Word2000); }), host::kErrNoSuchStyle);
-
-  EXPECT_EQ(fncTransferListStyle(From("Mono"), To("Mono")).number, 0);
-  EXPECT_EQ(Read("Mono", "Font", "Bold"), Value(-1));
-  EXPECT_EQ(Read("Mono", "ParagraphFormat", "LeftIndent"), Value(0.0));
-  // The list routine stops at a base the target lacks.
-  EXPECT_EQ(fncTransferListStyle(From("Quote"), To("Quote")).number, host::kErrNoSuchStyle);
-  EXPECT_EQ(Read("Quote", "Font", "Bold"), Value(0)) << "nothing after the failed step";
 }
 
 TEST_F(StyleTransferTest, TableStylesFlushBetweenAreaGroupsStopWhereWordFailsAndEachPolicyTakes5834ItsOwnWay) {
