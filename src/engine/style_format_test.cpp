@@ -221,9 +221,7 @@ TEST_F(StyleFormatTest, ReadsAndWritesInWordsUnitsRaisesWordsErrorsAndAssignsTab
   auto copied = to->get("TabStops").as_object();
   ASSERT_EQ(host::count(*copied), 2);
   EXPECT_EQ(host::item(*copied, 2)->get("Alignment"), Value(1));
-}
 
-TEST(WordUnits, ColoursWidthsAndLineSpacingBothWays) {
   EXPECT_EQ(ColorNumber("FF8000"), 0x0080FF);
   EXPECT_EQ(ColorNumber("auto"), kColorAutomatic);
   EXPECT_EQ(*ColorHex(0x0080FF), "FF8000");

@@ -314,7 +314,7 @@ std::pair<std::string, int32_t> RawEntry(const std::string& zip_path, const char
   return {data, st.comp_method};
 }
 
-TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedDataAnyExtensionOpensAndTheMainPartIsFound) {
+TEST_F(PackageTest, UntouchedPartsKeepTheirDataAnyExtensionOpensAndPartsAreFoundResolvedAndNamedSafely) {
   std::string text;
   for (int i = 0; i < 4000; ++i) text += "<w:p w:rsidR=\"" + std::to_string(i * 7919 % 10007) + "\"/>";
   std::vector<Entry> entries = MinimalEntries();
@@ -361,24 +361,22 @@ TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedDataAnyExtensionOpensAndThe
     EXPECT_EQ(Package::Open(Path("in.docx")).MainPart(), main);
   }
   EXPECT_EQ(Package::Empty().MainPart(), "word/document.xml");
-}
 
-TEST(PackageRelationships, RelatedPartsAreFoundByTypeAndTargetsResolveAgainstTheirSource) {
-  Package pkg = SamplePackage();
-  EXPECT_EQ(pkg.Related("", "officeDocument"), "word/document.xml");
-  EXPECT_EQ(pkg.Related("word/document.xml", "styles"), "word/styles.xml");
-  EXPECT_EQ(pkg.Related("word/document.xml", "image"), "media/pic.bin");
-  EXPECT_EQ(pkg.Related("word/document.xml", "hyperlink"), "") << "external targets are not parts";
-  EXPECT_EQ(pkg.Related("word/document.xml", "numbering"), "");
-  EXPECT_EQ(pkg.Related("word/styles.xml", "styles"), "") << "a part without relationships";
-  EXPECT_EQ(pkg.Related("word/document.xml", "yles"), "") << "the type's last segment must match whole";
+  Package sample = SamplePackage();
+  EXPECT_EQ(sample.Related("", "officeDocument"), "word/document.xml");
+  EXPECT_EQ(sample.Related("word/document.xml", "styles"), "word/styles.xml");
+  EXPECT_EQ(sample.Related("word/document.xml", "image"), "media/pic.bin");
+  EXPECT_EQ(sample.Related("word/document.xml", "hyperlink"), "") << "external targets are not parts";
+  EXPECT_EQ(sample.Related("word/document.xml", "numbering"), "");
+  EXPECT_EQ(sample.Related("word/styles.xml", "styles"), "") << "a part without relationships";
+  EXPECT_EQ(sample.Related("word/document.xml", "yles"), "") << "the type's last segment must match whole";
 
   struct Case {
     const char* source;
     const char* target;
     const char* part;
   };
-  const Case cases[] = {
+  const Case targets[] = {
       {"", "word/document.xml", "word/document.xml"},
       {"", "/word/document.xml", "word/document.xml"},
       {"", "./word/./document.xml", "word/document.xml"},
@@ -389,42 +387,40 @@ TEST(PackageRelationships, RelatedPartsAreFoundByTypeAndTargetsResolveAgainstThe
       {"word/document.xml", "../../escape.xml", ""},
       {"", "../escape.xml", ""},
   };
-  for (const Case& c : cases)
+  for (const Case& c : targets)
     EXPECT_EQ(Package::ResolveTarget(c.source, c.target), c.part) << c.source << " -> " << c.target;
   EXPECT_EQ(Package::RelsPartFor("word/document.xml"), "word/_rels/document.xml.rels");
   EXPECT_EQ(Package::RelsPartFor(""), "_rels/.rels");
   EXPECT_EQ(Package::RelsPartFor("a.xml"), "_rels/a.xml.rels");
-}
 
-TEST(PackageParts, UnsafeNamesAndNamesDifferingOnlyInCaseAreRefusedAndLookupIsExact) {
   for (const char* bad : {"", "/abs.xml", "../up.xml", "word/../../up.xml", "word/./a.xml", "word\\a.xml", "C:a.xml",
                           "c:/a.xml", "word//a.xml", "word/", "a\nb.xml"}) {
-    Package pkg = Package::Empty();
+    Package parts = Package::Empty();
     try {
-      pkg.Set(bad, "x");
+      parts.Set(bad, "x");
       ADD_FAILURE() << "accepted " << bad;
     } catch (const HostError& e) {
       EXPECT_EQ(e.number(), host::kErrBadFileName) << bad;
     }
-    EXPECT_TRUE(pkg.Names().empty());
+    EXPECT_TRUE(parts.Names().empty());
   }
   for (const char* good : {"a.xml", "[Content_Types].xml", "word/media/image 1.png", "word/a:b.xml", "..a/b..xml"}) {
     EXPECT_TRUE(IsSafePartName(good)) << good;
   }
 
-  Package pkg = Package::Empty();
-  pkg.Set("word/document.xml", "1");
-  EXPECT_FALSE(pkg.Has("Word/Document.xml"));
+  Package parts = Package::Empty();
+  parts.Set("word/document.xml", "1");
+  EXPECT_FALSE(parts.Has("Word/Document.xml"));
   try {
-    pkg.Get("b.xml");
+    parts.Get("b.xml");
     FAIL() << "no error";
   } catch (const HostError& e) {
     EXPECT_EQ(e.number(), host::kErrNoSuchCollectionMember);
   }
-  EXPECT_THROW(pkg.Set("Word/Document.xml", "2"), HostError);
-  pkg.Set("word/document.xml", "3");
-  EXPECT_EQ(pkg.Get("word/document.xml"), "3");
-  EXPECT_EQ(pkg.Names().size(), 1u);
+  EXPECT_THROW(parts.Set("Word/Document.xml", "2"), HostError);
+  parts.Set("word/document.xml", "3");
+  EXPECT_EQ(parts.Get("word/document.xml"), "3");
+  EXPECT_EQ(parts.Names().size(), 1u);
 }
 
 

@@ -66,7 +66,7 @@ class SingleStyleTest : public engine::testing::EngineTest {
   std::vector<int32_t> waits_;
 };
 
-TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchAndEnsureStyleAddsOnlyWhatIsMissingSwallowingOnly5173) {
+TEST_F(SingleStyleTest, FastCopyAndEnsureStyleAddWhatIsMissingAndTransferRaisesOnly4605AndFlushesBoth) {
   source_.GetStyles().Add("R&D Notes", StyleType::Character);
   source_.Save();
   std::string scratch = (dir_ / "scratch.docx").string();
@@ -95,9 +95,7 @@ TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchAndEnsureStyleAddsOnlyWhatI
   source_.GetStyles().Add("Fresh");
   faults_->fail("Styles.Add", 1, host::kErrWordBuffersFull);
   EXPECT_EQ(ErrorOf([&] { fncEnsureStyle(source_, target_, "Fresh"); }), host::kErrWordBuffersFull);
-}
 
-TEST_F(SingleStyleTest, TransferRaises4605AtOnceWithoutFlushingAndReportsAnotherNumberOnceThenFlushesBoth) {
   support::gWordVersion = "03";
   source_.GetStyles().Add("Para");
   target_.GetStyles().Add("Para");
