@@ -51,7 +51,7 @@ class DocumentTest : public EngineTest {
   }
 };
 
-TEST_F(DocumentTest, RoundTripKeepsUntouchedPartsAndUnknownMarkupAndSavedFollowsChangesAndSaves) {
+TEST_F(DocumentTest, RoundTripKeepsWhatItDoesNotTouchSavedFollowsChangesAndSaveAsMovesTheDocument) {
   std::string path = WriteRich("rich.docx");
   auto before = ooxml::Package::Open(path);
   auto doc = Word().GetDocuments().Open(path);
@@ -108,18 +108,16 @@ TEST_F(DocumentTest, RoundTripKeepsUntouchedPartsAndUnknownMarkupAndSavedFollows
   auto reopened = host::Application(Application::Create(options_)).GetDocuments().Open(Path("s.docx"));
   EXPECT_EQ(reopened.GetStyles().Item("Edited").NameLocal(), "Edited");
   EXPECT_EQ(reopened.GetStyles().Item("Heading 3").NameLocal(), "Heading 3");
-}
 
-TEST_F(DocumentTest, SaveAsMovesTheDocumentButNotOverAnOpenOneSaveNeedsAWritableFileAndFailuresLeaveTheOldFile) {
   auto word = Word();
-  auto doc = word.GetDocuments().Add();
-  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), host::kErrWordBuffersFull) << "never saved: no name to save under";
-  doc.SaveAs(Path("named.docx"));
-  EXPECT_EQ(doc.Name(), "named.docx");
-  EXPECT_EQ(doc.FullName(), Path("named.docx"));
-  EXPECT_EQ(doc.Path(), dir_.string());
-  EXPECT_TRUE(doc.Saved());
-  EXPECT_EQ(word.GetDocuments().Item("named.docx").obj(), doc.obj());
+  auto named = word.GetDocuments().Add();
+  EXPECT_EQ(ErrorOf([&] { named.Save(); }), host::kErrWordBuffersFull) << "never saved: no name to save under";
+  named.SaveAs(Path("named.docx"));
+  EXPECT_EQ(named.Name(), "named.docx");
+  EXPECT_EQ(named.FullName(), Path("named.docx"));
+  EXPECT_EQ(named.Path(), dir_.string());
+  EXPECT_TRUE(named.Saved());
+  EXPECT_EQ(word.GetDocuments().Item("named.docx").obj(), named.obj());
   EXPECT_EQ(ErrorOf([&] { word.GetDocuments().Item("Document1"); }), host::kErrNoSuchCollectionMember);
 
   fs::permissions(Path("named.docx"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -136,14 +134,14 @@ TEST_F(DocumentTest, SaveAsMovesTheDocumentButNotOverAnOpenOneSaveNeedsAWritable
   fs::create_directories(dir_ / "sub");
   auto source = word.GetDocuments().Open(WriteBlank("source.docx"));
   source.GetStyles().Add("Only In Memory");
-  const std::string before = ReadFile(Path("source.docx"));
+  const std::string source_bytes = ReadFile(Path("source.docx"));
   auto fresh = word.GetDocuments().Add();
   const auto cwd = fs::current_path();
   fs::current_path(dir_);
   // The same file however it is spelt.
   for (const std::string& name : {Path("source.docx"), Path("sub/../source.docx"), std::string("source.docx")}) {
     EXPECT_EQ(ErrorOf([&] { fresh.SaveAs(name); }), host::kErrNameOfOpenDocument) << name;
-    EXPECT_EQ(ReadFile(Path("source.docx")), before) << name;
+    EXPECT_EQ(ReadFile(Path("source.docx")), source_bytes) << name;
     EXPECT_EQ(fresh.Path(), "") << name;
   }
   fs::current_path(cwd);

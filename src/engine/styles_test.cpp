@@ -135,7 +135,7 @@ TEST_F(StylesTest, LatentBuiltInsAreMadeRealOnceAndAddRefusesReservedNamesAndRes
   EXPECT_STREQ(dynamic_cast<Style&>(*chr.obj()).node().attribute("w:customStyle").value(), "1");
 }
 
-TEST_F(StylesTest, AddCreatesAMissingStylesPartAndReferencePutsResolveNamesAndRefuseWhatWordRefuses) {
+TEST_F(StylesTest, AddCreatesAMissingStylesPartReferencePutsResolveNamesAndNewChildrenGoInSchemaOrder) {
   auto pkg = BlankPackage("bare.docx");
   pkg.Remove("word/styles.xml");
   pkg.Set("word/_rels/document.xml.rels",
@@ -191,35 +191,33 @@ TEST_F(StylesTest, AddCreatesAMissingStylesPartAndReferencePutsResolveNamesAndRe
   EXPECT_EQ(key.NextParagraphStyle(), "Key");
   auto node = dynamic_cast<Style&>(*key.obj()).node();
   EXPECT_FALSE(node.child("w:next")) << "character styles have no next style to write";
-}
 
-TEST_F(StylesTest, NewChildrenGoInSchemaOrderAndAnotherPrefixForTheWordNamespaceIsKept) {
-  auto doc = Word().GetDocuments().Open(WriteWithStyles(
+  auto ordered = Word().GetDocuments().Open(WriteWithStyles(
       "order.docx",
       "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>"
       "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"A\"><w:name w:val=\"A\"/>"
       "<w:uiPriority w:val=\"5\"/><w:rsid w:val=\"00112233\"/><w:pPr><w:jc w:val=\"center\"/></w:pPr></w:style>"));
-  auto a = doc.GetStyles().Item("A");
+  auto a = ordered.GetStyles().Item("A");
   a.SetNextParagraphStyle("Normal");
   a.SetBaseStyle("Normal");
   std::string order;
   for (auto c : dynamic_cast<Style&>(*a.obj()).node().children()) order += std::string(c.name()) + " ";
   EXPECT_EQ(order, "w:name w:basedOn w:next w:uiPriority w:rsid w:pPr ");
 
-  std::string path = Path("prefixed.docx");
-  auto pkg = BlankPackage("prefixed.docx");
-  pkg.Set("word/styles.xml",
+  std::string prefixed_path = Path("prefixed.docx");
+  auto prefixed_pkg = BlankPackage("prefixed.docx");
+  prefixed_pkg.Set("word/styles.xml",
           "<x:styles xmlns:x=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
           "<x:style x:type=\"paragraph\" x:default=\"1\" x:styleId=\"Normal\"><x:name x:val=\"Normal\"/></x:style>"
           "</x:styles>");
-  pkg.Save(path);
-  auto prefixed = Word().GetDocuments().Open(path);
-  auto styles = prefixed.GetStyles();
-  EXPECT_EQ(styles.Item("Normal").NameLocal(), "Normal");
-  styles.Add("Mine");
-  styles.Item("Heading 1");
+  prefixed_pkg.Save(prefixed_path);
+  auto prefixed = Word().GetDocuments().Open(prefixed_path);
+  auto prefixed_styles = prefixed.GetStyles();
+  EXPECT_EQ(prefixed_styles.Item("Normal").NameLocal(), "Normal");
+  prefixed_styles.Add("Mine");
+  prefixed_styles.Item("Heading 1");
   prefixed.Save();
-  std::string xml = ooxml::Package::Open(path).Get("word/styles.xml");
+  std::string xml = ooxml::Package::Open(prefixed_path).Get("word/styles.xml");
   EXPECT_EQ(xml.find("<w:"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<x:style x:type=\"paragraph\" x:customStyle=\"1\" x:styleId=\"Mine\">"), std::string::npos);
   EXPECT_NE(xml.find("<x:keepNext/>"), std::string::npos);
