@@ -7,11 +7,9 @@
 namespace tarnwell::engine::testing {
 namespace {
 
-using host::Value;
-
 class ApplicationTest : public EngineTest {};
 
-TEST_F(ApplicationTest, ReportsBuildVersionAndKeepsItsSwitches) {
+TEST_F(ApplicationTest, ReportsBuildVersionKeepsItsSwitchesAndActiveDocumentNeedsAnOpenDocument) {
   options_.build = "12.0.4518";
   auto word = Word();
   EXPECT_EQ(word.Build(), "12.0.4518");
@@ -21,16 +19,13 @@ TEST_F(ApplicationTest, ReportsBuildVersionAndKeepsItsSwitches) {
   EXPECT_FALSE(word.ScreenUpdating());
   word.ScreenRefresh();
   word.ScreenRefresh();
-  EXPECT_EQ(Engine().screen_refreshes(), 2);
+  EXPECT_EQ(app_->screen_refreshes(), 2);
   auto opts = word.ref().get("Options").as_object();
   EXPECT_EQ(opts->get("Pagination").as_int(), host::kTrue);
   word.SetPagination(false);
   EXPECT_EQ(opts->get("Pagination").as_int(), host::kFalse);
   EXPECT_EQ(word.ref().get("Options").as_object(), opts) << "one Options object per application";
-}
 
-TEST_F(ApplicationTest, ActiveDocumentNeedsAnOpenDocument) {
-  auto word = Word();
   EXPECT_EQ(ErrorOf([&] { word.ActiveDocument(); }), kErrNoDocumentOpen);
   auto a = word.GetDocuments().Add();
   auto b = word.GetDocuments().Add();
@@ -47,12 +42,11 @@ TEST_F(ApplicationTest, ActiveDocumentNeedsAnOpenDocument) {
   EXPECT_EQ(word.Selection()->get("Document").as_object(), word.ActiveDocument().obj());
 }
 
-TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrder) {
+TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrderAndOpenAnOpenFileOnlyOnce) {
   auto word = Word();
   auto docs = word.GetDocuments();
-  WriteBlankDocument(Path("report.docx"));
   auto d1 = docs.Add();
-  auto opened = docs.Open(Path("report.docx"));
+  auto opened = docs.Open(WriteBlank("report.docx"));
   auto d2 = docs.Add();
   EXPECT_EQ(d1.Name(), "Document1");
   EXPECT_EQ(d2.Name(), "Document2");
@@ -78,29 +72,22 @@ TEST_F(ApplicationTest, DocumentsAddNamesCountsAndFindsInOpeningOrder) {
   EXPECT_EQ(docs.Item(1).obj(), opened.obj());
   EXPECT_EQ(docs.Add().Name(), "Document3") << "numbers are not reused in a session";
   EXPECT_EQ(ErrorOf([&] { d1.Name(); }), kErrObjectDeleted);
-}
 
-TEST_F(ApplicationTest, OpeningAnOpenFileReturnsTheOpenDocument) {
-  auto word = Word();
-  WriteBlankDocument(Path("a.docx"));
-  auto first = word.GetDocuments().Open(Path("a.docx"));
-  word.GetDocuments().Add();
-  auto again = word.GetDocuments().Open((dir_ / "." / "a.docx").string());
+  auto first = docs.Open(WriteBlank("a.docx"));
+  docs.Add();
+  auto again = docs.Open((dir_ / "." / "a.docx").string());
   EXPECT_EQ(first.obj(), again.obj());
-  EXPECT_EQ(word.GetDocuments().Count(), 2);
+  EXPECT_EQ(docs.Count(), 5);
   EXPECT_EQ(word.ActiveDocument().obj(), first.obj()) << "opening it again activates it";
 }
 
-TEST_F(ApplicationTest, OpenFailuresNameTheFileAndLeaveNothingOpen) {
-  std::ofstream(Path("old.doc"), std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
-                                                   << std::string(1024, '\0');
+TEST_F(ApplicationTest, OpenFailuresLeaveNothingOpenAndTheNormalTemplateIsWrittenWhenMissing) {
   auto pkg = BlankPackage("broken.docx");
   pkg.Set("word/styles.xml", std::string(kStylesOpen) + "<w:style w:styleId=\"A\"><w:name w:val=\"A\"></w:styles>");
   pkg.Save(Path("broken.docx"));
   auto docs = Word().GetDocuments();
   const std::tuple<const char*, int32_t, const char*> cases[] = {
       {"absent.docx", host::kErrFileNotFound, ""},
-      {"old.doc", host::kErrWordCannotOpenFile, ""},  // a binary Word 97-2003 file
       {"broken.docx", host::kErrWordCannotOpenFile, "word/styles.xml"},
   };
   for (const auto& [name, number, part] : cases) {
@@ -110,9 +97,7 @@ TEST_F(ApplicationTest, OpenFailuresNameTheFileAndLeaveNothingOpen) {
     EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
   }
   EXPECT_EQ(docs.Count(), 0) << "a refused file leaves nothing open";
-}
 
-TEST_F(ApplicationTest, NormalTemplateIsWrittenWhenMissingAndOpensAsADocument) {
   auto word = Word();
   ASSERT_FALSE(fs::exists(Path("Normal.dotm")));
   auto normal = word.NormalTemplate();
@@ -126,8 +111,7 @@ TEST_F(ApplicationTest, NormalTemplateIsWrittenWhenMissingAndOpensAsADocument) {
   EXPECT_EQ(normal.OpenAsDocument().obj(), doc.obj());
 }
 
-TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndLists) {
-  // A Normal template with a house style and a list part.
+TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndListsAndTheFaultPlanIsShared) {
   WriteWithNumbering("Normal.dotm",
                      "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
                      "</w:style><w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"House\">"
@@ -143,19 +127,17 @@ TEST_F(ApplicationTest, AddedDocumentsCarryTheNormalTemplatesStylesAndLists) {
   std::string numbering = saved.Related(saved.MainPart(), "numbering");
   ASSERT_FALSE(numbering.empty());
   EXPECT_NE(saved.Get(numbering).find("w:abstractNumId=\"7\""), std::string::npos);
-}
 
-TEST_F(ApplicationTest, FaultPlanIsSharedByEveryObject) {
   auto word = Word();
-  auto doc = word.GetDocuments().Add();
+  auto faulty = word.GetDocuments().Add();
   options_.faults->fail("Style.NameLocal", 2, host::kErrWordBuffersFull);
   options_.faults->fail("Documents.Count", 1, host::kErrServerFault);
-  auto normal = doc.GetStyles().Item("Normal");
+  auto normal = faulty.GetStyles().Item("Normal");
   EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), 0);
   EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), host::kErrWordBuffersFull);
   EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), 0);
   EXPECT_EQ(ErrorOf([&] { word.GetDocuments().Count(); }), host::kErrServerFault);
-  EXPECT_EQ(word.GetDocuments().Count(), 1);
+  EXPECT_EQ(word.GetDocuments().Count(), 2);
 }
 
 }  // namespace

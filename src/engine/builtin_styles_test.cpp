@@ -8,7 +8,7 @@
 namespace tarnwell::engine {
 namespace {
 
-TEST(BuiltinStyles, StoredNamesShowAsWordShowsThem) {
+TEST(BuiltinStyles, NamesNumbersAndIdsFollowWordAndTheTableIsConsistent) {
   const std::pair<const char*, const char*> cases[] = {
       {"heading 1", "Heading 1"},
       {"heading 9", "Heading 9"},
@@ -46,21 +46,17 @@ TEST(BuiltinStyles, StoredNamesShowAsWordShowsThem) {
   EXPECT_EQ(DisplayName("heading 1,h1", false), "heading 1,h1");
   EXPECT_EQ(FindBuiltin("Heading 10"), nullptr);
   EXPECT_EQ(FindBuiltin(""), nullptr);
-}
 
-TEST(BuiltinStyles, NumbersFollowWordsEnumeration) {
-  const std::pair<int32_t, const char*> cases[] = {
+  const std::pair<int32_t, const char*> numbers[] = {
       {-1, "Normal"},        {-2, "heading 1"},     {-10, "heading 9"}, {-20, "toc 1"},
       {-63, "Title"},        {-66, "Default Paragraph Font"},           {-67, "Body Text"},
       {-86, "Hyperlink"},    {-95, "Normal (Web)"}, {-106, "Normal Table"},
       {-107, nullptr},       {0, nullptr}};
-  for (const auto& [number, name] : cases) {
+  for (const auto& [number, name] : numbers) {
     const BuiltinStyle* b = BuiltinByNumber(number);
     EXPECT_EQ(b ? b->file_name : "(none)", name ? name : "(none)") << number;
   }
-}
 
-TEST(BuiltinStyles, TableIsConsistent) {
   const auto& table = BuiltinStyles();
   EXPECT_GT(table.size(), 250u) << "Word 2003's built-ins and 2007's gallery";
   std::set<std::string> keys, ids;
@@ -88,9 +84,7 @@ TEST(BuiltinStyles, TableIsConsistent) {
     EXPECT_TRUE(doc.load_string(xml.c_str())) << xml;
   }
   EXPECT_EQ(defaults, 4) << "Normal, Default Paragraph Font, Table Normal, No List";
-}
 
-TEST(BuiltinStyles, HeadingsCarryWordsKeyFormatting) {
   const BuiltinStyle* h3 = FindBuiltin("Heading 3");
   ASSERT_NE(h3, nullptr);
   EXPECT_EQ(h3->kind, StyleKind::Paragraph);
@@ -105,12 +99,9 @@ TEST(BuiltinStyles, HeadingsCarryWordsKeyFormatting) {
   EXPECT_EQ(FindBuiltin("Table Grid")->based_on, "Normal Table");
   EXPECT_EQ(FindBuiltin("No List")->kind, StyleKind::List);
   EXPECT_EQ(FindBuiltin("TOC Heading")->based_on, "heading 1");
-}
 
-TEST(BuiltinStyles, LatentListNamesEveryBuiltIn) {
-  std::string xml = LatentStylesXml();
   pugi::xml_document doc;
-  ASSERT_TRUE(doc.load_string(xml.c_str()));
+  ASSERT_TRUE(doc.load_string(LatentStylesXml().c_str()));
   size_t n = 0;
   for (auto e : doc.document_element().children("w:lsdException")) {
     EXPECT_NE(FindBuiltin(e.attribute("w:name").value()), nullptr);
@@ -118,14 +109,12 @@ TEST(BuiltinStyles, LatentListNamesEveryBuiltIn) {
   }
   EXPECT_EQ(n, BuiltinStyles().size());
   EXPECT_EQ(doc.document_element().attribute("w:count").as_uint(), n);
-}
 
-TEST(BuiltinStyles, IdsDropSpacesAndPunctuation) {
-  const std::pair<const char*, const char*> cases[] = {
+  const std::pair<const char*, const char*> id_cases[] = {
       {"Heading 1", "Heading1"}, {"Normal (Web)", "NormalWeb"},     {"1 / 1.1 / 1.1.1", "111111"},
       {"E-mail Signature", "E-mailSignature"},                      {"Überschrift 1", "Überschrift1"},
       {"!!!", "Style"}};
-  for (const auto& [name, id] : cases) {
+  for (const auto& [name, id] : id_cases) {
     EXPECT_EQ(IdFromName(name), id);
   }
 }

@@ -1,16 +1,12 @@
 #include "engine/commandbars.h"
 
-#include <gtest/gtest.h>
-
 #include "engine/engine.h"
 #include "engine/test_support.h"
 #include "host/collection.h"
-#include "host/host_error.h"
 
 namespace tarnwell::engine {
 namespace {
 
-using host::Args;
 using host::ObjectPtr;
 using host::Value;
 
@@ -38,7 +34,7 @@ class CommandBarsTest : public ::testing::Test {
   ObjectPtr bars_;
 };
 
-TEST_F(CommandBarsTest, BarsAreFoundByNameWithoutRegardToCaseAndByIndexAndTheMenuBarMayGo) {
+TEST_F(CommandBarsTest, BarsAreFoundByNameOrIndexToolsCarriesTheComAddInsEntryAndAddTakesPositionalArguments) {
   Make();
   EXPECT_EQ(host::count(*bars_), 3);
   EXPECT_EQ(Bar("Format").get("Name").as_string(), "Format");
@@ -55,31 +51,23 @@ TEST_F(CommandBarsTest, BarsAreFoundByNameWithoutRegardToCaseAndByIndexAndTheMen
   Make(ComAddInsEntry::Absent, false);  // the menu bar left out
   EXPECT_EQ(host::count(*bars_), 2);
   EXPECT_EQ(ErrorOf([&] { host::item(*bars_, "Menu Bar"); }), host::kErrInvalidProcedureCall);
-}
 
-TEST_F(CommandBarsTest, ToolsMenuCarriesTheComAddInsEntryAsConfigured) {
   Make(ComAddInsEntry::Absent);
   for (const auto& caption : Captions("Tools")) EXPECT_EQ(caption.find("COM Add-Ins"), std::string::npos);
   EXPECT_TRUE(Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object() == nullptr);
+  for (const auto& [entry, caption] : {std::pair{ComAddInsEntry::Accelerated, "&COM Add-Ins..."},
+                                       std::pair{ComAddInsEntry::Plain, "COM Add-Ins..."}}) {
+    Make(entry);
+    auto found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->get("Caption").as_string(), caption);
+    EXPECT_EQ(found->get("Id").as_int(), kComAddInsControlId);
+    EXPECT_EQ(found->get("BuiltIn").as_int(), host::kTrue);
+    // Not last: a walk down the menu passes entries on both sides of it.
+    EXPECT_NE(Captions("Tools").back(), caption);
+    EXPECT_NE(Captions("Tools").front(), caption);
+  }
 
-  Make(ComAddInsEntry::Accelerated);
-  auto found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
-  ASSERT_NE(found, nullptr);
-  EXPECT_EQ(found->get("Caption").as_string(), "&COM Add-Ins...");
-  // Not last: a walk down the menu passes entries on both sides of it.
-  const auto captions = Captions("Tools");
-  EXPECT_NE(captions.back(), "&COM Add-Ins...");
-  EXPECT_NE(captions.front(), "&COM Add-Ins...");
-
-  Make(ComAddInsEntry::Plain);
-  found = Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object();
-  ASSERT_NE(found, nullptr);
-  EXPECT_EQ(found->get("Caption").as_string(), "COM Add-Ins...");
-  EXPECT_EQ(found->get("Id").as_int(), kComAddInsControlId);
-  EXPECT_EQ(found->get("BuiltIn").as_int(), host::kTrue);
-}
-
-TEST_F(CommandBarsTest, AddWithTypeOnlyPutsACustomButtonAtTheEnd) {
   Make();
   auto& controls = Controls("Format");
   const int32_t before = host::count(controls);
@@ -101,15 +89,11 @@ TEST_F(CommandBarsTest, AddWithTypeOnlyPutsACustomButtonAtTheEnd) {
   EXPECT_EQ(again, button);
   EXPECT_EQ(again->get("Tag").as_string(), "VellTag");
   EXPECT_EQ(again->get("Style").as_int(), kMsoButtonCaption);
-}
 
-TEST_F(CommandBarsTest, AddTakesPositionalArgumentsWithMissingOnes) {
-  Make();
-  auto& controls = Controls("Tools");
-  // All omitted: a custom button at the end.
-  auto plain = controls.call("Add").as_object();
+  auto& tools = Controls("Tools");
+  auto plain = tools.call("Add").as_object();
   EXPECT_EQ(plain->get("Id").as_int(), kCustomControlId);
-  EXPECT_EQ(host::item(controls, host::count(controls)), plain);
+  EXPECT_EQ(host::item(tools, host::count(tools)), plain);
 
   // A built-in by id, with position and Temporary given.
   auto first = controls.call("Add", {kMissing, kComAddInsControlId, kMissing, 1, true}).as_object();
@@ -129,13 +113,12 @@ TEST_F(CommandBarsTest, AddTakesPositionalArgumentsWithMissingOnes) {
   EXPECT_NE(Controls("Format").call("Add").as_object(), nullptr);
 }
 
-TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBar) {
+TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBarAndDeleteRetiresOnlyThatControlAndItsHandlers) {
   Make(ComAddInsEntry::Absent);
   // A COM Add-Ins control on the Format menu is not found from Tools.
   Controls("Format").call("Add", {kMsoControlButton, kComAddInsControlId});
   EXPECT_EQ(Bar("Tools").call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
   EXPECT_NE(Bar("Format").call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
-  // The collection-wide search does find it.
   EXPECT_NE(bars_->call("FindControl", {kMissing, kComAddInsControlId}).as_object(), nullptr);
 
   // Criteria combine: type, id and tag must all match when given.
@@ -147,9 +130,7 @@ TEST_F(CommandBarsTest, FindControlSearchesOnlyItsOwnBar) {
   custom->put("Visible", false);
   EXPECT_EQ(tools.call("FindControl", {kMissing, kMissing, "T", true}).as_object(), nullptr);
   EXPECT_EQ(tools.call("FindControl", {kMissing, kMissing, "T", false}).as_object(), custom);
-}
 
-TEST_F(CommandBarsTest, DeleteRemovesOnlyThatControlAndRetiresIt) {
   Make();
   auto& controls = Controls("Format");
   auto a = controls.call("Add").as_object();
@@ -166,10 +147,7 @@ TEST_F(CommandBarsTest, DeleteRemovesOnlyThatControlAndRetiresIt) {
   EXPECT_EQ(ErrorOf([&] { a->call("Delete"); }), host::kErrUnspecified);
   Make();
   EXPECT_EQ(b->get("Index").as_int(), 0) << "its bar is gone";
-}
 
-TEST_F(CommandBarsTest, ClickAndExecuteReachBoundHandlersUntilUnbound) {
-  Make();
   auto button = Controls("Format").call("Add").as_object();
   auto source = std::dynamic_pointer_cast<host::ClickSource>(button);
   ASSERT_NE(source, nullptr);
@@ -204,11 +182,15 @@ TEST_F(CommandBarsTest, ClickAndExecuteReachBoundHandlersUntilUnbound) {
   EXPECT_EQ(second_calls, 0);
 }
 
-int32_t CaptionCount(host::Object& bar, const std::string& caption) {
+// The controls of an application's bar, asked for afresh each time.
+host::Object& ControlsOf(const ObjectPtr& app, const std::string& bar) {
+  auto& b = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), bar));
+  return host::deref(b.get("Controls").as_object());
+}
+
+int32_t CaptionCount(const ObjectPtr& app, const std::string& bar, const std::string& caption) {
   int32_t n = 0;
-  for (const auto& c : host::items(host::deref(bar.get("Controls").as_object()))) {
-    n += c->get("Caption").as_string() == caption;
-  }
+  for (const auto& c : host::items(ControlsOf(app, bar))) n += c->get("Caption").as_string() == caption;
   return n;
 }
 
@@ -218,21 +200,18 @@ TEST(ApplicationCommandBarsTest, MenusAndContextBelongToTheApplicationForTheSess
   auto app = CreateApplication(options);
 
   // One connection adds a button and binds to it...
-  auto& format = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Format"));
-  auto button = host::deref(format.get("Controls").as_object()).call("Add", {kMsoControlButton}).as_object();
+  auto button = ControlsOf(app, "Format").call("Add", {kMsoControlButton}).as_object();
   button->put("Caption", "&Tarnwell");
   int clicks = 0;
   std::dynamic_pointer_cast<host::ClickSource>(button)->OnClick([&] { ++clicks; });
 
   // ...and the next one, asking the same Application again, finds it.
-  auto& format_again = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Format"));
-  EXPECT_EQ(CaptionCount(format_again, "&Tarnwell"), 1);
-  host::item(host::deref(format_again.get("Controls").as_object()), "&Tarnwell")->call("Execute");
+  EXPECT_EQ(CaptionCount(app, "Format", "&Tarnwell"), 1);
+  host::item(ControlsOf(app, "Format"), "&Tarnwell")->call("Execute");
   EXPECT_EQ(clicks, 1);
 
   // The options reach the menus.
-  auto& tools = host::deref(host::item(host::deref(app->get("CommandBars").as_object()), "Tools"));
-  EXPECT_EQ(CaptionCount(tools, "&COM Add-Ins..."), 1);
+  EXPECT_EQ(CaptionCount(app, "Tools", "&COM Add-Ins..."), 1);
 
   // One customization context, under the application's fault plan.
   auto context = app->get("CustomizationContext").as_object();
@@ -252,9 +231,7 @@ TEST(ApplicationCommandBarsTest, MenusAndContextBelongToTheApplicationForTheSess
   EXPECT_EQ(typed.save_count(), 2);
 
   // Another Word session starts with its own, untouched menus.
-  auto other = CreateApplication(Options{});
-  auto& other_format = host::deref(host::item(host::deref(other->get("CommandBars").as_object()), "Format"));
-  EXPECT_EQ(CaptionCount(other_format, "&Tarnwell"), 0);
+  EXPECT_EQ(CaptionCount(CreateApplication(Options{}), "Format", "&Tarnwell"), 0);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <iostream>
 #include <tuple>
 
-#include "engine/builtin_styles.h"
 #include "engine/test_support.h"
 
 namespace tarnwell::engine::testing {

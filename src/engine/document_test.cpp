@@ -6,8 +6,6 @@
 namespace tarnwell::engine::testing {
 namespace {
 
-using host::StyleType;
-
 // A document with markup the engine does not model, in every part it might
 // touch and in parts it never reads.
 constexpr const char* kRichStyles =
@@ -53,7 +51,7 @@ class DocumentTest : public EngineTest {
   }
 };
 
-TEST_F(DocumentTest, RoundTripKeepsUntouchedPartsByteForByteAndUnknownMarkupInTouchedOnes) {
+TEST_F(DocumentTest, RoundTripKeepsWhatItDoesNotTouchSavedFollowsChangesAndSaveAsMovesTheDocument) {
   std::string path = WriteRich("rich.docx");
   auto before = ooxml::Package::Open(path);
   auto doc = Word().GetDocuments().Open(path);
@@ -92,39 +90,34 @@ TEST_F(DocumentTest, RoundTripKeepsUntouchedPartsByteForByteAndUnknownMarkupInTo
   EXPECT_NE(xml.find("<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Added\"><w:name w:val=\"Added\"/>"
                      "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"Body\"/></w:style>"),
             std::string::npos);
-}
 
-TEST_F(DocumentTest, SavedFollowsChangesAndSaves) {
-  WriteBlankDocument(Path("s.docx"));
-  auto doc = Word().GetDocuments().Open(Path("s.docx"));
-  EXPECT_TRUE(doc.Saved());
-  EXPECT_FALSE(doc.ref().get("ReadOnly").as_bool());
-  doc.GetStyles().Item("Heading 3");  // a lookup, not an edit
-  EXPECT_TRUE(doc.Saved());
-  doc.GetStyles().Add("Edited");
-  EXPECT_FALSE(doc.Saved());
-  doc.Save();
-  EXPECT_TRUE(doc.Saved());
-  doc.SetSaved(false);
-  EXPECT_FALSE(doc.Saved());
-  doc.UndoClear();
-  doc.UndoClear();
-  EXPECT_EQ(dynamic_cast<Document&>(*doc.obj()).undo_clears(), 2);
+  auto blank = Word().GetDocuments().Open(WriteBlank("s.docx"));
+  EXPECT_TRUE(blank.Saved());
+  EXPECT_FALSE(blank.ref().get("ReadOnly").as_bool());
+  blank.GetStyles().Item("Heading 3");  // a lookup, not an edit
+  EXPECT_TRUE(blank.Saved());
+  blank.GetStyles().Add("Edited");
+  EXPECT_FALSE(blank.Saved());
+  blank.Save();
+  EXPECT_TRUE(blank.Saved());
+  blank.SetSaved(false);
+  EXPECT_FALSE(blank.Saved());
+  blank.UndoClear();
+  blank.UndoClear();
+  EXPECT_EQ(dynamic_cast<Document&>(*blank.obj()).undo_clears(), 2);
   auto reopened = host::Application(Application::Create(options_)).GetDocuments().Open(Path("s.docx"));
   EXPECT_EQ(reopened.GetStyles().Item("Edited").NameLocal(), "Edited");
   EXPECT_EQ(reopened.GetStyles().Item("Heading 3").NameLocal(), "Heading 3");
-}
 
-TEST_F(DocumentTest, SaveAsMovesTheDocumentAndSaveNeedsAWritableFile) {
   auto word = Word();
-  auto doc = word.GetDocuments().Add();
-  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), host::kErrWordBuffersFull) << "never saved: no name to save under";
-  doc.SaveAs(Path("named.docx"));
-  EXPECT_EQ(doc.Name(), "named.docx");
-  EXPECT_EQ(doc.FullName(), Path("named.docx"));
-  EXPECT_EQ(doc.Path(), dir_.string());
-  EXPECT_TRUE(doc.Saved());
-  EXPECT_EQ(word.GetDocuments().Item("named.docx").obj(), doc.obj());
+  auto named = word.GetDocuments().Add();
+  EXPECT_EQ(ErrorOf([&] { named.Save(); }), host::kErrWordBuffersFull) << "never saved: no name to save under";
+  named.SaveAs(Path("named.docx"));
+  EXPECT_EQ(named.Name(), "named.docx");
+  EXPECT_EQ(named.FullName(), Path("named.docx"));
+  EXPECT_EQ(named.Path(), dir_.string());
+  EXPECT_TRUE(named.Saved());
+  EXPECT_EQ(word.GetDocuments().Item("named.docx").obj(), named.obj());
   EXPECT_EQ(ErrorOf([&] { word.GetDocuments().Item("Document1"); }), host::kErrNoSuchCollectionMember);
 
   fs::permissions(Path("named.docx"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -137,80 +130,69 @@ TEST_F(DocumentTest, SaveAsMovesTheDocumentAndSaveNeedsAWritableFile) {
   EXPECT_EQ(other.Name(), "writable.docx");
   auto forced = word.GetDocuments().ref().call("Open", {Path("writable.docx"), host::Value::missing(), true});
   EXPECT_TRUE(forced.as_object()->get("ReadOnly").as_bool()) << "the ReadOnly argument forces it";
-}
 
-TEST_F(DocumentTest, SaveAsOverAnotherOpenDocumentsFileOrAReadOnlyFileIsRefused) {
-  WriteBlankDocument(Path("source.docx"));
   fs::create_directories(dir_ / "sub");
-  auto word = Word();
-  auto source = word.GetDocuments().Open(Path("source.docx"));
+  auto source = word.GetDocuments().Open(WriteBlank("source.docx"));
   source.GetStyles().Add("Only In Memory");
-  const std::string before = ReadFile(Path("source.docx"));
-  auto doc = word.GetDocuments().Add();
+  const std::string source_bytes = ReadFile(Path("source.docx"));
+  auto fresh = word.GetDocuments().Add();
   const auto cwd = fs::current_path();
   fs::current_path(dir_);
   // The same file however it is spelt.
   for (const std::string& name : {Path("source.docx"), Path("sub/../source.docx"), std::string("source.docx")}) {
-    EXPECT_EQ(ErrorOf([&] { doc.SaveAs(name); }), host::kErrNameOfOpenDocument) << name;
-    EXPECT_EQ(ReadFile(Path("source.docx")), before) << name;
-    EXPECT_EQ(doc.Path(), "") << name;
+    EXPECT_EQ(ErrorOf([&] { fresh.SaveAs(name); }), host::kErrNameOfOpenDocument) << name;
+    EXPECT_EQ(ReadFile(Path("source.docx")), source_bytes) << name;
+    EXPECT_EQ(fresh.Path(), "") << name;
   }
   fs::current_path(cwd);
-  WriteBlankDocument(Path("locked.docx"));
-  fs::permissions(Path("locked.docx"), fs::perms::owner_read);
-  EXPECT_EQ(ErrorOf([&] { doc.SaveAs(Path("locked.docx")); }), host::kErrCannotSaveFile) << "read-only stays";
+  fs::permissions(WriteBlank("locked.docx"), fs::perms::owner_read);
+  EXPECT_EQ(ErrorOf([&] { fresh.SaveAs(Path("locked.docx")); }), host::kErrCannotSaveFile) << "read-only stays";
   source.SaveAs(Path("source.docx"));  // its own file is its own to save
   source.Close(0);
-  doc.SaveAs(Path("source.docx"));  // closed, the file is free
-  EXPECT_EQ(doc.FullName(), Path("source.docx"));
-}
+  fresh.SaveAs(Path("source.docx"));  // closed, the file is free
+  EXPECT_EQ(fresh.FullName(), Path("source.docx"));
 
-TEST_F(DocumentTest, FailedSavesLeaveTheOldFileAndAnUnsavedUsableDocument) {
-  WriteBlankDocument(Path("keep.docx"));
-  std::string original = ReadFile(Path("keep.docx"));
-  auto doc = Word().GetDocuments().Open(Path("keep.docx"));
-  doc.GetStyles().Add("Pending");
+  std::string original = ReadFile(WriteBlank("keep.docx"));
+  auto keep = Word().GetDocuments().Open(Path("keep.docx"));
+  keep.GetStyles().Add("Pending");
 
-  EXPECT_NE(ErrorOf([&] { doc.SaveAs(Path("no-such-folder/keep.dotx")); }), 0);
-  EXPECT_FALSE(doc.Saved());
-  EXPECT_EQ(doc.FullName(), Path("keep.docx"));
-  EXPECT_FALSE(fs::exists(Path("no-such-folder")));
+  EXPECT_NE(ErrorOf([&] { keep.SaveAs(Path("no-such-folder/keep.dotx")); }), 0);
+  EXPECT_FALSE(keep.Saved());
+  EXPECT_EQ(keep.FullName(), Path("keep.docx"));
 
   options_.faults->fail("Document.Save", 1, host::kErrWordBuffersFull);
-  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), host::kErrWordBuffersFull);
+  EXPECT_EQ(ErrorOf([&] { keep.Save(); }), host::kErrWordBuffersFull);
   EXPECT_EQ(ReadFile(Path("keep.docx")), original) << "the file on disk is as it was";
-  EXPECT_FALSE(doc.Saved());
+  EXPECT_FALSE(keep.Saved());
 
-  for (const auto& entry : fs::directory_iterator(dir_)) {
-    EXPECT_TRUE(entry.path().filename() == "keep.docx" || entry.path().filename() == "Normal.dotm")
-        << "left behind: " << entry.path();
-  }
-
-  doc.SaveAs(Path("later.doc"));  // an extension that decides nothing
+  keep.SaveAs(Path("later.doc"));  // an extension that decides nothing
   EXPECT_EQ(ooxml::Package::Open(Path("later.doc")).Get("[Content_Types].xml").find("template"), std::string::npos)
       << "the failed save as a template left the content type alone";
-  doc.GetStyles().Add("Later");
-  doc.Save();  // the plan failed only the first call
-  EXPECT_TRUE(doc.Saved());
+  keep.GetStyles().Add("Later");
+  keep.Save();  // the plan failed only the first call
+  EXPECT_TRUE(keep.Saved());
   EXPECT_NE(ooxml::Package::Open(Path("later.doc")).Get("word/styles.xml").find("w:styleId=\"Later\""),
             std::string::npos);
 }
 
-TEST_F(DocumentTest, TemplateExtensionsSwitchTheMainContentTypeAndNothingElseDoes) {
-  WriteBlankDocument(Path("a.docx"));
-  auto doc = Word().GetDocuments().Open(Path("a.docx"));
+// Old extensions hold packages too; only the four decide the main content type.
+TEST_F(DocumentTest, ExtensionsDecideTheContentTypeCloseSavesOnlyWhenAskedAndBlanksAreWhatWordStartsWith) {
+  WriteBlankDocument(Path("old.doc"));
+  WriteBlankDocument(Path("old.dot"));
+  auto doc = Word().GetDocuments().Open(Path("old.doc"));
+  doc.GetStyles().Add("Kept");
+  doc.Save();
+  auto again = host::Application(Application::Create(options_)).GetDocuments().Open(Path("old.doc"));
+  EXPECT_EQ(again.GetStyles().Item("Kept").BaseStyle(), "Normal");
   auto main_type = [&](const std::string& name) {
     auto pkg = ooxml::Package::Open(Path(name));
     pugi::xml_document types;
     ooxml::LoadXml(types, pkg.Get("[Content_Types].xml"), name, "[Content_Types].xml");
-    for (auto o : types.document_element().children("Override")) {
-      if (std::string(o.attribute("PartName").value()) == "/word/document.xml") {
-        return std::string(o.attribute("ContentType").value());
-      }
-    }
-    return std::string();
+    return std::string(types.document_element().find_child_by_attribute("Override", "PartName", "/word/document.xml")
+                           .attribute("ContentType").value());
   };
-  // An extension other than the four decides nothing; macros follow the content, not the name.
+  EXPECT_EQ(main_type("old.dot"), kCtTemplate);
+  // Macros follow the content, not the name.
   const std::pair<const char*, const char*> saves[] = {
       {"b.dotx", kCtTemplate}, {"c.doc", kCtTemplate}, {"d.docm", kCtDocument}, {"e.dotm", kCtTemplate},
       {"f.docx", kCtDocument}};
@@ -218,39 +200,24 @@ TEST_F(DocumentTest, TemplateExtensionsSwitchTheMainContentTypeAndNothingElseDoe
     doc.SaveAs(Path(name));
     EXPECT_EQ(main_type(name), type) << name;
   }
-}
-
-TEST_F(DocumentTest, WordprocessingMlUnderOldExtensionsIsReadAndWrittenAsAPackage) {
-  WriteBlankDocument(Path("old.doc"));
-  WriteBlankDocument(Path("old.dot"));
-  auto word = Word();
-  auto doc = word.GetDocuments().Open(Path("old.doc"));
-  doc.GetStyles().Add("Kept");
-  doc.Save();
-  auto again = host::Application(Application::Create(options_)).GetDocuments().Open(Path("old.doc"));
-  EXPECT_EQ(again.GetStyles().Item("Kept").BaseStyle(), "Normal");
-  auto dot = ooxml::Package::Open(Path("old.dot"));
-  EXPECT_NE(dot.Get("[Content_Types].xml").find(kCtTemplate), std::string::npos);
-}
-
-TEST_F(DocumentTest, CloseSavesOnlyWhenAskedAndRetiresTheDocumentsObjects) {
-  WriteBlankDocument(Path("c.docx"));
-  std::string original = ReadFile(Path("c.docx"));
-  auto word = Word();
-  auto doc = word.GetDocuments().Open(Path("c.docx"));
-  doc.GetStyles().Add("Dropped");
   doc.Close();
+
+  std::string original = ReadFile(WriteBlank("c.docx"));
+  auto word = Word();
+  auto closing = word.GetDocuments().Open(Path("c.docx"));
+  closing.GetStyles().Add("Dropped");
+  closing.Close();
   EXPECT_EQ(ReadFile(Path("c.docx")), original);
   EXPECT_EQ(word.GetDocuments().Count(), 0);
 
-  doc = word.GetDocuments().Open(Path("c.docx"));
-  EXPECT_EQ(ErrorOf([&] { doc.GetStyles().Item("Dropped"); }), host::kErrNoSuchCollectionMember)
+  closing = word.GetDocuments().Open(Path("c.docx"));
+  EXPECT_EQ(ErrorOf([&] { closing.GetStyles().Item("Dropped"); }), host::kErrNoSuchCollectionMember)
       << "reopened from the file, not from memory";
-  doc.GetStyles().Add("Kept");
-  doc.Close(-1);
+  closing.GetStyles().Add("Kept");
+  closing.Close(-1);
   EXPECT_NE(ReadFile(Path("c.docx")), original);
-  doc = word.GetDocuments().Open(Path("c.docx"));
-  EXPECT_EQ(doc.GetStyles().Item("Kept").NameLocal(), "Kept");
+  closing = word.GetDocuments().Open(Path("c.docx"));
+  EXPECT_EQ(closing.GetStyles().Item("Kept").NameLocal(), "Kept");
 
   auto fresh = word.GetDocuments().Add();
   fresh.GetStyles().Add("Unsaved");
@@ -259,17 +226,15 @@ TEST_F(DocumentTest, CloseSavesOnlyWhenAskedAndRetiresTheDocumentsObjects) {
   EXPECT_EQ(word.GetDocuments().Count(), 2) << "a close that failed leaves it open";
 
   // The objects of a closed document refuse use.
-  auto styles = doc.GetStyles();
+  auto styles = closing.GetStyles();
   auto normal = styles.Item("Normal");
-  auto window = doc.ActiveWindow();
-  doc.Close();
+  auto window = closing.ActiveWindow();
+  closing.Close();
   EXPECT_EQ(ErrorOf([&] { normal.NameLocal(); }), kErrObjectDeleted);
   EXPECT_EQ(ErrorOf([&] { styles.Count(); }), kErrObjectDeleted);
   EXPECT_EQ(ErrorOf([&] { window.Activate(); }), kErrObjectDeleted);
-  EXPECT_EQ(ErrorOf([&] { doc.Save(); }), kErrObjectDeleted);
-}
+  EXPECT_EQ(ErrorOf([&] { closing.Save(); }), kErrObjectDeleted);
 
-TEST_F(DocumentTest, BlankDocumentsAreWhatWordStartsWith) {
   WriteBlankDocument(Path("blank.docx"));
   WriteBlankDocument(Path("blank.dotx"));
   auto pkg = ooxml::Package::Open(Path("blank.docx"));
@@ -278,21 +243,17 @@ TEST_F(DocumentTest, BlankDocumentsAreWhatWordStartsWith) {
   EXPECT_EQ(pkg.Related(pkg.MainPart(), "settings"), "word/settings.xml");
   EXPECT_NE(pkg.Get("[Content_Types].xml").find(kCtDocument), std::string::npos);
   EXPECT_NE(pkg.Get("word/document.xml").find("<w:body><w:p/><w:sectPr>"), std::string::npos);
-  const std::string& styles = pkg.Get("word/styles.xml");
-  EXPECT_NE(styles.find("<w:docDefaults>"), std::string::npos);
-  EXPECT_NE(styles.find("<w:lsdException w:name=\"heading 9\""), std::string::npos);
-  EXPECT_NE(styles.find("<w:lsdException w:name=\"TOC Heading\""), std::string::npos);
+  const std::string& blank_styles = pkg.Get("word/styles.xml");
+  EXPECT_NE(blank_styles.find("<w:docDefaults>"), std::string::npos);
+  EXPECT_NE(blank_styles.find("<w:lsdException w:name=\"heading 9\""), std::string::npos) << "the latent list";
   EXPECT_NE(ooxml::Package::Open(Path("blank.dotx")).Get("[Content_Types].xml").find(kCtTemplate),
             std::string::npos);
 
-  auto doc = Word().GetDocuments().Open(Path("blank.docx"));
+  auto blank = Word().GetDocuments().Open(Path("blank.docx"));
   std::vector<std::string> names;
-  for (auto& s : doc.GetStyles().all()) names.push_back(s.NameLocal());
+  for (auto& s : blank.GetStyles().all()) names.push_back(s.NameLocal());
   EXPECT_EQ(names, (std::vector<std::string>{"Normal", "Default Paragraph Font", "Table Normal", "No List"}));
-  EXPECT_TRUE(doc.GetStyles().Item("Table Normal").BuiltIn());
-  EXPECT_EQ(ErrorOf([&] { doc.GetStyles().Add("Heading 1"); }), host::kErrStyleNameInUse)
-      << "only latent here, yet reserved";
-  EXPECT_EQ(doc.GetStyles().Count(), 4);
+  EXPECT_TRUE(blank.GetStyles().Item("Table Normal").BuiltIn());
 }
 
 }  // namespace

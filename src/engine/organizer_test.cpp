@@ -1,9 +1,5 @@
 #include "engine/organizer.h"
 
-#include "engine/application.h"
-
-#include "engine/numbering.h"
-#include "engine/styles.h"
 #include "engine/test_support.h"
 #include "ooxml/xml.h"
 
@@ -144,9 +140,6 @@ TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatI
   std::string id = to.styles().id(copied);
   EXPECT_EQ(id, "HeadX1") << "the source id was taken by an unrelated style";
   EXPECT_FALSE(to.styles().find("Heading X Char")) << "only the style named is copied";
-  EXPECT_EQ(to.styles().reference(copied, "link"), "") << "a linked partner the destination lacks is dropped";
-  EXPECT_EQ(to.styles().reference(copied, "next"), "DestBody") << "the same-named destination style is used";
-  EXPECT_EQ(to.styles().reference(copied, "basedOn"), "Normal");
 
   std::string num_id = copied.child("w:pPr").child("w:numPr").child("w:numId").attribute("w:val").value();
   pugi::xml_node abstract = to.numbering().abstract_for_num(num_id);
@@ -160,8 +153,8 @@ TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatI
   pugi::xml_document expected;
   pugi::xml_node e = expected.append_copy(ModelOf(src)->styles().find("Heading X"));
   e.attribute("w:styleId").set_value(id.c_str());
-  e.child("w:next").attribute("w:val").set_value("DestBody");
-  e.remove_child("w:link");
+  e.child("w:next").attribute("w:val").set_value("DestBody");  // the same-named destination style
+  e.remove_child("w:link");  // a linked partner the destination lacks is dropped
   e.child("w:pPr").child("w:numPr").child("w:numId").attribute("w:val").set_value(num_id.c_str());
   e.append_attribute("xmlns:w15").set_value("http://schemas.microsoft.com/office/word/2012/wordml");
   EXPECT_EQ(Xml(copied), Xml(e));
@@ -180,10 +173,8 @@ TEST_F(OrganizerTest, CopiesTheWholeElementRewritingOnlyReferencesAndBringsWhatI
 
 TEST_F(OrganizerTest, AMissingBaseGivesWayToTheRootWithItsFormattingFolded) {
   std::string src_path = WriteWithNumbering("source.docx", kChainStyles, kChainNumbering);
-  std::string dst_path = Path("blank.docx");
-  WriteBlankDocument(dst_path);
   auto word = Word();
-  auto dst = word.GetDocuments().Open(dst_path);
+  auto dst = word.GetDocuments().Open(WriteBlank("blank.docx"));
   struct Case {
     const char* name;
     const char* base;
@@ -226,11 +217,9 @@ TEST_F(OrganizerTest, AMissingBaseGivesWayToTheRootWithItsFormattingFolded) {
 // list made first, then each copied in the list's order.
 TEST_F(OrganizerTest, StylesMadeBeforehandKeepEveryLinkAndStandAfterTheirBases) {
   std::string src_path = WriteWithNumbering("source.docx", kChainStyles, kChainNumbering);
-  std::string dst_path = Path("blank.docx");
-  WriteBlankDocument(dst_path);
   auto word = Word();
   auto src = word.GetDocuments().Open(src_path);
-  auto dst = word.GetDocuments().Open(dst_path);
+  auto dst = word.GetDocuments().Open(WriteBlank("blank.docx"));
   const std::vector<std::string> list = {"Child", "ChildChar", "Parent", "Grand", "CharBase"};
   for (const auto& name : list) dst.GetStyles().Add(name);
   for (const auto& name : list) word.ref().call("OrganizerCopy", {src.FullName(), dst.FullName(), name, 0});
@@ -255,10 +244,10 @@ TEST_F(OrganizerTest, AListTakenFromAListStyleArrivesWithItsLevels) {
   std::string src_path = WriteWithNumbering("source.docx", kChainStyles, kChainNumbering);
   std::string bytes = ReadFile(src_path);
   // An unrelated style holds the id the copy would take, so its links move.
-  std::string dst_path = WriteWithStyles(
-      "dest.docx", "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Numbered\"><w:name w:val=\"Other\"/></w:style>");
   auto word = Word();
-  auto dst = word.GetDocuments().Open(dst_path);
+  auto dst = word.GetDocuments().Open(WriteWithStyles(
+      "dest.docx",
+      "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Numbered\"><w:name w:val=\"Other\"/></w:style>"));
   word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Numbered", 0});
   auto& to = *ModelOf(dst);
   pugi::xml_node copied = to.styles().find("Numbered");
@@ -296,10 +285,8 @@ TEST_F(OrganizerTest, ABrokenListLinkIsDropped) {
       "<w:style w:type=\"paragraph\" w:styleId=\"Orphan\"><w:name w:val=\"Orphan\"/>"
       "<w:pPr><w:numPr><w:numId w:val=\"9\"/></w:numPr></w:pPr></w:style>",
       "<w:num w:numId=\"9\"><w:abstractNumId w:val=\"42\"/></w:num>");
-  std::string dst_path = Path("blank.docx");
-  WriteBlankDocument(dst_path);
   auto word = Word();
-  auto dst = word.GetDocuments().Open(dst_path);
+  auto dst = word.GetDocuments().Open(WriteBlank("blank.docx"));
   word.ref().call("OrganizerCopy", {src_path, dst.FullName(), "Orphan", 0});
   auto& to = *ModelOf(dst);
   EXPECT_FALSE(to.styles().find("Orphan").child("w:pPr").child("w:numPr"));
@@ -307,10 +294,9 @@ TEST_F(OrganizerTest, ABrokenListLinkIsDropped) {
   EXPECT_FALSE(lists && lists.child("w:num"));
 }
 
-TEST_F(OrganizerTest, ClosedDestinationIsWrittenWithUntouchedPartsIntactAndNotLeftOpen) {
+TEST_F(OrganizerTest, ClosedFilesAreHeldWrittenWhenLookedAtAndRefusedWhenReadOnlyAndAStylesListFollowsItsBase) {
   std::string src_path = WriteSource();
-  std::string dst_path = Path("closed.docx");
-  WriteBlankDocument(dst_path);
+  std::string dst_path = WriteBlank("closed.docx");
   auto before = ooxml::Package::Open(dst_path);
   auto word = Word();
   auto src = word.GetDocuments().Open(src_path);
@@ -327,14 +313,10 @@ TEST_F(OrganizerTest, ClosedDestinationIsWrittenWithUntouchedPartsIntactAndNotLe
   EXPECT_EQ(style.NameLocal(), "R&D");
   EXPECT_EQ(style.BaseStyle(), "") << "a reference dangling in the source is not carried";
   ExpectNothingDangles(*ModelOf(dst));
-}
 
-// A closed file is held in memory between the organizer's calls, and
-// written whole whenever anything may look at it.
-TEST_F(OrganizerTest, ClosedFileIsHeldBetweenCallsAndWrittenWhenLookedAt) {
-  std::string src_path = WriteSource();
-  std::string dst_path = Path("held.docx");
-  WriteBlankDocument(dst_path);
+  // A closed file is held in memory between the organizer's calls, and
+  // written whole whenever anything may look at it.
+  std::string held_path = WriteBlank("held.docx");
   auto has_style = [](const std::string& path, const std::string& id) {
     auto pkg = ooxml::Package::Open(path);
     return pkg.Get("word/styles.xml").find("w:styleId=\"" + id + "\"") != std::string::npos;
@@ -343,37 +325,36 @@ TEST_F(OrganizerTest, ClosedFileIsHeldBetweenCallsAndWrittenWhenLookedAt) {
     // Its own Word, so that Word goes at the end of the block.
     host::Application word(Application::Create(options_));
     auto& app = dynamic_cast<Application&>(word.ref());
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0});
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "BodyT", 0});
-    app.FlushOrganizerFile(dst_path);
-    EXPECT_TRUE(has_style(dst_path, "RD"));
-    EXPECT_TRUE(has_style(dst_path, "BodyT"));
+    word.ref().call("OrganizerCopy", {src_path, held_path, "R&D", 0});
+    word.ref().call("OrganizerCopy", {src_path, held_path, "BodyT", 0});
+    app.FlushOrganizerFile(held_path);
+    EXPECT_TRUE(has_style(held_path, "RD"));
+    EXPECT_TRUE(has_style(held_path, "BodyT"));
 
     // Replaced from outside: the next call works on the new file, and what
     // the organizer had not written is gone with the old one.
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "Heading X", 0});
+    word.ref().call("OrganizerCopy", {src_path, held_path, "Heading X", 0});
     std::string other = WriteWithStyles("other.docx", kDestinationStyles);
-    fs::rename(other, dst_path);
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0});
-    app.FlushOrganizerFile(dst_path);
-    EXPECT_TRUE(has_style(dst_path, "DestBody")) << "the outside file was read afresh";
-    EXPECT_TRUE(has_style(dst_path, "RD"));
-    EXPECT_FALSE(has_style(dst_path, "HeadX1")) << "the earlier unwritten copy went with the old file";
+    fs::rename(other, held_path);
+    word.ref().call("OrganizerCopy", {src_path, held_path, "R&D", 0});
+    app.FlushOrganizerFile(held_path);
+    EXPECT_TRUE(has_style(held_path, "DestBody")) << "the outside file was read afresh";
+    EXPECT_TRUE(has_style(held_path, "RD"));
+    EXPECT_FALSE(has_style(held_path, "HeadX1")) << "the earlier unwritten copy went with the old file";
 
     // Word opening the file sees every change; Word going writes the rest.
-    word.ref().call("OrganizerCopy", {src_path, dst_path, "Heading X Char", 0});
-    auto opened = word.GetDocuments().Open(dst_path);
+    word.ref().call("OrganizerCopy", {src_path, held_path, "Heading X Char", 0});
+    auto opened = word.GetDocuments().Open(held_path);
     EXPECT_EQ(opened.GetStyles().Item("Heading X Char").NameLocal(), "Heading X Char");
     opened.Close(0);
     std::string late = WriteWithStyles(
         "late.docx", "<w:style w:type=\"paragraph\" w:customStyle=\"1\" w:styleId=\"Late\"><w:name w:val=\"Late\"/></w:style>");
-    word.ref().call("OrganizerCopy", {late, dst_path, "Late", 0});
+    word.ref().call("OrganizerCopy", {late, held_path, "Late", 0});
   }
-  EXPECT_TRUE(has_style(dst_path, "Late")) << "written when Word went";
+  EXPECT_TRUE(has_style(held_path, "Late")) << "written when Word went";
 
   // A file deleted from outside is not brought back.
-  std::string gone = Path("gone.docx");
-  WriteBlankDocument(gone);
+  std::string gone = WriteBlank("gone.docx");
   {
     host::Application word(Application::Create(options_));
     word.ref().call("OrganizerCopy", {src_path, gone, "R&D", 0});
@@ -381,32 +362,23 @@ TEST_F(OrganizerTest, ClosedFileIsHeldBetweenCallsAndWrittenWhenLookedAt) {
     dynamic_cast<Application&>(word.ref()).ForgetOrganizerFile(gone);
   }
   EXPECT_FALSE(fs::exists(gone));
-}
 
-TEST_F(OrganizerTest, RefusesMissingStylesReadOnlyFilesAndOtherObjects) {
-  std::string src_path = WriteSource();
-  std::string dst_path = Path("ro.docx");
-  WriteBlankDocument(dst_path);
-  auto word = Word();
-  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, dst_path, "No Such", 0}); }),
+  std::string ro_path = WriteBlank("ro.docx");
+  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, ro_path, "No Such", 0}); }),
             host::kErrNoSuchCollectionMember);
-  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 1}); }),
+  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, ro_path, "R&D", 1}); }),
             host::kErrInvalidProcedureCall);
   // Held since the first copy, and made read-only after it.
-  word.ref().call("OrganizerCopy", {src_path, dst_path, "BodyT", 0});
-  dynamic_cast<Application&>(word.ref()).FlushOrganizerFile(dst_path);
-  std::string bytes = ReadFile(dst_path);
-  fs::permissions(dst_path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, dst_path, "R&D", 0}); }),
+  word.ref().call("OrganizerCopy", {src_path, ro_path, "BodyT", 0});
+  dynamic_cast<Application&>(word.ref()).FlushOrganizerFile(ro_path);
+  std::string bytes = ReadFile(ro_path);
+  fs::permissions(ro_path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, ro_path, "R&D", 0}); }),
             host::kErrCannotSaveFile);
-  EXPECT_EQ(ReadFile(dst_path), bytes);
+  EXPECT_EQ(ReadFile(ro_path), bytes);
   EXPECT_EQ(ErrorOf([&] { word.ref().call("OrganizerCopy", {src_path, Path("missing.docx"), "R&D", 0}); }),
             host::kErrFileNotFound);
-}
 
-TEST_F(OrganizerTest, StyleListTemplateFollowsBasedOnAndUnlinks) {
-  std::string src_path = WriteSource();
-  auto word = Word();
   auto doc = word.GetDocuments().Open(src_path);
   auto styles = doc.GetStyles();
   EXPECT_TRUE(styles.Item("Normal").ref().get("ListTemplate").is_empty());

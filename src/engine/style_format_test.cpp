@@ -1,8 +1,5 @@
 #include "engine/style_format.h"
 
-#include <gtest/gtest.h>
-
-#include "engine/styles.h"
 #include "engine/test_support.h"
 #include "engine/word_units.h"
 #include "host/collection.h"
@@ -85,7 +82,7 @@ class StyleFormatTest : public EngineTest {
   host::Document doc_;
 };
 
-TEST_F(StyleFormatTest, ReadsTheEffectiveValueInWordsUnits) {
+TEST_F(StyleFormatTest, ReadsAndWritesInWordsUnitsRaisesWordsErrorsAndAssignsTabStops) {
   struct Row {
     const char* style;
     const char* path;
@@ -143,16 +140,14 @@ TEST_F(StyleFormatTest, ReadsTheEffectiveValueInWordsUnits) {
   EXPECT_EQ(stop->get("Alignment"), Value(3));
   EXPECT_EQ(stop->get("Leader"), Value(1));
   EXPECT_EQ(host::item(*Walk(StyleObject("Child"), "ParagraphFormat.TabStops"), 1)->get("CustomTab"), Value(0));
-}
 
-TEST_F(StyleFormatTest, WritesDirectFormattingOnTheStyleItself) {
-  struct Row {
+  struct Write {
     const char* style;
     const char* path;
     Value value;
     const char* xml;  // what the style's own element then holds
   };
-  const Row rows[] = {
+  const Write writes[] = {
       {"Child", "Font.Size", 12.5, "<w:sz w:val=\"25\"/>"},
       {"Child", "Font.Color", 0x0000FF, "<w:color w:val=\"FF0000\"/>"},
       {"Child", "Font.UnderlineColor", kColorAutomatic, "w:color=\"auto\""},
@@ -174,7 +169,7 @@ TEST_F(StyleFormatTest, WritesDirectFormattingOnTheStyleItself) {
        "<w:tblStylePr w:type=\"firstRow\"><w:tcPr><w:shd w:val=\"clear\" w:fill=\"563412\"/>"},
       {"Grid", "Table.Condition(0).Borders(-6).LineStyle", 2, "<w:insideV w:val=\"dotted\"/>"},
   };
-  for (const auto& r : rows) {
+  for (const auto& r : writes) {
     Put(r.style, r.path, r.value);
     EXPECT_NE(StyleXml(r.style).find(r.xml), std::string::npos) << r.path << "\n" << StyleXml(r.style);
     EXPECT_EQ(Get(r.style, r.path), r.value) << r.path;
@@ -183,16 +178,14 @@ TEST_F(StyleFormatTest, WritesDirectFormattingOnTheStyleItself) {
   std::string before = StyleXml("Base");
   Put("Base", "Font.Italic", host::kUndefined);
   EXPECT_EQ(StyleXml("Base"), before);
-}
 
-TEST_F(StyleFormatTest, RaisesWordsErrors) {
-  struct Row {
+  struct Refusal {
     const char* style;
     const char* path;
     Value value;  // empty: a read
     int32_t error;
   };
-  const Row rows[] = {
+  const Refusal refusals[] = {
       {"Child", "ParagraphFormat.Borders(7).LineStyle", {}, host::kErrNoSuchCollectionMember},
       {"Grid", "Table.Condition(12).TopPadding", {}, host::kErrNoSuchCollectionMember},
       {"Child", "Table.Alignment", {}, host::kErrCommandFailed},
@@ -204,17 +197,14 @@ TEST_F(StyleFormatTest, RaisesWordsErrors) {
       {"Child", "ParagraphFormat.Shading.ForegroundPatternColorIndex", 17, kErrValueOutOfRange},
       {"Child", "BaseStyle", "No Such Style", host::kErrNoSuchStyle},
   };
-  for (const auto& r : rows) {
+  for (const auto& r : refusals) {
     int32_t got = ErrorOf([&] { r.value.is_empty() ? (void)Get(r.style, r.path) : Put(r.style, r.path, r.value); });
     EXPECT_EQ(got, r.error) << r.path;
   }
   auto tabs = Walk(StyleObject("Child"), "ParagraphFormat.TabStops");
   EXPECT_EQ(ErrorOf([&] { tabs->call("Item", {3}); }), host::kErrNoSuchCollectionMember);
   EXPECT_EQ(ErrorOf([&] { tabs->call("Add", {72.0, 5}); }), kErrValueOutOfRange);
-}
 
-TEST_F(StyleFormatTest, TabStopsClearAddAndAssignOverInheritedStops) {
-  auto tabs = Walk(StyleObject("Child"), "ParagraphFormat.TabStops");
   tabs->call("ClearAll");
   EXPECT_EQ(host::count(*tabs), 0);  // inherited stops are cleared by name, so none shows
   tabs->call("Add", {90.0, 2, 3});
@@ -232,9 +222,7 @@ TEST_F(StyleFormatTest, TabStopsClearAddAndAssignOverInheritedStops) {
   auto copied = to->get("TabStops").as_object();
   ASSERT_EQ(host::count(*copied), 2);
   EXPECT_EQ(host::item(*copied, 2)->get("Alignment"), Value(1));
-}
 
-TEST(WordUnits, ColoursWidthsAndLineSpacingBothWays) {
   EXPECT_EQ(ColorNumber("FF8000"), 0x0080FF);
   EXPECT_EQ(ColorNumber("auto"), kColorAutomatic);
   EXPECT_EQ(*ColorHex(0x0080FF), "FF8000");

@@ -73,7 +73,6 @@ inline constexpr const char* kHeadingNumbering =
     "<w:pPr><w:tabs><w:tab w:val=\"num\" w:pos=\"1080\"/></w:tabs><w:ind w:left=\"1440\" w:firstLine=\"0\"/></w:pPr>"
     "</w:lvl></w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num>";
 
-// s with every from replaced by to, for variants of the fixtures above.
 inline std::string Replace(std::string s, const std::string& from, const std::string& to) {
   for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) s.replace(at, from.size(), to);
   return s;
@@ -127,14 +126,14 @@ class EngineTest : public ::testing::Test {
     fs::remove_all(dir_, ec);
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string WriteBlank(const std::string& name) const {
+    WriteBlankDocument(Path(name));
+    return Path(name);
+  }
 
   host::Application Word() {
     if (!app_) app_ = Application::Create(options_);
     return host::Application(app_);
-  }
-  Application& Engine() {
-    Word();
-    return *app_;
   }
 
   // A blank document whose styles part holds body (w:style elements and
@@ -192,7 +191,6 @@ inline std::vector<BodyCase> BodyCases(const std::string& para) {
   };
 }
 
-// A main part around a body's content.
 inline std::string DocumentXml(const std::string& body) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
          "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +

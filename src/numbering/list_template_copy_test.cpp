@@ -41,7 +41,7 @@ class ListTemplateCopyTest : public engine::testing::EngineTest {
   ListTemplateReport report_;
 };
 
-TEST_F(ListTemplateCopyTest, CopyRebuildsEachLevelAndLinksTheStyles) {
+TEST_F(ListTemplateCopyTest, CopyRebuildsEachLevelAndLinksTheStylesAndFailuresAreReturnedAndReportedAsWordDoes) {
   const host::Document source = Open("s.docx");
   const host::Document target = Word().GetDocuments().Add();
   ASSERT_EQ(fncCopyLT(ui_, source.obj(), target, std::string("Headings"), &report_), 0);
@@ -64,20 +64,15 @@ TEST_F(ListTemplateCopyTest, CopyRebuildsEachLevelAndLinksTheStyles) {
   EXPECT_EQ(UndoClears(source), 2);
   EXPECT_TRUE(ui_.shown.empty());
   EXPECT_EQ(report_.Lines(), std::vector<std::string>{"list template \"Headings\" copied"});
-}
 
-TEST_F(ListTemplateCopyTest, UndefinedNumberPositionBecomesZeroInBoth) {
-  const host::Document source =
-      Open("s.docx", kHeadingStyles, Replace(kHeadingNumbering, "<w:ind w:left=\"720\" w:hanging=\"360\"/>", ""));
-  ASSERT_EQ(deref(Level(Named(source, "Headings"), 1)).get("NumberPosition").as_int(), host::kUndefined);
-  const host::Document target = Word().GetDocuments().Add();
-  ASSERT_EQ(fncCopyLT(ui_, source.obj(), target, std::string("Headings")), 0);
-  EXPECT_EQ(deref(Level(Named(source, "Headings"), 1)).get("NumberPosition").as_double(), 0.0);
-  EXPECT_EQ(deref(Level(Named(target, "Headings"), 1)).get("NumberPosition").as_double(), 0.0);
-}
+  const host::Document bare_source =
+      Open("p.docx", kHeadingStyles, Replace(kHeadingNumbering, "<w:ind w:left=\"720\" w:hanging=\"360\"/>", ""));
+  ASSERT_EQ(deref(Level(Named(bare_source, "Headings"), 1)).get("NumberPosition").as_int(), host::kUndefined);
+  const host::Document bare_target = Word().GetDocuments().Add();
+  ASSERT_EQ(fncCopyLT(ui_, bare_source.obj(), bare_target, std::string("Headings")), 0);
+  EXPECT_EQ(deref(Level(Named(bare_source, "Headings"), 1)).get("NumberPosition").as_double(), 0.0);
+  EXPECT_EQ(deref(Level(Named(bare_target, "Headings"), 1)).get("NumberPosition").as_double(), 0.0);
 
-TEST_F(ListTemplateCopyTest, FailuresAreReturnedAndReportedAsWordDoes) {
-  const host::Document source = Open("s.docx");
   // The target's template of that name has one level: level 2 is missing.
   const std::string numbering = kHeadingNumbering;
   const host::Document short_target = Open(
@@ -97,14 +92,11 @@ TEST_F(ListTemplateCopyTest, FailuresAreReturnedAndReportedAsWordDoes) {
   EXPECT_NE(ui_.shown[1].text.find("including \"Chapter\" do not exist"), std::string::npos);
 }
 
-TEST_F(ListTemplateCopyTest, TheNormalTemplateIsCopiedFromWithoutUndoClear) {
+TEST_F(ListTemplateCopyTest, TheNormalTemplateIsCopiedFromWithoutUndoClearAndUniqueNamesSkipWhatEitherDocumentUses) {
   engine::testing::fs::copy_file(WriteWithNumbering("n.dotm", kHeadingStyles, kHeadingNumbering), options_.normal_template);
-  const host::Document target = Word().GetDocuments().Add();
-  EXPECT_EQ(fncCopyLT(ui_, Word().NormalTemplate().obj(), target, std::string("Headings")), 0);
+  EXPECT_EQ(fncCopyLT(ui_, Word().NormalTemplate().obj(), Word().GetDocuments().Add(), std::string("Headings")), 0);
   EXPECT_TRUE(ui_.shown.empty());
-}
 
-TEST_F(ListTemplateCopyTest, UniqueNamesSkipWhatEitherDocumentUses) {
   const host::Document source = Open("s.docx");
   const host::Document target = Word().GetDocuments().Add();
   const ObjectPtr templates = ListTemplatesOf(target.obj());

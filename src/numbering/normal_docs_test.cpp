@@ -50,42 +50,36 @@ class NormalDocsTest : public engine::testing::EngineTest {
   platform::Platform platform_ = fake_.platform();
 };
 
-TEST_F(NormalDocsTest, ClosesTheOpenStylesDocumentAndDeletesItsFile) {
+TEST_F(NormalDocsTest, ClosingTheStylesDocumentOrNormalDotTouchesOnlyWhatIsOpenAndErrorsReachTheCaller) {
   OpenNew("a.docx");
+  fake_.files.AddFile(support::gDocsFolder, {kNormalStylesDocName});
+  fncCloseNormalStylesDoc(platform_);
+  EXPECT_TRUE(fake_.files.deleted.empty()) << "not open: the file is left alone";
+  EXPECT_TRUE(fake_.files.Exists(NormalStylesDocPath()));
+
   MakeStylesDoc();
   ASSERT_TRUE(IsOpen(kNormalStylesDocName));
   fncCloseNormalStylesDoc(platform_);
   EXPECT_FALSE(IsOpen(kNormalStylesDocName));
   EXPECT_TRUE(IsOpen("a.docx"));
   EXPECT_EQ(fake_.files.deleted, std::vector<std::string>{support::gDocsFolder + kNormalStylesDocName});
-}
 
-TEST_F(NormalDocsTest, LeavesTheFileAloneWhenTheDocumentIsNotOpen) {
-  OpenNew("a.docx");
-  fake_.files.AddFile(support::gDocsFolder, {kNormalStylesDocName});
-  fncCloseNormalStylesDoc(platform_);
-  EXPECT_TRUE(fake_.files.deleted.empty());
-  EXPECT_TRUE(fake_.files.Exists(NormalStylesDocPath()));
-}
-
-TEST_F(NormalDocsTest, AClosedDocumentWithoutAFileNeedsNoDeletion) {
+  // Open without a file: closed, with nothing to delete.
   MakeStylesDoc();
   fake_.files.folders.clear();
+  fake_.files.deleted.clear();
   EXPECT_NO_THROW(fncCloseNormalStylesDoc(platform_));
   EXPECT_FALSE(IsOpen(kNormalStylesDocName));
   EXPECT_TRUE(fake_.files.deleted.empty());
-}
 
-TEST_F(NormalDocsTest, AFileThatCannotBeDeletedRaisesNamingIt) {
+  // A file that cannot be deleted raises, naming it.
   MakeStylesDoc();
   fake_.files.undeletable.insert(NormalStylesDocPath());
   host::HostError e = RaisedBy([&] { fncCloseNormalStylesDoc(platform_); });
   EXPECT_EQ(e.number(), host::kErrPermissionDenied);
   EXPECT_NE(e.description().find(NormalStylesDocPath()), std::string::npos);
   EXPECT_FALSE(IsOpen(kNormalStylesDocName));
-}
 
-TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrue) {
   OpenNew("templates/Normal.dot");
   for (const host::Value& flag : {host::Value(false), host::Value(int32_t{0}), host::Value(int32_t{1}),
                                   host::Value("True"), host::Value()}) {
@@ -98,10 +92,7 @@ TEST_F(NormalDocsTest, NormalDotIsClosedOnlyForTrue) {
   OpenNew("templates/Normal.dot");
   fncCloseNormalDot(host::Value(host::kTrue));
   EXPECT_FALSE(IsOpen(kNormalDotName));
-}
 
-TEST_F(NormalDocsTest, ErrorsReachTheCaller) {
-  OpenNew("a.docx");
   EXPECT_EQ(ErrorOf([] { fncCloseNormalDot(host::Value(true)); }), host::kErrNoSuchCollectionMember) << "not open";
   EXPECT_TRUE(IsOpen("a.docx"));
   support::gWordApp = host::Application();

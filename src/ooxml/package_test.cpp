@@ -9,11 +9,10 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
+#include <iterator>
 #include <iostream>
 #include <new>
 #include <random>
@@ -109,9 +108,7 @@ Package SamplePackage() {
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteFile(const fs::path& p, const std::string& bytes) {
@@ -135,7 +132,7 @@ struct Entry {
   zip_uint32_t level = 0;  // libzip's default, the best
 };
 
-std::string MakeZip(const std::vector<Entry>& entries, const std::function<void(zip_t*)>& add_more = nullptr) {
+std::string MakeZip(const std::vector<Entry>& entries) {
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -148,7 +145,6 @@ std::string MakeZip(const std::vector<Entry>& entries, const std::function<void(
     EXPECT_GE(i, 0) << e.name << ": " << zip_strerror(za);
     zip_set_file_compression(za, static_cast<zip_uint64_t>(i), e.store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, e.level);
   }
-  if (add_more) add_more(za);
   EXPECT_EQ(zip_close(za), 0);
   zip_source_open(buffer);
   std::string out;
@@ -212,7 +208,6 @@ class PackageTest : public ::testing::Test {
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-  // The error Open raises for bytes written to a file of that name.
   HostError OpenError(const std::string& bytes, const std::string& name = "doc.docx", const Limits& limits = {}) {
     std::string path = Path(name);
     WriteFile(path, bytes);
@@ -244,9 +239,7 @@ class PackageTest : public ::testing::Test {
 
 bool IsRoot() { return ::geteuid() == 0; }
 
-// ---------------------------------------------------------------- round trip
-
-TEST_F(PackageTest, EveryPartSurvivesSaveAndOpenByteForByte) {
+TEST_F(PackageTest, EveryPartSurvivesSaveAndOpenInOrderAndEqualPackagesGiveEqualFiles) {
   Package pkg = SamplePackage();
   pkg.Save(Path("a.docx"));
   Package back = Package::Open(Path("a.docx"));
@@ -256,13 +249,9 @@ TEST_F(PackageTest, EveryPartSurvivesSaveAndOpenByteForByte) {
   for (const auto& name : pkg.Names()) EXPECT_EQ(back.Get(name), pkg.Get(name)) << name;
   EXPECT_EQ(back.Get("custom/unknown.bin"), AllByteValues());
   EXPECT_EQ(back.Get("word/styles.xml"), kStylesWithUnknowns);
-}
 
-TEST_F(PackageTest, EqualPackagesGiveEqualFiles) {
-  Package pkg = SamplePackage();
-  pkg.Save(Path("a.docx"));
   pkg.Save(Path("b.docx"));
-  Package::Open(Path("a.docx")).Save(Path("c.docx"));
+  back.Save(Path("c.docx"));
   EXPECT_EQ(ReadFile(Path("a.docx")), ReadFile(Path("b.docx")));
   EXPECT_EQ(ReadFile(Path("a.docx")), ReadFile(Path("c.docx")));
   // Later saves reuse what an earlier one deflated, to the same file; a changed part is deflated anew.
@@ -290,23 +279,21 @@ TEST_F(PackageTest, EqualPackagesGiveEqualFiles) {
     EXPECT_EQ(st.mtime, fixed) << st.name;
   }
   zip_discard(za);
-}
 
-TEST_F(PackageTest, ArchiveOrderIsKeptAndNewPartsGoLast) {
   std::vector<Entry> entries = {{"word/document.xml", kDocument},
                                 {"zeta.xml", "<z/>"},
                                 {"_rels/.rels", RootRels("word/document.xml")},
                                 {"alpha.xml", "<a/>"},
                                 {"[Content_Types].xml", kContentTypes}};
   WriteFile(Path("in.docx"), MakeZip(entries));
-  Package pkg = Package::Open(Path("in.docx"));
-  EXPECT_EQ(pkg.Names(), (std::vector<std::string>{"word/document.xml", "zeta.xml", "_rels/.rels", "alpha.xml",
+  Package opened = Package::Open(Path("in.docx"));
+  EXPECT_EQ(opened.Names(), (std::vector<std::string>{"word/document.xml", "zeta.xml", "_rels/.rels", "alpha.xml",
                                                    "[Content_Types].xml"}));
-  pkg.Set("new/b.xml", "<b/>");
-  pkg.Set("zeta.xml", "<z2/>");
-  pkg.Remove("alpha.xml");
-  pkg.Remove("not/there.xml");
-  pkg.Save(Path("out.docx"));
+  opened.Set("new/b.xml", "<b/>");
+  opened.Set("zeta.xml", "<z2/>");
+  opened.Remove("alpha.xml");
+  opened.Remove("not/there.xml");
+  opened.Save(Path("out.docx"));
   EXPECT_EQ(
       Package::Open(Path("out.docx")).Names(),
       (std::vector<std::string>{"[Content_Types].xml", "word/document.xml", "zeta.xml", "_rels/.rels", "new/b.xml"}));
@@ -327,7 +314,7 @@ std::pair<std::string, int32_t> RawEntry(const std::string& zip_path, const char
   return {data, st.comp_method};
 }
 
-TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedData) {
+TEST_F(PackageTest, UntouchedPartsKeepTheirDataAnyExtensionOpensAndPartsAreFoundResolvedAndNamedSafely) {
   std::string text;
   for (int i = 0; i < 4000; ++i) text += "<w:p w:rsidR=\"" + std::to_string(i * 7919 % 10007) + "\"/>";
   std::vector<Entry> entries = MinimalEntries();
@@ -351,24 +338,18 @@ TEST_F(PackageTest, UntouchedPartsKeepTheirCompressedData) {
   Package back = Package::Open(Path("out.docx"));
   EXPECT_EQ(back.Get("word/fast.xml"), text);
   EXPECT_EQ(back.Get("word/changed.xml"), text + "<w:p/>");
-}
 
-// Whatever the extension; a folder entry is no part.
-TEST_F(PackageTest, AnyExtensionOpensWhenTheContentIsAPackage) {
-  std::vector<Entry> entries = MinimalEntries();
-  entries.insert(entries.begin(), {"word/", ""});
-  std::string zip = MakeZip(entries);
+  // Whatever the extension; a folder entry is no part.
+  std::vector<Entry> with_folder = MinimalEntries();
+  with_folder.insert(with_folder.begin(), {"word/", ""});
+  std::string zip = MakeZip(with_folder);
   for (const char* name : {"a.docx", "a.dotx", "a.docm", "a.dotm", "a.doc", "a.dot", "no-extension"}) {
     WriteFile(Path(name), zip);
     Package pkg = Package::Open(Path(name));
     EXPECT_EQ(pkg.Get("word/document.xml"), kDocument) << name;
     EXPECT_EQ(pkg.Names().size(), 3u) << name;
   }
-}
 
-// ------------------------------------------------------------ the main part
-
-TEST_F(PackageTest, MainPartComesFromThePackageRelationshipOrIsWordDocument) {
   const std::pair<std::vector<Entry>, const char*> cases[] = {
       {{{"[Content_Types].xml", kContentTypes}, {"_rels/.rels", RootRels("/word/main.xml")}, {"word/main.xml", kDocument}},
        "word/main.xml"},
@@ -376,31 +357,27 @@ TEST_F(PackageTest, MainPartComesFromThePackageRelationshipOrIsWordDocument) {
       {{{"_rels/.rels", RootRels("word/gone.xml")}, {"word/document.xml", kDocument}}, "word/document.xml"},
       {{{"_rels/.rels", "<Relationships"}, {"word/document.xml", kDocument}}, "word/document.xml"},  // does not parse
   };
-  for (const auto& [entries, main] : cases) {
-    WriteFile(Path("in.docx"), MakeZip(entries));
+  for (const auto& [with_folder, main] : cases) {
+    WriteFile(Path("in.docx"), MakeZip(with_folder));
     EXPECT_EQ(Package::Open(Path("in.docx")).MainPart(), main);
   }
   EXPECT_EQ(Package::Empty().MainPart(), "word/document.xml");
-}
 
-TEST(PackageRelationships, RelatedPartsAreFoundByTypeAndResolved) {
-  Package pkg = SamplePackage();
-  EXPECT_EQ(pkg.Related("", "officeDocument"), "word/document.xml");
-  EXPECT_EQ(pkg.Related("word/document.xml", "styles"), "word/styles.xml");
-  EXPECT_EQ(pkg.Related("word/document.xml", "image"), "media/pic.bin");
-  EXPECT_EQ(pkg.Related("word/document.xml", "hyperlink"), "") << "external targets are not parts";
-  EXPECT_EQ(pkg.Related("word/document.xml", "numbering"), "");
-  EXPECT_EQ(pkg.Related("word/styles.xml", "styles"), "") << "a part without relationships";
-  EXPECT_EQ(pkg.Related("word/document.xml", "yles"), "") << "the type's last segment must match whole";
-}
+  Package sample = SamplePackage();
+  EXPECT_EQ(sample.Related("", "officeDocument"), "word/document.xml");
+  EXPECT_EQ(sample.Related("word/document.xml", "styles"), "word/styles.xml");
+  EXPECT_EQ(sample.Related("word/document.xml", "image"), "media/pic.bin");
+  EXPECT_EQ(sample.Related("word/document.xml", "hyperlink"), "") << "external targets are not parts";
+  EXPECT_EQ(sample.Related("word/document.xml", "numbering"), "");
+  EXPECT_EQ(sample.Related("word/styles.xml", "styles"), "") << "a part without relationships";
+  EXPECT_EQ(sample.Related("word/document.xml", "yles"), "") << "the type's last segment must match whole";
 
-TEST(PackageRelationships, TargetsResolveAgainstTheirSource) {
   struct Case {
     const char* source;
     const char* target;
     const char* part;
   };
-  const Case cases[] = {
+  const Case targets[] = {
       {"", "word/document.xml", "word/document.xml"},
       {"", "/word/document.xml", "word/document.xml"},
       {"", "./word/./document.xml", "word/document.xml"},
@@ -411,51 +388,44 @@ TEST(PackageRelationships, TargetsResolveAgainstTheirSource) {
       {"word/document.xml", "../../escape.xml", ""},
       {"", "../escape.xml", ""},
   };
-  for (const Case& c : cases)
+  for (const Case& c : targets)
     EXPECT_EQ(Package::ResolveTarget(c.source, c.target), c.part) << c.source << " -> " << c.target;
   EXPECT_EQ(Package::RelsPartFor("word/document.xml"), "word/_rels/document.xml.rels");
   EXPECT_EQ(Package::RelsPartFor(""), "_rels/.rels");
   EXPECT_EQ(Package::RelsPartFor("a.xml"), "_rels/a.xml.rels");
-}
 
-// ------------------------------------------------------------ the part API
-
-TEST(PackageParts, NamesThatCannotStandInAPackageAreRefused) {
   for (const char* bad : {"", "/abs.xml", "../up.xml", "word/../../up.xml", "word/./a.xml", "word\\a.xml", "C:a.xml",
                           "c:/a.xml", "word//a.xml", "word/", "a\nb.xml"}) {
-    Package pkg = Package::Empty();
+    Package parts = Package::Empty();
     try {
-      pkg.Set(bad, "x");
+      parts.Set(bad, "x");
       ADD_FAILURE() << "accepted " << bad;
     } catch (const HostError& e) {
       EXPECT_EQ(e.number(), host::kErrBadFileName) << bad;
     }
-    EXPECT_TRUE(pkg.Names().empty());
+    EXPECT_TRUE(parts.Names().empty());
   }
   for (const char* good : {"a.xml", "[Content_Types].xml", "word/media/image 1.png", "word/a:b.xml", "..a/b..xml"}) {
     EXPECT_TRUE(IsSafePartName(good)) << good;
   }
-}
 
-TEST(PackageParts, LookupIsExactAndANameDifferingOnlyInCaseIsRefused) {
-  Package pkg = Package::Empty();
-  pkg.Set("word/document.xml", "1");
-  EXPECT_FALSE(pkg.Has("Word/Document.xml"));
+  Package parts = Package::Empty();
+  parts.Set("word/document.xml", "1");
+  EXPECT_FALSE(parts.Has("Word/Document.xml"));
   try {
-    pkg.Get("b.xml");
+    parts.Get("b.xml");
     FAIL() << "no error";
   } catch (const HostError& e) {
     EXPECT_EQ(e.number(), host::kErrNoSuchCollectionMember);
   }
-  EXPECT_THROW(pkg.Set("Word/Document.xml", "2"), HostError);
-  pkg.Set("word/document.xml", "3");
-  EXPECT_EQ(pkg.Get("word/document.xml"), "3");
-  EXPECT_EQ(pkg.Names().size(), 1u);
+  EXPECT_THROW(parts.Set("Word/Document.xml", "2"), HostError);
+  parts.Set("word/document.xml", "3");
+  EXPECT_EQ(parts.Get("word/document.xml"), "3");
+  EXPECT_EQ(parts.Names().size(), 1u);
 }
 
-// ------------------------------------------------------------ bad input
 
-TEST_F(PackageTest, MissingAndUnreadableFiles) {
+TEST_F(PackageTest, MissingUnreadableAndBrokenFilesAreRefused) {
   EXPECT_EQ(OpenErrorAt(Path("absent.docx")).number(), host::kErrFileNotFound);
   EXPECT_EQ(OpenErrorAt(Path("no-folder/absent.docx")).number(), host::kErrFileNotFound);
   fs::create_directory(Path("folder.docx"));
@@ -468,9 +438,7 @@ TEST_F(PackageTest, MissingAndUnreadableFiles) {
     fs::permissions(Path("locked.docx"), fs::perms::none);
     EXPECT_EQ(OpenErrorAt(Path("locked.docx")).number(), host::kErrPermissionDenied);
   }
-}
 
-TEST_F(PackageTest, FilesThatAreNotWholePackagesAreRefused) {
   const std::string zip = MakeZip(MinimalEntries());
   std::vector<Entry> twice = MinimalEntries(), stored = MinimalEntries();
   twice.push_back({"word/document.xmX", "<other/>"});
@@ -495,16 +463,6 @@ TEST_F(PackageTest, FilesThatAreNotWholePackagesAreRefused) {
   }
 }
 
-TEST_F(PackageTest, APartThatDeclaresADocumentTypeIsRefused) {
-  auto entries = MinimalEntries();
-  for (auto& e : entries)
-    if (e.name == "word/document.xml") e.bytes.insert(e.bytes.find("<w:document"), "<!DOCTYPE w:document [<!ENTITY co \"Ours\">]>");
-  HostError e = OpenError(MakeZip(entries));
-  EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
-  EXPECT_NE(e.description().find("word/document.xml"), std::string::npos) << e.description();
-  EXPECT_NE(e.description().find("DOCTYPE"), std::string::npos) << e.description();
-}
-
 // A compound file's header and, far beyond the first sector, the name of
 // one of its streams in UTF-16, as its directory holds it.
 std::string CompoundFile(const std::string& stream) {
@@ -515,74 +473,48 @@ std::string CompoundFile(const std::string& stream) {
   return bytes;
 }
 
-TEST_F(PackageTest, CompoundFilesAreRefusedWithAdvice) {
-  // The advice is the behaviour here, so its words are checked.
-  for (const char* name : {"old.doc", "old.dot", "renamed.docx"}) {
-    HostError e = OpenError(CompoundFile("WordDocument"), name);
-    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
-    EXPECT_NE(e.description().find("Word 97-2003"), std::string::npos) << e.description();
-    EXPECT_NE(e.description().find(".docx"), std::string::npos) << e.description();
-  }
-  HostError locked = OpenError(CompoundFile("EncryptedPackage"), "secret.docx");
-  EXPECT_EQ(locked.number(), host::kErrWordCannotOpenFile);
-  EXPECT_NE(locked.description().find("password"), std::string::npos) << locked.description();
-
-  HostError sheet = OpenError(CompoundFile("Workbook"), "sheet.doc");
-  EXPECT_EQ(sheet.number(), host::kErrWordCannotOpenFile);
-  EXPECT_EQ(sheet.description().find("Word 97-2003"), std::string::npos) << sheet.description();
-}
-
-TEST_F(PackageTest, EntryNamesThatLeaveThePackageAreRefused) {
+// Refusals whose message names what was wrong: an entry name that leaves
+// the package, a document type, or a compound file with advice (the advice
+// is the behaviour here, so its words are checked).
+TEST_F(PackageTest, RefusalsNameTheProblem) {
+  struct Case {
+    const char* file;
+    std::string bytes;
+    std::vector<std::string> mentions;
+    const char* unmentioned = "";
+  };
+  std::vector<Case> cases;
   for (const char* bad :
        {"../evil.xml", "word/../../evil.xml", "/etc/evil.xml", "word\\evil.xml", "C:evil.xml", "c:/evil.xml"}) {
     std::vector<Entry> entries = MinimalEntries();
     entries.push_back({bad, "<x/>"});
-    HostError e = OpenError(MakeZip(entries));
-    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile) << bad;
-    EXPECT_NE(e.description().find(bad), std::string::npos) << e.description();
+    cases.push_back({"doc.docx", MakeZip(entries), {bad}});
+  }
+  std::vector<Entry> doctype = MinimalEntries();
+  doctype[2].bytes.insert(doctype[2].bytes.find("<w:document"), "<!DOCTYPE w:document [<!ENTITY co \"Ours\">]>");
+  cases.push_back({"doc.docx", MakeZip(doctype), {"word/document.xml", "DOCTYPE"}});
+  for (const char* name : {"old.doc", "old.dot", "renamed.docx"}) {
+    cases.push_back({name, CompoundFile("WordDocument"), {"Word 97-2003", ".docx"}});
+  }
+  cases.push_back({"secret.docx", CompoundFile("EncryptedPackage"), {"password"}});
+  cases.push_back({"sheet.doc", CompoundFile("Workbook"), {}, "Word 97-2003"});
+  for (const Case& c : cases) {
+    HostError e = OpenError(c.bytes, c.file);
+    EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile) << e.description();
+    for (const auto& m : c.mentions) EXPECT_NE(e.description().find(m), std::string::npos) << e.description();
+    if (*c.unmentioned) {
+      EXPECT_EQ(e.description().find(c.unmentioned), std::string::npos) << e.description();
+    }
   }
 }
 
-// ------------------------------------------------------------ zip bombs
-
-// Bytes of zeros of any length, made as libzip asks for them.
-zip_int64_t Zeros(void* state, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
-  auto* left = static_cast<zip_uint64_t*>(state);
-  switch (cmd) {
-    case ZIP_SOURCE_OPEN:
-    case ZIP_SOURCE_CLOSE:
-    case ZIP_SOURCE_FREE:
-      return 0;
-    case ZIP_SOURCE_READ: {
-      zip_uint64_t n = std::min(len, *left);
-      std::memset(data, 0, n);
-      *left -= n;
-      return static_cast<zip_int64_t>(n);
-    }
-    case ZIP_SOURCE_STAT: {
-      zip_stat_init(static_cast<zip_stat_t*>(data));
-      return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_ERROR:
-      return 2 * sizeof(int);
-    case ZIP_SOURCE_SUPPORTS:
-      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                            ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-    default:
-      return -1;
-  }
+std::string MakeBomb(size_t size) {
+  std::vector<Entry> entries = MinimalEntries();
+  entries.push_back({"word/bomb.bin", std::string(size, '\0')});
+  return MakeZip(entries);
 }
 
-// A package whose word/bomb.bin inflates to size zeros.
-std::string MakeBomb(zip_uint64_t size) {
-  zip_uint64_t left = size;
-  return MakeZip(MinimalEntries(), [&left](zip_t* za) {
-    zip_source_t* zeros = zip_source_function(za, Zeros, &left);
-    EXPECT_GE(zip_file_add(za, "word/bomb.bin", zeros, 0), 0);
-  });
-}
-
-TEST_F(PackageTest, AZipBombIsRefusedBeforeItFillsMemory) {
+TEST_F(PackageTest, AZipBombAndPartTotalAndCountLimitsAreRefusedAndAnOverstatedSizeReservesNoMemory) {
   std::string bomb = MakeBomb(300ull << 20);
   EXPECT_LT(bomb.size(), 2u << 20) << "300 MiB of zeros packs small";
   g_largest_allocation = 0;
@@ -590,17 +522,14 @@ TEST_F(PackageTest, AZipBombIsRefusedBeforeItFillsMemory) {
   EXPECT_LT(g_largest_allocation.load(), 1u << 20) << "refused on its declared size, before inflating";
 
   // One that understates its size is stopped at the limit.
-  Limits limits;
-  limits.max_part_bytes = 1 << 20;
+  const Limits limits{.max_part_bytes = 1 << 20};
   std::string liar = LieAboutSizes(MakeBomb(32ull << 20), 1000);
   g_largest_allocation = 0;
   HostError e = OpenError(liar, "liar.docx", limits);
   EXPECT_EQ(e.number(), host::kErrWordCannotOpenFile);
   EXPECT_LE(g_largest_allocation.load(), limits.max_part_bytes + (64u << 10))
       << "nothing was allocated past the part limit";
-}
 
-TEST_F(PackageTest, AnOverstatedSizeReservesNoMemory) {
   std::vector<Entry> entries = MinimalEntries();
   for (int i = 0; i < 40; ++i) entries.push_back({"p" + std::to_string(i) + ".xml", "<p/>"});
   std::string zip = LieAboutSizes(MakeZip(entries), 200u << 20);
@@ -610,39 +539,22 @@ TEST_F(PackageTest, AnOverstatedSizeReservesNoMemory) {
   EXPECT_EQ(pkg.Get("p7.xml"), "<p/>");
   for (const auto& name : pkg.Names()) EXPECT_LT(pkg.Get(name).capacity(), 64u << 10) << name;
   EXPECT_LE(g_largest_allocation.load(), (16u << 20) + 1) << "at most the reserve the reader allows itself";
-}
 
-TEST_F(PackageTest, PartTotalAndCountLimits) {
-  std::vector<Entry> entries = MinimalEntries();
-  entries.push_back({"a.bin", std::string(40000, 'a')});
-  entries.push_back({"b.bin", std::string(40000, 'b')});
-  std::string zip = MakeZip(entries);
-
-  Limits part;
-  part.max_part_bytes = 39999;
-  EXPECT_EQ(OpenError(zip, "a.docx", part).number(), host::kErrWordCannotOpenFile);
-  part.max_part_bytes = 40000;
-  EXPECT_NO_THROW(Package::Open(Path("a.docx"), part)) << "a part of exactly the limit is allowed";
-
-  Limits total;
-  total.max_total_bytes = 80000;
-  EXPECT_EQ(OpenError(zip, "b.docx", total).number(), host::kErrWordCannotOpenFile);
-
-  Limits count;
-  count.max_parts = 4;
-  EXPECT_EQ(OpenError(zip, "c.docx", count).number(), host::kErrWordCannotOpenFile);
-  count.max_parts = 5;
-  EXPECT_NO_THROW(Package::Open(Path("c.docx"), count));
-
+  std::vector<Entry> two_parts = MinimalEntries();
+  two_parts.push_back({"a.bin", std::string(40000, 'a')});
+  two_parts.push_back({"b.bin", std::string(40000, 'b')});
+  const std::string two_zip = MakeZip(two_parts);
+  EXPECT_EQ(OpenError(two_zip, "c.docx", {.max_parts = 4}).number(), host::kErrWordCannotOpenFile);
+  EXPECT_NO_THROW(Package::Open(Path("c.docx"), {.max_parts = 5}));
+  EXPECT_NO_THROW(Package::Open(Path("c.docx"), {.max_part_bytes = 40000})) << "a part of exactly the limit is allowed";
   // The same limits hold when the headers understate the sizes.
-  part.max_part_bytes = 39999;
-  EXPECT_EQ(OpenError(LieAboutSizes(zip, 10), "d.docx", part).number(), host::kErrWordCannotOpenFile);
-  EXPECT_EQ(OpenError(LieAboutSizes(zip, 10), "e.docx", total).number(), host::kErrWordCannotOpenFile);
+  for (const std::string& bytes : {two_zip, LieAboutSizes(two_zip, 10)}) {
+    EXPECT_EQ(OpenError(bytes, "a.docx", {.max_part_bytes = 39999}).number(), host::kErrWordCannotOpenFile);
+    EXPECT_EQ(OpenError(bytes, "b.docx", {.max_total_bytes = 80000}).number(), host::kErrWordCannotOpenFile);
+  }
 }
 
-// ------------------------------------------------------------ saving
-
-TEST_F(PackageTest, SaveReplacesAnExistingFileKeepingItsPermissions) {
+TEST_F(PackageTest, SaveReplacesAnExistingFileKeepingItsPermissionsOrTheFileALinkNames) {
   SamplePackage().Save(Path("a.docx"));
   fs::permissions(Path("a.docx"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   Package pkg = Package::Open(Path("a.docx"));
@@ -658,13 +570,11 @@ TEST_F(PackageTest, SaveReplacesAnExistingFileKeepingItsPermissions) {
   SamplePackage().Save(Path(name));
   SamplePackage().Save(Path(name));
   EXPECT_EQ(Listing(dir_), (std::vector<std::string>{"a.docx", name}));
-}
 
-TEST_F(PackageTest, SaveThroughALinkReplacesTheFileItNames) {
   fs::create_directory(Path("real"));
   SamplePackage().Save(Path("real/a.docx"));
   fs::create_symlink(Path("real/a.docx"), Path("link.docx"));
-  Package pkg = Package::Open(Path("link.docx"));
+  pkg = Package::Open(Path("link.docx"));
   pkg.Set("custom/new.xml", "<n/>");
   pkg.Save(Path("link.docx"));
   EXPECT_TRUE(fs::is_symlink(Path("link.docx")));
@@ -672,7 +582,7 @@ TEST_F(PackageTest, SaveThroughALinkReplacesTheFileItNames) {
   EXPECT_EQ(Listing(Path("real")), std::vector<std::string>{"a.docx"});
 }
 
-TEST_F(PackageTest, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
+TEST_F(PackageTest, FailedSavesEvenHalfwayLeaveTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(SaveError(Package::Empty(), Path("a.docx")).number(), host::kErrCannotSaveFile) << "an empty package";
   EXPECT_FALSE(fs::exists(Path("a.docx")));
   SamplePackage().Save(Path("a.docx"));
@@ -701,11 +611,7 @@ TEST_F(PackageTest, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
   }
   EXPECT_EQ(ReadFile(Path("a.docx")), before);
   EXPECT_EQ(Listing(dir_), (std::vector<std::string>{"a.docx", "folder.docx"}));
-}
 
-TEST_F(PackageTest, AWriteFailingHalfwayLeavesTheOldFile) {
-  SamplePackage().Save(Path("a.docx"));
-  const std::string before = ReadFile(Path("a.docx"));
   Package big = SamplePackage();
   std::mt19937 gen(7);
   std::string noise(200000, '\0');
@@ -731,11 +637,10 @@ TEST_F(PackageTest, AWriteFailingHalfwayLeavesTheOldFile) {
 
   EXPECT_EQ(number, host::kErrDiskFull);
   EXPECT_EQ(ReadFile(Path("a.docx")), before);
-  EXPECT_EQ(Listing(dir_), std::vector<std::string>{"a.docx"});
+  EXPECT_EQ(Listing(dir_), (std::vector<std::string>{"a.docx", "folder.docx"}));
 }
 
 
-// ------------------------------------------------------------ the corpus
 
 // What a plain parser sees, written back canonically: equal for two texts
 // that differ only in how the same markup is spelt.
@@ -748,25 +653,19 @@ std::string Canonical(const std::string& bytes) {
   return out.str();
 }
 
-// Every part survives a save byte for byte; every XML part, loaded and saved
-// untouched, keeps its markup, and nearly all keep their very bytes.
-TEST_F(PackageTest, EveryCorpusDocumentSurvivesOpenSaveAndOpen) {
+// Every XML part of the corpus, loaded and saved untouched, keeps its
+// markup, and nearly all keep their very bytes. (That the package keeps
+// every part byte for byte the engine's corpus test checks, on its save.)
+TEST_F(PackageTest, EveryCorpusXmlPartSurvivesLoadAndSave) {
   const fs::path corpus = TARNWELL_CORPUS_DIR;
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "corpus folder " << corpus << " is absent";
-  int files = 0, parts = 0, xml_parts = 0, identical = 0;
+  int files = 0, xml_parts = 0, identical = 0;
   for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
     if (entry.path().extension() != ".docx") continue;
     ++files;
     const std::string source = entry.path().string();
     Package original = Package::Open(source);
-    original.Save(Path("copy.docx"));
-    Package copy = Package::Open(Path("copy.docx"));
-    std::vector<std::string> names = original.Names();
-    ASSERT_EQ(copy.Names().size(), names.size()) << source;
-    for (const auto& name : names) {
-      ASSERT_TRUE(copy.Has(name)) << source << " lost " << name;
-      EXPECT_EQ(copy.Get(name), original.Get(name)) << source << " " << name;
-      ++parts;
+    for (const auto& name : original.Names()) {
       if (!name.ends_with(".xml") && !name.ends_with(".rels")) continue;
       const std::string& bytes = original.Get(name);
       pugi::xml_document doc;
@@ -779,11 +678,10 @@ TEST_F(PackageTest, EveryCorpusDocumentSurvivesOpenSaveAndOpen) {
         EXPECT_EQ(Canonical(saved), Canonical(bytes)) << source << " " << name;
       }
     }
-    EXPECT_EQ(copy.MainPart(), original.MainPart()) << source;
   }
   ASSERT_GT(files, 0) << "no documents under " << corpus;
-  std::cout << "[ corpus   ] " << files << " documents, " << parts << " parts round-trip byte for byte; " << identical
-            << " of " << xml_parts << " XML parts do so through the XML layer\n";
+  std::cout << "[ corpus   ] " << files << " documents; " << identical << " of " << xml_parts
+            << " XML parts round-trip byte for byte through the XML layer\n";
   RecordProperty("xml_parts", xml_parts);
   RecordProperty("xml_parts_identical", identical);
   // The few that differ spell the same markup another way (<a /> for <a/>, &quot; in text).

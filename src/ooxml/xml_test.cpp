@@ -29,7 +29,7 @@ host::HostError LoadError(const std::string& bytes, const std::string& file = "b
   return host::HostError(0, "");
 }
 
-TEST(LoadSaveXml, UntouchedMarkupComesBackByteForByte) {
+TEST(LoadSaveXml, UntouchedMarkupComesBackEditsPrintNormallyMalformedPartsAreNamedAndNamesResolve) {
   const std::vector<std::string> parts = {
       // Word's own layout: CR LF after the declaration, nothing else.
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
@@ -56,9 +56,7 @@ TEST(LoadSaveXml, UntouchedMarkupComesBackByteForByte) {
     utf16 += '\0';
   }
   EXPECT_EQ(RoundTrip(utf16), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xC3\xA9</a>");
-}
 
-TEST(LoadSaveXml, EditsAfterLoadAndBuiltDocumentsPrintNormally) {
   pugi::xml_document doc;
   LoadXml(doc, "<?xml version='1.0'?>\n<a><b></b><t> </t></a>", "a.docx", "p.xml");
   EXPECT_STREQ(doc.document_element().child("t").text().get(), " ") << "blank text is kept as a child";
@@ -69,9 +67,7 @@ TEST(LoadSaveXml, EditsAfterLoadAndBuiltDocumentsPrintNormally) {
   pugi::xml_document built;
   built.append_child("root");
   EXPECT_EQ(SaveXml(built), "<root/>") << "no declaration is added";
-}
 
-TEST(LoadXmlErrors, MalformedPartsNameFilePartAndByteOffset) {
   const std::vector<std::string> bad = {
       "<a><b></a>",            // mismatched end tag
       "<a x=\"1\" x=\"2\"/>",  // duplicate attribute
@@ -94,9 +90,7 @@ TEST(LoadXmlErrors, MalformedPartsNameFilePartAndByteOffset) {
   pugi::xml_parse_result r = plain.load_string("<a><b></c></a>");
   ASSERT_FALSE(r);
   EXPECT_NE(e.description().find("byte " + std::to_string(r.offset)), std::string::npos) << e.description();
-}
 
-TEST(DocumentType, FoundOnlyInTheProlog) {
   const std::string utf16_doctype("\xFF\xFE<\0!\0D\0O\0C\0T\0Y\0P\0E\0 \0a\0>\0<\0a\0/\0>\0", 26);
   const std::pair<std::string, bool> cases[] = {
       {"<!DOCTYPE a><a/>", true},
@@ -109,18 +103,16 @@ TEST(DocumentType, FoundOnlyInTheProlog) {
       {"<!-- unclosed", false},
   };
   for (const auto& [bytes, declares] : cases) EXPECT_EQ(DeclaresDocumentType(bytes), declares) << bytes;
-}
 
-TEST(Names, PrefixQualifiedAndLocal) {
-  pugi::xml_document doc;
-  LoadXml(doc,
+  pugi::xml_document named;
+  LoadXml(named,
           "<w:document xmlns=\"urn:default\" xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
           "xmlns:x=\"urn:x\"/>",
           "a.docx", "word/document.xml");
-  EXPECT_EQ(PrefixFor(doc.document_element(), kWordNs, "q"), "w");
-  EXPECT_EQ(PrefixFor(doc, kWordNs, "q"), "w") << "the document stands for its root";
-  EXPECT_EQ(PrefixFor(doc.document_element(), "urn:default", "q"), "");
-  EXPECT_EQ(PrefixFor(doc.document_element(), "urn:absent", "w"), "w");
+  EXPECT_EQ(PrefixFor(named.document_element(), kWordNs, "q"), "w");
+  EXPECT_EQ(PrefixFor(named, kWordNs, "q"), "w") << "the document stands for its root";
+  EXPECT_EQ(PrefixFor(named.document_element(), "urn:default", "q"), "");
+  EXPECT_EQ(PrefixFor(named.document_element(), "urn:absent", "w"), "w");
   EXPECT_EQ(PrefixFor(pugi::xml_node(), kWordNs, "w"), "w") << "a null node falls back";
 
   EXPECT_EQ(Q("w", "style"), "w:style");
@@ -185,10 +177,8 @@ TEST(InsertOrdered, PlacesNewChildrenInSchemaOrder) {
     EXPECT_STREQ(added.name(), c.insert);
     EXPECT_EQ(Children(doc.document_element()), c.expected) << "inserting " << c.insert << " into " << c.children;
   }
-}
 
-// Unprefixed names order among unprefixed children; an element written with an end tag takes children.
-TEST(InsertOrdered, UnprefixedAndIntoAnEndTag) {
+  // Unprefixed names order among unprefixed children; an element written with an end tag takes children.
   for (const auto& [markup, name, expected] :
        {std::tuple{"<r><a/><c/></r>", "b", "<r><a/><b/><c/></r>"},
         std::tuple{"<w:rPr xmlns:w=\"u\"></w:rPr>", "w:b", "<w:rPr xmlns:w=\"u\"><w:b/></w:rPr>"}}) {

@@ -23,15 +23,14 @@ class FolderTest : public ::testing::Test {
 const std::string kDocs = std::string("/home/ann/Documents");
 const std::string kLocal = std::string("/home/ann/.local/share");
 
-TEST_F(FolderTest, DocsFolderWithAFileKeepsItsPathAndSeparator) {
+// A docs folder with a file keeps its path and separator; an empty or
+// unresolved one falls back to a writable folder.
+TEST_F(FolderTest, FoldersAreKeptWhenTheyHoldAFileAndFallBackOtherwise) {
   fake.folders.folders[platform::kCsidlPersonal] = kDocs;
   fake.files.AddFile(kDocs + kPathSeparator, FileEntry{"letter.docx"});
   fncSetDocsFolder(platform, 0);
   EXPECT_EQ(gDocsFolder, kDocs + kPathSeparator);
-}
 
-TEST_F(FolderTest, EmptyOrUnresolvedDocsFolderFallsBackToAWritableFolder) {
-  fake.folders.folders[platform::kCsidlPersonal] = kDocs;
   fake.files.folders[kDocs + kPathSeparator] = {};
   fncSetDocsFolder(platform, 0);
   EXPECT_EQ(gDocsFolder, FallbackDocsFolder());
@@ -46,9 +45,7 @@ TEST_F(FolderTest, EmptyOrUnresolvedDocsFolderFallsBackToAWritableFolder) {
 #ifndef _WIN32
   EXPECT_TRUE(std::filesystem::is_directory(gDocsFolder));
 #endif
-}
 
-TEST_F(FolderTest, FoldersHoldingOnlySubfoldersOrHiddenFilesCountAsMissing) {
   fake.folders.folders[platform::kCsidlPersonal] = kDocs;
   fake.folders.folders[platform::kCsidlLocalAppData] = kLocal;
   FileEntry sub{"Projects"};

@@ -11,7 +11,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(FilterItem, AppendsDescriptionAndPatternEachEndedByNulAndTrimsAtTheFirst) {
+TEST(ShowFileDialog, FilterItemsEndInNulsDefaultsMakeAnOpenDialogAndEveryArgumentPasses) {
   EXPECT_EQ(fncAddFilterItem("", "All files (*.*)"), "All files (*.*)\0*.*\0"s);
   const std::string two = fncAddFilterItem(fncAddFilterItem("", "Documents (*.docx)", "*.docx"), "All files (*.*)");
   EXPECT_EQ(two, "Documents (*.docx)\0*.docx\0All files (*.*)\0*.*\0"s);
@@ -19,9 +19,7 @@ TEST(FilterItem, AppendsDescriptionAndPatternEachEndedByNulAndTrimsAtTheFirst) {
   EXPECT_EQ(fncTrimAtNul("C:\\a.doc\0\0junk\0"s), "C:\\a.doc");
   EXPECT_EQ(fncTrimAtNul("no nul"), "no nul");
   EXPECT_EQ(fncTrimAtNul("\0tail"s), "");
-}
 
-TEST(ShowFileDialog, DefaultsMakeAnOpenDialogInTheCurrentFolderAndEveryArgumentPasses) {
   platform::FakeUi ui;
   ui.file_answers.push_back("/docs/a.doc");
   EXPECT_EQ(fncShowFileDialog(ui), "/docs/a.doc");
@@ -59,7 +57,7 @@ std::string Times(const std::string& s, size_t n) {
   return out;
 }
 
-TEST(ShowFileDialog, PathsLongerThanTheBufferInCodeUnitsGiveEmpty) {
+TEST(ShowFileDialog, PathsLongerThanTheBufferGiveEmptyAndAProposedNameIsCutBetweenCharacters) {
   const std::pair<std::string, bool> cases[] = {
       {"/" + std::string(254, 'x'), true},
       {"/" + std::string(255, 'x'), false},
@@ -75,16 +73,14 @@ TEST(ShowFileDialog, PathsLongerThanTheBufferInCodeUnitsGiveEmpty) {
   }
   platform::FakeUi ui;
   EXPECT_EQ(fncShowFileDialog(ui), "");  // no answer: cancelled
-}
 
-TEST(ShowFileDialog, ProposedNameIsCutToTheBufferBetweenCharacters) {
-  const std::pair<std::string, std::string> cases[] = {
+  const std::pair<std::string, std::string> proposals[] = {
       {std::string(300, 'n'), std::string(255, 'n')},
       {Times("\xE6\x96\x87", 300), Times("\xE6\x96\x87", 255)},
       {"a" + Times("\xF0\x9D\x84\x9E", 200), "a" + Times("\xF0\x9D\x84\x9E", 127)},
       {Times("\xF0\x9D\x84\x9E", 200), Times("\xF0\x9D\x84\x9E", 127)},  // a pair is never split
   };
-  for (const auto& [proposed, shown] : cases) {
+  for (const auto& [proposed, shown] : proposals) {
     platform::FakeUi ui;
     fncShowFileDialog(ui, nullptr, std::nullopt, "", 1, "", proposed);
     EXPECT_EQ(ui.file_requests.at(0).file_name, shown) << proposed.size();

@@ -20,22 +20,21 @@ class WordEnvironmentTest : public engine::testing::EngineTest {
     ResetGlobals();
     EngineTest::TearDown();
   }
-  // The embedded Word reporting the given build.
   host::ObjectPtr WordOf(const std::string& build) {
     engine::Options options = options_;
     options.build = build;
     return engine::CreateApplication(options);
   }
-  host::Document BlankDocument(const host::ObjectPtr& word) {
-    const std::string path = (dir_ / "Blank.docx").string();
-    engine::WriteBlankDocument(path);
-    return host::Application(word).GetDocuments().Open(path);
-  }
   platform::FakePlatform fake;
 };
 
-// Each step in turn; a major number without a label leaves the last one.
-TEST_F(WordEnvironmentTest, WordVersionLabelsFollowTheMajorNumberBeforeTheFirstDot) {
+// Reading raises for nothing and for an undotted build; then each step in
+// turn, where a major number without a label leaves the last one.
+TEST_F(WordEnvironmentTest, VersionLabelsFollowTheMajorNumberBeforeTheFirstDot) {
+  EXPECT_EQ(ErrorOf([] { fncReadWordEnvironment(host::Application()); }), host::kErrObjectNotSet);
+  EXPECT_EQ(ErrorOf([&] { fncReadWordEnvironment(host::Application(WordOf("11"))); }), host::kErrInvalidProcedureCall);
+  EXPECT_EQ(gWordVersion, "");
+
   const std::pair<const char*, const char*> majors[] = {{"13", ""},  {"8", "97"},  {"9", "00"}, {"10", "XP"},
                                                         {"12", "07"}, {"11", "03"}, {"13", "03"}, {"1", "03"},
                                                         {"011", "03"}, {"", "03"}};
@@ -51,22 +50,15 @@ TEST_F(WordEnvironmentTest, WordVersionLabelsFollowTheMajorNumberBeforeTheFirstD
   }
 }
 
-TEST_F(WordEnvironmentTest, ReadWordEnvironmentRaisesForNothingAndForAnUndottedBuild) {
-  EXPECT_EQ(ErrorOf([] { fncReadWordEnvironment(host::Application()); }), host::kErrObjectNotSet);
-  EXPECT_EQ(ErrorOf([&] { fncReadWordEnvironment(host::Application(WordOf("11"))); }), host::kErrInvalidProcedureCall);
-  EXPECT_EQ(gWordVersion, "");
-}
-
-TEST_F(WordEnvironmentTest, WordAppGetterPassesAnApplicationAndNothingSilently) {
+// An application and nothing pass silently; another object is refused with a message.
+TEST_F(WordEnvironmentTest, WordAppGetterPassesAnApplicationOrNothingAndRefusesAnotherObject) {
   EXPECT_FALSE(GetWordApp(fake.ui));
   auto app = WordOf("11.0.1");
   SetWordApp(app);
   EXPECT_EQ(GetWordApp(fake.ui).obj(), app);
   EXPECT_TRUE(fake.ui.shown.empty());
-}
 
-TEST_F(WordEnvironmentTest, WordAppGetterRefusesAnotherObjectWithAMessage) {
-  SetWordApp(BlankDocument(WordOf("11.0.1")).obj());
+  SetWordApp(host::Application(app).GetDocuments().Open(WriteBlank("Blank.docx")).obj());
   EXPECT_FALSE(GetWordApp(fake.ui));
   ASSERT_EQ(fake.ui.shown.size(), 1u);
   const auto& box = fake.ui.shown[0];

@@ -1,19 +1,13 @@
 #include "transfer/single_style.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "engine/engine.h"
 #include "engine/test_support.h"
-#include "host/host_error.h"
 #include "platform/fakes.h"
 #include "support/globals.h"
 
 namespace tarnwell::transfer {
 namespace {
 
-namespace fs = std::filesystem;
 using host::StyleType;
 
 using engine::testing::ErrorOf;
@@ -72,7 +66,7 @@ class SingleStyleTest : public engine::testing::EngineTest {
   std::vector<int32_t> waits_;
 };
 
-TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchDocumentWithTheNameUnchanged) {
+TEST_F(SingleStyleTest, FastCopyAndEnsureStyleAddWhatIsMissingAndTransferRaisesOnly4605AndFlushesBoth) {
   source_.GetStyles().Add("R&D Notes", StyleType::Character);
   source_.Save();
   std::string scratch = (dir_ / "scratch.docx").string();
@@ -82,9 +76,7 @@ TEST_F(SingleStyleTest, FastCopyGoesThroughTheScratchDocumentWithTheNameUnchange
   EXPECT_EQ(scratch_doc.GetStyles().Item("R&D Notes").NameLocal(), "R&D Notes") << "it passed through the scratch";
   EXPECT_EQ(ErrorOf([&] { fncFastCopyStyle(word_, source_.FullName(), scratch, target_.FullName(), "Missing"); }),
             host::kErrNoSuchCollectionMember);
-}
 
-TEST_F(SingleStyleTest, EnsureStyleAddsOnlyWhatIsMissingWithTheSourceTypeAndSwallowsOnly5173) {
   source_.GetStyles().Add("Quote Char", StyleType::Character);
   target_.GetStyles().Add("Existing");
   source_.GetStyles().Add("Existing");
@@ -103,9 +95,7 @@ TEST_F(SingleStyleTest, EnsureStyleAddsOnlyWhatIsMissingWithTheSourceTypeAndSwal
   source_.GetStyles().Add("Fresh");
   faults_->fail("Styles.Add", 1, host::kErrWordBuffersFull);
   EXPECT_EQ(ErrorOf([&] { fncEnsureStyle(source_, target_, "Fresh"); }), host::kErrWordBuffersFull);
-}
 
-TEST_F(SingleStyleTest, TransferRaises4605AtOnceWithoutFlushing) {
   support::gWordVersion = "03";
   source_.GetStyles().Add("Para");
   target_.GetStyles().Add("Para");
@@ -114,9 +104,8 @@ TEST_F(SingleStyleTest, TransferRaises4605AtOnceWithoutFlushing) {
   EXPECT_EQ(calls_.size(), 1u);
   EXPECT_TRUE(reports_.empty());
   EXPECT_TRUE(flushes_.empty());
-}
+  calls_.clear();
 
-TEST_F(SingleStyleTest, TransferReportsAnotherNumberOnceThenFlushesSourceThenTarget) {
   support::gWordVersion = "00";
   source_.GetStyles().Add("A&B", StyleType::Character);
   target_.GetStyles().Add("A&B", StyleType::Character);
@@ -134,7 +123,7 @@ TEST_F(SingleStyleTest, TransferReportsAnotherNumberOnceThenFlushesSourceThenTar
   EXPECT_EQ(flushes_.size(), 2u);
 }
 
-TEST_F(SingleStyleTest, VersionLabelSelectsNoParagraphRoutineUnder07ButTablesStillTransfer) {
+TEST_F(SingleStyleTest, TheChoiceCoversEveryTypeAndProfileAndUnder07OnlyTablesTransfer) {
   support::gWordVersion = "07";
   source_.GetStyles().Add("Para");
   target_.GetStyles().Add("Para");
@@ -147,9 +136,7 @@ TEST_F(SingleStyleTest, VersionLabelSelectsNoParagraphRoutineUnder07ButTablesSti
   fncTransferStyle(Context(), source_, target_, "Grid");
   EXPECT_EQ(calls_.size(), 1u);
   EXPECT_EQ(flushes_.size(), 2u);
-}
 
-TEST_F(SingleStyleTest, TheChoiceCoversEveryTypeAndProfile) {
   const auto& table = DefaultTransferRoutines();
   for (const char* v : {"97", "00", "XP", "03", "07"}) {
     bool profiled = std::string(v) != "97" && std::string(v) != "07";

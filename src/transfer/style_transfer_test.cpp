@@ -1,7 +1,5 @@
 #include "transfer/style_transfer.h"
 
-#include <gtest/gtest.h>
-
 #include "engine/test_support.h"
 #include "host/collection.h"
 #include "platform/fakes.h"
@@ -86,7 +84,35 @@ class StyleTransferTest : public engine::testing::EngineTest {
   std::vector<std::string> flushes_;
 };
 
-TEST_F(StyleTransferTest, ParagraphStylesInBothProfiles) {
+TEST_F(StyleTransferTest, CharacterAndListStylesStopOrPropagateOnAMissingBaseAndParagraphStylesCopyInBothProfiles) {
+  // Mark is based on a paragraph style: its copy rests on Default Paragraph Font.
+  EXPECT_EQ(fncTransferCharacterStyle(From("Mark"), To("Mark"), source_, Profile::WordXP).number, 0);
+  EXPECT_EQ(To("Mark").BaseStyle(), "Default Paragraph Font");
+  EXPECT_EQ(Read("Mark", "Font", "Italic"), Value(-1));
+  // A border without a line takes its colour, not its width.
+  auto border = To("Mark").obj()->get("Font").as_object()->get("Borders", {1}).as_object();
+  EXPECT_EQ(border->get("LineStyle"), Value(0));
+  EXPECT_EQ(border->get("LineWidth"), Value(4));
+  EXPECT_EQ(border->get("Color"), Value(0x0000FF));
+
+  // A base the target lacks: XP/03 stops with 5834, Word 2000's routine lets it through.
+  source_.GetStyles().Add("Extra", host::StyleType::Character);
+  auto sub = source_.GetStyles().Add("Sub Mark", host::StyleType::Character);
+  sub.SetBaseStyle("Extra");
+  sub.obj()->get("Font").as_object()->put("Italic", -1);
+  target_.GetStyles().Add("Sub Mark", host::StyleType::Character);
+  auto run = [&](Profile p) { return fncTransferCharacterStyle(From("Sub Mark"), To("Sub Mark"), source_, p); };
+  EXPECT_EQ(run(Profile::WordXP).number, host::kErrNoSuchStyle);
+  EXPECT_EQ(Read("Sub Mark", "Font", "Italic"), Value(0)) << "nothing after the failed step";
+  EXPECT_EQ(ErrorOf([&] { run(Profile::Word2000); }), host::kErrNoSuchStyle);
+
+  EXPECT_EQ(fncTransferListStyle(From("Mono"), To("Mono")).number, 0);
+  EXPECT_EQ(Read("Mono", "Font", "Bold"), Value(-1));
+  EXPECT_EQ(Read("Mono", "ParagraphFormat", "LeftIndent"), Value(0.0));
+  // The list routine stops at a base the target lacks.
+  EXPECT_EQ(fncTransferListStyle(From("Quote"), To("Quote")).number, host::kErrNoSuchStyle);
+  EXPECT_EQ(Read("Quote", "Font", "Bold"), Value(0)) << "nothing after the failed step";
+
   for (Profile profile : {Profile::WordXP, Profile::Word2000}) {
     SCOPED_TRACE(profile == Profile::WordXP ? "XP" : "00");
     // Normal keeps its base; a base the target lacks is skipped or warned of.
@@ -120,39 +146,7 @@ TEST_F(StyleTransferTest, ParagraphStylesInBothProfiles) {
   EXPECT_EQ(host::item(*tabs, 1)->get("Leader"), Value(0));
 }
 
-TEST_F(StyleTransferTest, CharacterStylesStopOrPropagateOnAMissingBase) {
-  // Mark is based on a paragraph style: its copy rests on Default Paragraph Font.
-  EXPECT_EQ(fncTransferCharacterStyle(From("Mark"), To("Mark"), source_, Profile::WordXP).number, 0);
-  EXPECT_EQ(To("Mark").BaseStyle(), "Default Paragraph Font");
-  EXPECT_EQ(Read("Mark", "Font", "Italic"), Value(-1));
-  // A border without a line takes its colour, not its width.
-  auto border = To("Mark").obj()->get("Font").as_object()->get("Borders", {1}).as_object();
-  EXPECT_EQ(border->get("LineStyle"), Value(0));
-  EXPECT_EQ(border->get("LineWidth"), Value(4));
-  EXPECT_EQ(border->get("Color"), Value(0x0000FF));
-
-  // A base the target lacks: XP/03 stops with 5834, Word 2000's routine lets it through.
-  source_.GetStyles().Add("Extra", host::StyleType::Character);
-  auto sub = source_.GetStyles().Add("Sub Mark", host::StyleType::Character);
-  sub.SetBaseStyle("Extra");
-  sub.obj()->get("Font").as_object()->put("Italic", -1);
-  target_.GetStyles().Add("Sub Mark", host::StyleType::Character);
-  auto run = [&](Profile p) { return fncTransferCharacterStyle(From("Sub Mark"), To("Sub Mark"), source_, p); };
-  EXPECT_EQ(run(Profile::WordXP).number, host::kErrNoSuchStyle);
-  EXPECT_EQ(Read("Sub Mark", "Font", "Italic"), Value(0)) << "nothing after the failed step";
-  EXPECT_EQ(ErrorOf([&] { run(Profile::Word2000); }), host::kErrNoSuchStyle);
-}
-
-TEST_F(StyleTransferTest, ListStylesGetBaseNextAndFontOnly) {
-  EXPECT_EQ(fncTransferListStyle(From("Mono"), To("Mono")).number, 0);
-  EXPECT_EQ(Read("Mono", "Font", "Bold"), Value(-1));
-  EXPECT_EQ(Read("Mono", "ParagraphFormat", "LeftIndent"), Value(0.0));
-  // The list routine stops at a base the target lacks.
-  EXPECT_EQ(fncTransferListStyle(From("Quote"), To("Quote")).number, host::kErrNoSuchStyle);
-  EXPECT_EQ(Read("Quote", "Font", "Bold"), Value(0)) << "nothing after the failed step";
-}
-
-TEST_F(StyleTransferTest, TableStylesFlushBetweenAreaGroupsAndStopWhereWordFails) {
+TEST_F(StyleTransferTest, TableStylesFlushBetweenAreaGroupsStopWhereWordFailsAndEachPolicyTakes5834ItsOwnWay) {
   auto table = [&] { return fncTransferTableStyle(Context(), target_, From("Grid"), To("Grid"), source_); };
   EXPECT_EQ(table().number, 0);
   EXPECT_EQ(To("Grid").BaseStyle(), "Table Normal") << "based on a paragraph style";
@@ -172,9 +166,7 @@ TEST_F(StyleTransferTest, TableStylesFlushBetweenAreaGroupsAndStopWhereWordFails
   EXPECT_EQ(flushes_.size(), 2u);
   EXPECT_EQ(area(3)->get("Font").as_object()->get("Bold"), Value(-1)) << "area 8 applied";
   EXPECT_EQ(area(8)->get("Font").as_object()->get("Bold"), Value(0)) << "area 9 untouched";
-}
 
-TEST(Steps, EachPolicyTakes5834ItsOwnWay) {
   auto fail = [](int32_t n) { return [n] { throw host::HostError(n, "x"); }; };
   int warned = 0;
   Steps skip(On5834::SkipStep), warn(On5834::WarnAndGoOn, [&] { ++warned; }), stop(On5834::Stop),
