@@ -246,6 +246,7 @@ TEST_F(CopyRunTest, FastCopyBringsStylesWithTheirBaseAndNext) {
                                                 "Copying style:  Quote Base", "Copying style:  Body && Co"}));
   EXPECT_FALSE(fs::exists(support::gDocsFolder + kFastScratchName));
   EXPECT_FALSE(support::gWordApp);
+  EXPECT_TRUE(app_.ScreenUpdating());
 }
 
 // Declined dependencies are not brought by the organizer either, so the
@@ -494,6 +495,7 @@ TEST_F(CopyRunTest, AFailedActivationShowsOnlyItsOwnReportAndCleansUp) {
   EXPECT_TRUE(main_.cancel_enabled);
   EXPECT_FALSE(support::gActiveDoc);
   EXPECT_FALSE(Marked(active));
+  EXPECT_TRUE(app_.ScreenUpdating());
 }
 
 TEST_F(CopyRunTest, SlowCopyDoublesAmpersandsOnlyWhileEnsuring) {

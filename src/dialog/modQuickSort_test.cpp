@@ -88,6 +88,7 @@ TEST(BinaryCompare, ComparesByUtf16CodeUnit) {
 TEST(BinaryCompare, IllFormedBytesStayDistinct) {
   EXPECT_NE(BinaryCompare("\xff", "\xfe"), 0);
   EXPECT_NE(BinaryCompare("a\x80", "a"), 0);
+  EXPECT_NE(BinaryCompare("\xF0\x9F\x41\x80", "\xF0\x9F\xC1\x80"), 0);  // no third byte to go on
   EXPECT_EQ(BinaryCompare("\xc0\xaf", "\xc0\xaf"), 0);
 }
 

@@ -151,6 +151,7 @@ TEST_F(StyleFormatTest, ReadsAndWritesInWordsUnitsRaisesWordsErrorsAndAssignsTab
       {"Child", "Font.Size", 12.5, "<w:sz w:val=\"25\"/>"},
       {"Child", "Font.Color", 0x0000FF, "<w:color w:val=\"FF0000\"/>"},
       {"Child", "Font.UnderlineColor", kColorAutomatic, "w:color=\"auto\""},
+      {"Child", "Font.Underline", 6, "w:val=\"thick\""},
       {"Child", "Font.Name", "Garamond", "<w:rFonts w:ascii=\"Garamond\" w:hAnsi=\"Garamond\"/>"},
       {"Child", "Font.Bold", -1, "<w:b/>"},
       {"Child", "Font.Superscript", 0, "<w:vertAlign w:val=\"baseline\"/>"},
