@@ -272,8 +272,11 @@ std::string Body::q(std::string_view local) { return ooxml::Q(prefix_, local); }
 const Body::Layout& Body::current_layout() {
   if (walked_ && resume_ == kWhole && dirty_.empty()) return *walked_;
   pugi::xml_node body = body_root();
-  if (!walked_) resume_ = 0;
-  Layout& l = walked_ ? *walked_ : walked_.emplace();
+  if (!walked_) {
+    walked_ = Layout();
+    resume_ = 0;
+  }
+  Layout& l = *walked_;
   size_t k = std::min(resume_, l.tops.size());
   for (size_t d : dirty_) {
     if (d >= k) break;
