@@ -111,7 +111,7 @@ bool FakeFiles::Delete(const std::string& path) {
   if (it == folders.end()) return false;
   auto& entries = it->second;
   const auto hit = std::find_if(entries.begin(), entries.end(),
-                                [&](const FileEntry& e) { return e.name == name && !e.directory; });
+                                [&n = name](const FileEntry& e) { return e.name == n && !e.directory; });
   if (hit == entries.end()) return false;
   entries.erase(hit);
   deleted.push_back(path);
@@ -123,7 +123,7 @@ bool FakeFiles::Copy(const std::string& from, const std::string& to) {
   const auto it = folders.find(from_folder);
   if (it == folders.end()) return false;
   const auto src = std::find_if(it->second.begin(), it->second.end(),
-                                [&](const FileEntry& e) { return e.name == from_name && !e.directory; });
+                                [&n = from_name](const FileEntry& e) { return e.name == n && !e.directory; });
   if (src == it->second.end()) return false;
   const auto [to_folder, to_name] = SplitPath(to);
   if (to_name.empty()) return false;
@@ -138,7 +138,7 @@ bool FakeFiles::Exists(const std::string& path) {
   const auto [folder, name] = SplitPath(path);
   const auto it = folders.find(folder);
   if (it == folders.end()) return false;
-  return std::any_of(it->second.begin(), it->second.end(), [&](const FileEntry& e) { return e.name == name; });
+  return std::any_of(it->second.begin(), it->second.end(), [&n = name](const FileEntry& e) { return e.name == n; });
 }
 
 Registry::Key FakeRegistry::CreateKey(RegistryRoot root, const std::string& key_name) {
