@@ -110,7 +110,24 @@ trap 'exit 143' TERM
 # Everything but the benchmarks, which no test runs.
 targets=$(cmake --build "$build_dir" --target help | sed -nE 's/^([A-Za-z0-9_]+): phony$/\1/p' \
             | grep -vE '^(test|edit_cache|rebuild_cache|list_install_components|install|tarnwell_bench.*)$')
-build() { cmake --build "$build_dir" -j2 --target $targets </dev/null >"$1" 2>&1; }
+# A mutant can make a tool the build runs loop for ever: the build runs in a
+# group of its own and counts as failed when it takes longer than build_limit.
+build_limit=900
+build() {
+  setsid cmake --build "$build_dir" -j2 --target $targets </dev/null >"$1" 2>&1 &
+  local pid=$! waited=0
+  while kill -0 "$pid" 2>/dev/null && [[ $waited -lt $build_limit ]]; do
+    sleep 1
+    waited=$((waited + 1))
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -TERM -- "-$pid" 2>/dev/null || true
+    wait "$pid" || true
+    echo "mutation-sample: build ended after $build_limit s" >>"$1"
+    return 1
+  fi
+  wait "$pid"
+}
 
 # The first failure decides: ctest's --stop-on-failure would still wait for
 # the slowest test under way, so each ctest runs in a group of its own that
