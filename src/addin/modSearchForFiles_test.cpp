@@ -45,7 +45,7 @@ const char* kExpectedWarning =
 TEST(FncMatchSpecTest, StarAndQuestionMarkIgnoringCaseOneCharacterAtATime) {
   const struct {
     const char* name;
-    const char* spec;
+    const char* pattern;
     bool match;
   } cases[] = {
       {"~WRS0001.TMP", "*.tmp", true}, {".tmp", "*.tmp", true},  {"a.b.tmp", "*.tmp", true},
@@ -58,7 +58,7 @@ TEST(FncMatchSpecTest, StarAndQuestionMarkIgnoringCaseOneCharacterAtATime) {
       // "?" is one character, not one byte.
       {"\xC3\xA9.tmp", "?.tmp", true}, {"\xC3\xA9.tmp", "??.tmp", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(fncMatchSpec(c.name, c.spec), c.match) << c.name << " " << c.spec;
+  for (const auto& c : cases) EXPECT_EQ(fncMatchSpec(c.name, c.pattern), c.match) << c.name << " " << c.pattern;
   // A hostile name and pattern: a matcher that backtracks without bound never ends.
   const std::string name(20000, 'a');
   EXPECT_FALSE(fncMatchSpec(name, "*a*a*a*a*a*a*a*a*b"));

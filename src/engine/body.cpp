@@ -284,25 +284,17 @@ const Body::Layout& Body::current_layout() {
   }
   dirty_.clear();
   resume_ = kWhole;
-  if (k < l.tops.size() || k == 0 || l.tops.empty() || l.tops.back().node.next_sibling()) {
+  if (k < l.tops.size() || l.tops.empty()) {
     // What stands before element k is as it was walked.
     if (k > 0 && l.tops[k - 1].node.parent() != body) k = 0;
     pugi::xml_node from = k > 0 ? l.tops[k - 1].node.next_sibling() : body.first_child();
-    int32_t start = l.length;
-    if (k < l.tops.size()) {
-      const Top& t = l.tops[k];
-      l.paras.resize(t.paras);
-      l.atoms.resize(t.paras);
-      l.tables.resize(t.tables);
-      l.edges.resize(t.edges);
-      start = t.start;
-    }
-    if (k == 0) {
-      l = Layout{};
-      start = 0;
-    }
+    const Top t = k > 0 ? l.tops[k] : Top{};
+    l.paras.resize(t.paras);
+    l.atoms.resize(t.paras);
+    l.tables.resize(t.tables);
+    l.edges.resize(t.edges);
     l.tops.resize(k);
-    Walker w{prefix_, l, start};
+    Walker w{prefix_, l, t.start};
     w.Top(from);
     l.length = w.pos();
   }

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -544,18 +545,17 @@ bool DeflateLarge(const std::string& bytes, std::string& compressed, uint32_t& c
   std::vector<std::string> out(pieces);
   std::vector<char> ok(pieces, 0);
   const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::min<size_t>(pieces, 8));
-  auto work = [&](size_t first) {
-    for (size_t i = first; i < pieces; i += workers) ok[i] = DeflatePiece(bytes, i * kPiece, out[i]);
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i; (i = next++) < pieces;) ok[i] = DeflatePiece(bytes, i * kPiece, out[i]);
   };
   std::vector<std::thread> threads;
   try {
-    for (size_t w = 1; w < workers; ++w) threads.emplace_back(work, w);
+    for (size_t w = 1; w < workers; ++w) threads.emplace_back(work);
   } catch (const std::system_error&) {
-    // No more threads: this one does the rest.
+    // No more threads: the ones there share the rest.
   }
-  for (size_t i = 0; i < pieces; ++i) {
-    if (i % workers == 0 || i % workers > threads.size()) ok[i] = DeflatePiece(bytes, i * kPiece, out[i]);
-  }
+  work();
   for (auto& t : threads) t.join();
   if (std::find(ok.begin(), ok.end(), 0) != ok.end()) return false;
   compressed.clear();
