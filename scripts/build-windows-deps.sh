@@ -22,23 +22,8 @@ if [[ -f $stamp && $(cat "$stamp") == "$want" ]]; then
   exit 0
 fi
 
-sudo=()
-if [[ $(id -u) -ne 0 ]]; then
-  command -v sudo >/dev/null || { echo "Please run as root: a deb-src entry must be added" >&2; exit 1; }
-  sudo=(sudo)
-fi
-
-# Source packages come from the same archive as the binary ones: a deb-src
-# twin of the deb822 entry the system already uses.
-src_list=/etc/apt/sources.list.d/debian-src.sources
-if ! apt-cache showsrc pugixml libzip 2>/dev/null | grep -q '^Package: libzip'; then
-  if [[ ! -f $src_list ]]; then
-    binary_list=/etc/apt/sources.list.d/debian.sources
-    [[ -f $binary_list ]] || { echo "No $binary_list to take a deb-src entry from; add one for pugixml and libzip" >&2; exit 1; }
-    sed 's/^Types:.*/Types: deb-src/' "$binary_list" | "${sudo[@]}" tee "$src_list" >/dev/null
-  fi
-  "${sudo[@]}" apt-get update -qq
-fi
+source "$root/scripts/deb-src.sh"
+enable_deb_src pugixml libzip
 
 rm -rf "$work/src" "$work/build" "$prefix"
 mkdir -p "$work/src" "$work/build"

@@ -10,7 +10,8 @@
 set -euo pipefail
 
 # python3 finds the sites for scripts/mutation-sample.sh
-packages=(cmake ninja-build g++ pkg-config python3 libpugixml-dev libzip-dev libcli11-dev nlohmann-json3-dev googletest libgtest-dev)
+# dpkg-dev unpacks Debian's pugixml source (scripts/pugixml-source.sh)
+packages=(cmake ninja-build g++ pkg-config python3 dpkg-dev libpugixml-dev libzip-dev libcli11-dev nlohmann-json3-dev googletest libgtest-dev)
 # --fuzz: clang 14 with its sanitizer and libFuzzer runtimes, for scripts/fuzz.sh
 # --libreoffice: a real client, for scripts/check-with-libreoffice.sh
 if [[ "${1:-}" == "--libreoffice" ]]; then
@@ -27,7 +28,10 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -eq 0 ]]; then
+  bash "$(dirname "$0")/pugixml-source.sh"
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=()
@@ -38,3 +42,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+bash "$(dirname "$0")/pugixml-source.sh"

@@ -349,7 +349,7 @@ void Document::Save() {
     throw HostError(host::kErrWordBuffersFull, "Command failed (" + model_->name() + " is read-only).");
   }
   if (model_->saved()) return;  // as Word: nothing changed, nothing written
-  model_->write(model_->path());
+  model_->save();
 }
 
 void Document::Close(const Args& args) {

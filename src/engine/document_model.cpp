@@ -208,9 +208,20 @@ void DocumentModel::write(const std::string& path) {
     if (!switched.empty()) package_.Set(kContentTypesPart, old_types);
     throw;
   }
+  package_.MarkWritten();
   path_ = target;
   saved_ = true;
   read_only_ = false;
+}
+
+void DocumentModel::save() {
+  if (numbering_) numbering_->prune();
+  flush();
+  if (std::error_code ec; !package_.Modified() && fs::is_regular_file(path_, ec)) {
+    saved_ = true;
+    return;
+  }
+  write(path_);
 }
 
 std::string MainContentTypeFor(const std::string& file_name) {

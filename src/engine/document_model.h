@@ -90,6 +90,10 @@ class DocumentModel {
   // SaveAs otherwise). On success the document takes that path and is saved;
   // on failure it raises and stays as it was, unsaved.
   void write(const std::string& path);
+  // Word's Save: writes to the current path, unless nothing has changed
+  // since the file was read or written. Saved can be cleared with nothing
+  // changed, and the file already holds what would be written.
+  void save();
 
  private:
   struct Part {

@@ -1,5 +1,7 @@
 #include "engine/document_model.h"
 
+#include <sys/stat.h>
+
 #include "engine/test_support.h"
 #include "ooxml/xml.h"
 
@@ -100,8 +102,23 @@ TEST_F(DocumentTest, RoundTripKeepsWhatItDoesNotTouchSavedFollowsChangesAndSaveA
   EXPECT_FALSE(blank.Saved());
   blank.Save();
   EXPECT_TRUE(blank.Saved());
+  // Saved cleared with nothing changed: the file already holds the
+  // document, so it is left as it is (a rewrite would be a new file).
+  const auto file_id = [&] {
+    struct stat st {};
+    EXPECT_EQ(::stat(Path("s.docx").c_str(), &st), 0);
+    return st.st_ino;
+  };
+  const auto written = file_id();
   blank.SetSaved(false);
   EXPECT_FALSE(blank.Saved());
+  blank.Save();
+  EXPECT_TRUE(blank.Saved());
+  EXPECT_EQ(file_id(), written);
+  fs::remove(Path("s.docx"));
+  blank.SetSaved(false);
+  blank.Save();
+  EXPECT_TRUE(fs::exists(Path("s.docx"))) << "a file gone from disk is written again";
   blank.UndoClear();
   blank.UndoClear();
   EXPECT_EQ(dynamic_cast<Document&>(*blank.obj()).undo_clears(), 2);

@@ -423,17 +423,20 @@ void Package::Set(const std::string& part, std::string bytes) {
     }
     order_.push_back(part);
     parts_.emplace(part, std::move(bytes));
+    modified_ = true;
   } else {
     // The same bytes again: the archive's data for them still holds.
     if (it->second == bytes) return;
     deflated_.erase(part);
     it->second = std::move(bytes);
+    modified_ = true;
   }
   originals_.erase(part);
 }
 
 void Package::Remove(const std::string& part) {
   if (parts_.erase(part) == 0) return;
+  modified_ = true;
   order_.erase(std::find(order_.begin(), order_.end(), part));
   originals_.erase(part);
   deflated_.erase(part);

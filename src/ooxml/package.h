@@ -63,12 +63,17 @@ class Package {
   // data, new and changed ones are deflated; entry times are fixed, so equal
   // packages give equal files.
   void Save(const std::string& path) const;
+  // Whether a part was set to other bytes, added or removed since the
+  // package was read or last marked written.
+  bool Modified() const { return modified_; }
+  void MarkWritten() { modified_ = false; }
   // The archive Save would write, in memory.
   std::string Serialize() const;
 
  private:
   std::vector<std::string> order_;
   std::map<std::string, std::string> parts_;
+  bool modified_ = false;
   // How the archive held an untouched part, so that Save writes it back as
   // it was: stored stays stored, deflated data is copied without inflating
   // and deflating it again.
