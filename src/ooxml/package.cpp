@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 #include <utility>
@@ -427,9 +428,29 @@ void Package::Set(const std::string& part, std::string bytes) {
   } else {
     // The same bytes again: the archive's data for them still holds.
     if (it->second == bytes) return;
+    // A part changed and then changed back (a bookmark added and deleted)
+    // takes its archive data back rather than being deflated again.
+    std::optional<Original> data;
+    if (auto o = originals_.find(part); o != originals_.end()) {
+      data = std::move(o->second);
+    } else if (auto d = deflated_.find(part); d != deflated_.end()) {
+      data = std::move(d->second);
+    }
+    originals_.erase(part);
     deflated_.erase(part);
+    std::optional<Original> restored;
+    if (auto e = earlier_.find(part); e != earlier_.end() && e->second.bytes == bytes) {
+      restored = std::move(e->second.data);
+    }
+    if (data) {
+      earlier_[part] = Earlier{std::move(it->second), std::move(*data)};
+    } else {
+      earlier_.erase(part);
+    }
     it->second = std::move(bytes);
+    if (restored) originals_[part] = std::move(*restored);
     modified_ = true;
+    return;
   }
   originals_.erase(part);
 }
@@ -437,6 +458,7 @@ void Package::Set(const std::string& part, std::string bytes) {
 void Package::Remove(const std::string& part) {
   if (parts_.erase(part) == 0) return;
   modified_ = true;
+  earlier_.erase(part);
   order_.erase(std::find(order_.begin(), order_.end(), part));
   originals_.erase(part);
   deflated_.erase(part);

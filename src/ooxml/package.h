@@ -83,6 +83,12 @@ class Package {
     std::string compressed;  // the deflated data; empty when stored
   };
   std::map<std::string, Original> originals_;
+  // The bytes a part held before its last change, with their archive data.
+  struct Earlier {
+    std::string bytes;
+    Original data;
+  };
+  std::map<std::string, Earlier> earlier_;
   // What this package's own last save deflated each changed part to, while
   // the part's bytes stay the same: the next save copies it rather than
   // deflating again, and since the deflate is the same, so are the files.
