@@ -72,16 +72,35 @@ void KeepDeclarationAsWritten(pugi::xml_document& doc, std::string_view bytes) {
 
 bool SameName(const char* a, const char* b) { return std::string_view(a) == b; }
 
+// An element with no children: when written <a></a>, an empty text child
+// makes it print with its end tag again rather than as <a/>.
+void KeepEndTag(pugi::xml_node node, std::string_view bytes) {
+  ptrdiff_t at = node.offset_debug();
+  if (bytes.empty() || at < 0 || static_cast<size_t>(at) >= bytes.size()) return;
+  char quote = 0;
+  char last = 0;
+  for (size_t i = static_cast<size_t>(at); i < bytes.size(); ++i) {
+    char c = bytes[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      if (last != '/') node.append_child(pugi::node_pcdata);
+      return;
+    }
+    if (!quote) last = c;
+  }
+}
+
 // One pass over the elements: refuses a repeated attribute, which pugixml
-// lets through but no XML document may hold; and, when bytes is the text
-// the tree was parsed from, gives an element written <a></a> an empty text
-// child, so that it prints with its end tag again rather than as <a/>.
+// lets through but no XML document may hold; and keeps end tags as written
+// when bytes is the text the tree was parsed from.
 void CheckAndKeepEndTags(pugi::xml_node root, std::string_view bytes, const std::string& file,
                          const std::string& part) {
-  std::vector<pugi::xml_node> stack{root};
-  while (!stack.empty()) {
-    pugi::xml_node node = stack.back();
-    stack.pop_back();
+  // In document order, which is the order the parser laid the nodes out in
+  // memory: a large body's tree is walked at the speed of reading it.
+  for (pugi::xml_node node = root; node;) {
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
       for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
         if (SameName(a.name(), b.name())) {
@@ -91,27 +110,24 @@ void CheckAndKeepEndTags(pugi::xml_node root, std::string_view bytes, const std:
         }
       }
     }
-    if (node.first_child()) {
-      for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_element) stack.push_back(child);
-      }
+    pugi::xml_node child = node.first_child();
+    while (child && child.type() != pugi::node_element) child = child.next_sibling();
+    if (!node.first_child()) KeepEndTag(node, bytes);
+    if (child) {
+      node = child;
       continue;
     }
-    ptrdiff_t at = node.offset_debug();
-    if (bytes.empty() || at < 0 || static_cast<size_t>(at) >= bytes.size()) continue;
-    char quote = 0;
-    char last = 0;
-    for (size_t i = static_cast<size_t>(at); i < bytes.size(); ++i) {
-      char c = bytes[i];
-      if (quote) {
-        if (c == quote) quote = 0;
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == '>') {
-        if (last != '/') node.append_child(pugi::node_pcdata);
+    // The next element after this one's subtree: a later sibling of it or
+    // of the nearest ancestor that has one.
+    for (;;) {
+      if (node == root) return;
+      pugi::xml_node next = node.next_sibling();
+      while (next && next.type() != pugi::node_element) next = next.next_sibling();
+      if (next) {
+        node = next;
         break;
       }
-      if (!quote) last = c;
+      node = node.parent();
     }
   }
 }

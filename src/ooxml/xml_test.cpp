@@ -48,8 +48,8 @@ TEST(LoadSaveXml, UntouchedMarkupComesBackEditsPrintNormallyMalformedPartsAreNam
   for (const auto& bytes : parts) EXPECT_EQ(RoundTrip(bytes), bytes);
 
   // A byte order mark is dropped and nothing else; UTF-16 is written as UTF-8 with a matching declaration.
-  EXPECT_EQ(RoundTrip("\xEF\xBB\xBF<?xml version='1.0'?>\r\n<a><b></b></a>"),
-            "<?xml version='1.0'?>\r\n<a><b></b></a>");
+  EXPECT_EQ(RoundTrip("\xEF\xBB\xBF<?xml version='1.0'?>\r\n<a><b><c></c></b><d></d></a>"),
+            "<?xml version='1.0'?>\r\n<a><b><c></c></b><d></d></a>");
   std::string utf16 = "\xFF\xFE";
   for (unsigned char c : std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\xE9</a>")) {
     utf16 += static_cast<char>(c);
@@ -70,7 +70,7 @@ TEST(LoadSaveXml, UntouchedMarkupComesBackEditsPrintNormallyMalformedPartsAreNam
 
   const std::vector<std::string> bad = {
       "<a><b></a>",            // mismatched end tag
-      "<a x=\"1\" x=\"2\"/>",  // duplicate attribute
+      "<a><b><c/></b><d x=\"1\" x=\"2\"/></a>",  // duplicate attribute
       "",                      // nothing at all
       "   \r\n",               // blanks only
       "<a/><b/>",              // two roots
