@@ -722,7 +722,10 @@ void Body::Delete(Span& r) {
 
   std::vector<size_t> whole;
   std::vector<size_t> merge;  // paragraphs whose mark went, joined with the next
-  for (size_t i = 0; i < l.paras.size(); ++i) {
+  // Only paragraphs from the one whose mark is at s or later, up to the
+  // first starting at e, hold anything in the range.
+  auto first = std::lower_bound(l.paras.begin(), l.paras.end(), s, [](const Para& a, int32_t v) { return a.mark < v; });
+  for (auto i = static_cast<size_t>(first - l.paras.begin()); i < l.paras.size() && l.paras[i].start < e; ++i) {
     const Para& p = l.paras[i];
     if (in_gone_table(p.node)) continue;
     bool holds_section = p.node.child(q("pPr").c_str()).child(q("sectPr").c_str());
