@@ -43,11 +43,15 @@ const BuiltinStyle* BuiltinByNumber(int32_t number);
 // How Word shows a style name: built-in names in Word's spelling, any
 // other name exactly as written.
 std::string DisplayName(std::string_view stored_name, bool custom);
+// The same without a copy: a view of stored_name or of the built-in table.
+std::string_view ShownName(std::string_view stored_name, bool custom);
 
 // A style id made from a name: letters, digits, '-' and '_' and non-ASCII
 // characters kept, everything else dropped; "Style" when nothing is left.
 std::string IdFromName(std::string_view name);
 
+// Case folding as the C locale does it, which is all the engine runs in.
+inline char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string Lower(std::string_view s);
 
 // The w:style element Word writes when a document first uses a built-in,
