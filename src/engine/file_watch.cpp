@@ -5,6 +5,7 @@
 
 #ifdef __linux__
 #include <limits.h>
+#include <mutex>
 #include <sys/inotify.h>
 #include <unistd.h>
 #endif

@@ -3,7 +3,6 @@
 // since it was last looked at: the organizer asks for the same file twice
 // per style copied, and a stat walks the whole path each time.
 
-#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
