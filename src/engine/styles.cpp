@@ -207,14 +207,14 @@ pugi::xml_node StyleSheet::append_style(StyleKind kind, const std::string& style
   pugi::xml_node node;
   if (!order_.empty()) {
     node = root_.insert_child_after(pugi::node_element, pugi::xml_node(order_.back()));
-    node.set_name(q("style").c_str());
+    node.set_name(names_.style.c_str());
   } else {
     node = ooxml::InsertOrdered(root_, q("style"), {"docDefaults", "latentStyles", "style"});
   }
-  node.append_attribute(q("type").c_str()).set_value(kTypes[static_cast<int>(kind)]);
-  node.append_attribute(q("customStyle").c_str()).set_value("1");
-  node.append_attribute(q("styleId").c_str()).set_value(style_id.c_str());
-  node.append_child(q("name").c_str()).append_attribute(q("val").c_str()).set_value(name.c_str());
+  node.append_attribute(names_.type.c_str()).set_value(kTypes[static_cast<int>(kind)]);
+  node.append_attribute(names_.custom_style.c_str()).set_value("1");
+  node.append_attribute(names_.style_id.c_str()).set_value(style_id.c_str());
+  node.append_child(names_.name.c_str()).append_attribute(names_.val.c_str()).set_value(name.c_str());
   order_.push_back(node.internal_object());
   index(node);
   return node;
@@ -318,15 +318,18 @@ void StyleSheet::place_after_base(pugi::xml_node style) {
     const std::string_view parent_id = id_view(parent);
     auto resting = based_on_.find(parent_id);
     if (resting == based_on_.end() || resting->second.empty()) continue;  // nothing rests on it: no walk
-    std::vector<pugi::xml_node> early;
-    for (size_t i = 0, end = place_of(parent); i < end && i < order_.size(); ++i) {
-      pugi::xml_node n(order_[i]);
-      if (resting->second.count(order_[i]) && base_of(n) == parent_id && !placed.count(n.hash_value())) {
-        early.push_back(n);
-      }
+    // Only the few resting on it are looked for in the order, rather than
+    // the whole order searched for them.
+    std::vector<std::pair<size_t, pugi::xml_node>> early;
+    const size_t end = place_of(parent);
+    for (pugi::xml_node_struct* s : resting->second) {
+      pugi::xml_node n(s);
+      if (base_of(n) != parent_id || placed.count(n.hash_value())) continue;
+      if (size_t at = place_of(n); at < end) early.emplace_back(at, n);
     }
+    std::sort(early.begin(), early.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     pugi::xml_node anchor = parent;
-    for (pugi::xml_node n : early) {
+    for (const auto& [at, n] : early) {
       placed.insert(n.hash_value());
       move_after(n, anchor);
       anchor = n;
