@@ -86,8 +86,12 @@ void StyleSheet::build() {
     for (pugi::xml_node c = root_.first_child(); c; c = c.next_sibling()) {
       if (c.type() != pugi::node_element || std::strcmp(style, c.name()) != 0) continue;
       order_.push_back(c.internal_object());
-      index(c);
     }
+    // Sized once, rather than grown table by table as the styles come.
+    by_id_.reserve(order_.size());
+    ids_lower_.reserve(order_.size());
+    by_name_.reserve(order_.size() * 5 / 4);
+    for (pugi::xml_node_struct* c : order_) index(pugi::xml_node(c));
   } else {
     part_.clear();
   }
