@@ -484,27 +484,6 @@ std::vector<BuiltinStyle> MakeTable() {
   return std::move(b.out);
 }
 
-// Looked up by the name in hand, folded as it is hashed and compared:
-// every style of a document is looked up here when it is read.
-struct FoldedHash {
-  using is_transparent = void;
-  size_t operator()(std::string_view s) const {
-    uint64_t h = 1469598103934665603ull;
-    for (char c : s) h = (h ^ static_cast<unsigned char>(FoldAscii(c))) * 1099511628211ull;
-    return static_cast<size_t>(h);
-  }
-};
-struct FoldedEqual {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-  }
-};
-
 struct Index {
   std::unordered_map<std::string, const BuiltinStyle*, FoldedHash, FoldedEqual> by_lower;
   explicit Index(const std::vector<BuiltinStyle>& table) {

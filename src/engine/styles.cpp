@@ -74,7 +74,7 @@ void StyleSheet::build() {
   by_id_.clear();
   by_name_.clear();
   by_builtin_.clear();
-  ids_lower_.clear();
+  ids_folded_.clear();
   based_on_.clear();
   root_ = {};
   set_prefix("w");
@@ -89,7 +89,7 @@ void StyleSheet::build() {
     }
     // Sized once, rather than grown table by table as the styles come.
     by_id_.reserve(order_.size());
-    ids_lower_.reserve(order_.size());
+    ids_folded_.reserve(order_.size());
     by_name_.reserve(order_.size() * 5 / 4);
     for (pugi::xml_node_struct* c : order_) index(pugi::xml_node(c));
   } else {
@@ -101,7 +101,7 @@ void StyleSheet::build() {
 void StyleSheet::index(pugi::xml_node node) {
   std::string_view style_id = id_view(node);
   by_id_.emplace(style_id, node);
-  ids_lower_.insert(Lower(style_id));
+  ids_folded_.emplace(style_id);
   std::string_view stored = stored_name_view(node);
   by_name_.emplace(stored, node);
   const BuiltinStyle* b = nullptr;
@@ -159,7 +159,18 @@ void StyleSheet::forget_base(pugi::xml_node style) {
 }
 
 size_t StyleSheet::place_of(pugi::xml_node style) const {
-  return static_cast<size_t>(std::find(order_.begin(), order_.end(), style.internal_object()) - order_.begin());
+  // A copy asks for the place of the style it just put in several times
+  // over; a place remembered is checked before it is believed.
+  pugi::xml_node_struct* node = style.internal_object();
+  for (size_t hint : place_hints_) {
+    if (hint < order_.size() && order_[hint] == node) return hint;
+  }
+  const size_t at = static_cast<size_t>(std::find(order_.begin(), order_.end(), node) - order_.begin());
+  if (at < order_.size()) {
+    place_hints_[next_hint_] = at;
+    next_hint_ = (next_hint_ + 1) % place_hints_.size();
+  }
+  return at;
 }
 
 size_t StyleSheet::count() {
@@ -199,10 +210,10 @@ std::string StyleSheet::fresh_id(std::string_view wanted) {
   std::string base(wanted);
   // Ids are kept unique without regard to case, so that no reader can
   // confuse two of them.
-  if (!ids_lower_.count(Lower(base))) return base;
+  if (!ids_folded_.count(std::string_view(base))) return base;
   for (int n = 1;; ++n) {
     std::string candidate = base + std::to_string(n);
-    if (!ids_lower_.count(Lower(candidate))) return candidate;
+    if (!ids_folded_.count(std::string_view(candidate))) return candidate;
   }
 }
 

@@ -2,6 +2,7 @@
 // Styles of the embedded Word: the w:style elements of a document's styles
 // part, indexed by id and name, and the Styles and Style objects over them.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -112,6 +113,8 @@ class StyleSheet {
   // only the document order has to follow a move. It holds the elements'
   // pointers, which compare inline where a handle compares out of line.
   std::vector<pugi::xml_node_struct*> order_;
+  mutable std::array<size_t, 4> place_hints_{};
+  mutable size_t next_hint_ = 0;
   // Looked up by the name in hand, without a string made of it.
   struct NameHash {
     using is_transparent = void;
@@ -122,7 +125,7 @@ class StyleSheet {
   ByName<pugi::xml_node> by_id_;
   ByName<pugi::xml_node> by_name_;  // shown and stored names, exact
   std::unordered_map<const BuiltinStyle*, pugi::xml_node> by_builtin_;
-  std::unordered_set<std::string> ids_lower_;
+  std::unordered_set<std::string, FoldedHash, FoldedEqual> ids_folded_;
   // based-on id -> the styles naming it
   ByName<std::unordered_set<pugi::xml_node_struct*>> based_on_;
   uint64_t epoch_ = 0;
