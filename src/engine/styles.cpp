@@ -384,13 +384,13 @@ bool StyleSheet::is_builtin(pugi::xml_node style) const {
   return builtin_entry(style, &b);
 }
 
+const std::string* StyleSheet::reference_name(std::string_view child) const {
+  return child == "basedOn" ? &names_.based_on : child == "next" ? &names_.next : child == "link" ? &names_.link : nullptr;
+}
+
 std::string_view StyleSheet::reference_view(pugi::xml_node style, std::string_view child) const {
-  const std::string* name = child == "basedOn" ? &names_.based_on
-                            : child == "next"  ? &names_.next
-                            : child == "link"  ? &names_.link
-                                               : nullptr;
-  if (!name) return style.child(q(child).c_str()).attribute(names_.val.c_str()).value();
-  return style.child(name->c_str()).attribute(names_.val.c_str()).value();
+  const std::string* name = reference_name(child);
+  return style.child(name ? name->c_str() : q(child).c_str()).attribute(names_.val.c_str()).value();
 }
 
 void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, const std::string& ref_id) {
@@ -398,10 +398,8 @@ void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, con
     forget_base(style);
     if (!ref_id.empty()) based_on_[ref_id].insert(style.internal_object());
   }
-  const std::string name = child == "basedOn" ? names_.based_on
-                           : child == "next"  ? names_.next
-                           : child == "link"  ? names_.link
-                                              : q(child);
+  const std::string* known = reference_name(child);
+  const std::string name = known ? *known : q(child);
   pugi::xml_node node = style.child(name.c_str());
   if (ref_id.empty()) {
     if (node) style.remove_child(node);

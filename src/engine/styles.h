@@ -102,6 +102,8 @@ class StyleSheet {
   pugi::xml_node append_style(StyleKind kind, const std::string& id, const std::string& name);
   bool builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const;
   void set_prefix(std::string prefix);
+  // The qualified name of a reference child made once; null for another.
+  const std::string* reference_name(std::string_view child) const;
 
   DocumentModel& doc_;
   bool built_ = false;
