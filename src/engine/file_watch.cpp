@@ -115,9 +115,9 @@ void FileWatch::Watch(const std::string& path) {
 }
 
 bool FileWatch::Unchanged(const std::string& path) {
-  if (clean_.empty()) return false;
   Shared& s = shared();
   std::lock_guard<std::mutex> hold(s.lock);
+  if (clean_.empty()) return false;
   s.Drain();
   return clean_.count(path) != 0;
 }
