@@ -399,13 +399,13 @@ Value StyleListTemplate(const std::shared_ptr<DocumentModel>& doc, pugi::xml_nod
 void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const Value& list_template,
                              const Value& level) {
   StyleSheet& sheet = doc.styles();
-  std::string ppr_name = sheet.q("pPr"), numpr_name = sheet.q("numPr"), val = sheet.q("val");
+  const std::string &ppr_name = sheet.names().ppr, &numpr_name = sheet.names().numpr, &val = sheet.names().val;
   host::ObjectPtr obj = list_template.is_missing() || list_template.is_empty() || list_template.is_null()
                             ? nullptr
                             : list_template.as_object();
   std::string left = style.child(ppr_name.c_str())
                          .child(numpr_name.c_str())
-                         .child(sheet.q("numId").c_str())
+                         .child(sheet.names().num_id.c_str())
                          .attribute(val.c_str())
                          .value();
   if (!obj) {
