@@ -29,10 +29,10 @@ std::string AbsolutePath(const std::string& path) {
   // The organizer names the same few files over and over; an absolute name
   // does not depend on the working folder, so its normal form is kept.
   static thread_local std::unordered_map<std::string, std::string> known;
+  // Only absolute names are kept, so a name found needs no look at itself.
+  if (auto it = known.find(path); it != known.end()) return it->second;
   fs::path p(path);
   if (!p.is_absolute()) return fs::absolute(p).lexically_normal().string();
-  auto it = known.find(path);
-  if (it != known.end()) return it->second;
   std::string normal = p.lexically_normal().string();
   if (known.size() > 256) known.clear();
   known.emplace(path, normal);
@@ -426,10 +426,18 @@ std::shared_ptr<DocumentModel> Application::OpenForOrganizer(const std::string& 
   // A file held here is never one an open document holds: opening it or
   // saving a document over it lets go of it.
   if (auto it = organizer_files_.find(full); it != organizer_files_.end()) {
-    if (it->second.stamp == StampOf(full)) {
+    // Watched before it is looked at, so that a change after the look is
+    // seen at the next call.
+    bool same = organizer_watch_.Unchanged(full);
+    if (!same) {
+      organizer_watch_.Watch(full);
+      same = it->second.stamp == StampOf(full);
+    }
+    if (same) {
       *temporary = true;
       return it->second.model;
     }
+    organizer_watch_.Forget(full);
     organizer_files_.erase(it);  // changed from outside since we read it
   }
   *temporary = false;
@@ -442,6 +450,7 @@ std::shared_ptr<DocumentModel> Application::OpenForOrganizer(const std::string& 
     if (!m.path().empty() && SameFile(m.path(), full)) return d->model_ptr();
   }
   *temporary = true;
+  organizer_watch_.Watch(full);
   FileStamp now = StampOf(full);
   auto model = std::make_shared<DocumentModel>(ooxml::Package::Open(full), full, "", FileIsReadOnly(full));
   model->styles().count();  // refuses unreadable styles now, before anything changes

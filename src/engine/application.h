@@ -11,6 +11,7 @@
 
 #include "engine/document_model.h"
 #include "engine/engine.h"
+#include "engine/file_watch.h"
 #include "host/object.h"
 
 namespace tarnwell::engine {
@@ -118,6 +119,7 @@ class Application : public host::DispatchObject {
 
   Options options_;
   std::map<std::string, OrganizerFile> organizer_files_;  // by absolute path
+  FileWatch organizer_watch_;  // spares a held file's stamp while nothing touched it
   std::vector<std::shared_ptr<Document>> docs_;
   uint64_t clock_ = 0;
   int next_document_number_ = 1;

@@ -8,8 +8,7 @@ namespace tarnwell::engine {
 
 std::string Lower(std::string_view s) {
   std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (char& c : out) c = FoldAscii(c);
   return out;
 }
 
@@ -486,11 +485,11 @@ std::vector<BuiltinStyle> MakeTable() {
 }
 
 struct Index {
-  std::unordered_map<std::string, const BuiltinStyle*> by_lower;
+  std::unordered_map<std::string, const BuiltinStyle*, FoldedHash, FoldedEqual> by_lower;
   explicit Index(const std::vector<BuiltinStyle>& table) {
     for (const auto& s : table) {
-      by_lower.emplace(Lower(s.file_name), &s);
-      by_lower.emplace(Lower(s.ui_name), &s);
+      by_lower.emplace(s.file_name, &s);
+      by_lower.emplace(s.ui_name, &s);
     }
   }
 };
@@ -509,7 +508,7 @@ const std::vector<BuiltinStyle>& BuiltinStyles() {
 
 const BuiltinStyle* FindBuiltin(std::string_view name) {
   const auto& map = TheIndex().by_lower;
-  auto it = map.find(Lower(name));
+  auto it = map.find(name);
   return it == map.end() ? nullptr : it->second;
 }
 
@@ -561,11 +560,13 @@ std::string LatentStylesXml() {
   return x + "</w:latentStyles>";
 }
 
-std::string DisplayName(std::string_view stored_name, bool custom) {
+std::string_view ShownName(std::string_view stored_name, bool custom) {
   if (!custom) {
     if (const BuiltinStyle* b = FindBuiltin(stored_name)) return b->ui_name;
   }
-  return std::string(stored_name);
+  return stored_name;
 }
+
+std::string DisplayName(std::string_view stored_name, bool custom) { return std::string(ShownName(stored_name, custom)); }
 
 }  // namespace tarnwell::engine

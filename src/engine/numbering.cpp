@@ -287,16 +287,15 @@ void Numbering::drop_if_unused(std::string_view num_id) {
 
 std::string StyleNumId(DocumentModel& doc, pugi::xml_node style) {
   StyleSheet& sheet = doc.styles();
-  const std::string ppr = sheet.q("pPr"), numpr = sheet.q("numPr"), numid = sheet.q("numId"), val = sheet.q("val"),
-                    based_on = sheet.q("basedOn");
+  const StyleSheet::Names& q = sheet.names();
   pugi::xml_node walk = style;
   for (int depth = 0; walk && depth < 100; ++depth) {
-    pugi::xml_node num_id = walk.child(ppr.c_str()).child(numpr.c_str()).child(numid.c_str());
+    pugi::xml_node num_id = walk.child(q.ppr.c_str()).child(q.numpr.c_str()).child(q.num_id.c_str());
     if (num_id) {
-      std::string id = num_id.attribute(val.c_str()).value();
-      return id == "0" ? std::string() : id;
+      std::string_view id = num_id.attribute(q.val.c_str()).value();
+      return id == "0" ? std::string() : std::string(id);
     }
-    const char* up = walk.child(based_on.c_str()).attribute(val.c_str()).value();
+    const char* up = walk.child(q.based_on.c_str()).attribute(q.val.c_str()).value();
     walk = *up ? sheet.by_id(up) : pugi::xml_node();
   }
   return "";
@@ -400,13 +399,13 @@ Value StyleListTemplate(const std::shared_ptr<DocumentModel>& doc, pugi::xml_nod
 void LinkStyleToListTemplate(DocumentModel& doc, pugi::xml_node style, const Value& list_template,
                              const Value& level) {
   StyleSheet& sheet = doc.styles();
-  std::string ppr_name = sheet.q("pPr"), numpr_name = sheet.q("numPr"), val = sheet.q("val");
+  const std::string &ppr_name = sheet.names().ppr, &numpr_name = sheet.names().numpr, &val = sheet.names().val;
   host::ObjectPtr obj = list_template.is_missing() || list_template.is_empty() || list_template.is_null()
                             ? nullptr
                             : list_template.as_object();
   std::string left = style.child(ppr_name.c_str())
                          .child(numpr_name.c_str())
-                         .child(sheet.q("numId").c_str())
+                         .child(sheet.names().num_id.c_str())
                          .attribute(val.c_str())
                          .value();
   if (!obj) {

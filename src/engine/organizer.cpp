@@ -34,7 +34,7 @@ std::string UriOf(pugi::xml_node root, std::string_view prefix) {
 // copy when the destination does not bind it.
 void AdaptNamespaces(pugi::xml_node top, pugi::xml_node from_root, pugi::xml_node to_root) {
   std::map<std::string, std::string, std::less<>> renamed;  // source prefix -> destination prefix
-  auto map_prefix = [&](std::string_view prefix) -> std::string {
+  auto map_prefix = [&](std::string_view prefix) -> const std::string& {
     auto it = renamed.find(prefix);
     if (it != renamed.end()) return it->second;
     std::string out(prefix);
@@ -58,14 +58,20 @@ void AdaptNamespaces(pugi::xml_node top, pugi::xml_node from_root, pugi::xml_nod
         if (!top.attribute(decl.c_str())) top.append_attribute(decl.c_str()).set_value(uri.c_str());
       }
     }
-    renamed.emplace(std::string(prefix), out);
-    return out;
+    return renamed.emplace(std::string(prefix), out).first->second;
   };
+  // Nearly every name of a copy has the prefix the one before had, and
+  // keeps it.
+  std::string kept;
+  // The name under the destination's prefixes; "" when it stays as it is.
   auto rename = [&](std::string_view name) -> std::string {
     std::string_view prefix = PrefixOf(name);
-    if (prefix.empty() || prefix == "xml" || prefix == "xmlns") return std::string(name);
-    std::string mapped = map_prefix(prefix);
-    if (mapped == prefix) return std::string(name);
+    if (prefix.empty() || prefix == kept || prefix == "xml" || prefix == "xmlns") return {};
+    const std::string& mapped = map_prefix(prefix);
+    if (mapped == prefix) {
+      kept = mapped;
+      return {};
+    }
     return ooxml::Q(mapped, ooxml::LocalName(name));
   };
   std::vector<pugi::xml_node> stack{top};
@@ -73,11 +79,9 @@ void AdaptNamespaces(pugi::xml_node top, pugi::xml_node from_root, pugi::xml_nod
     pugi::xml_node node = stack.back();
     stack.pop_back();
     // Most copies keep their prefixes: a name is only set when it changes.
-    if (std::string renamed = rename(node.name()); renamed != node.name()) node.set_name(renamed.c_str());
+    if (std::string renamed = rename(node.name()); !renamed.empty()) node.set_name(renamed.c_str());
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-      std::string_view name = a.name();
-      if (PrefixOf(name) == "xmlns") continue;
-      if (std::string renamed = rename(name); renamed != name) a.set_name(renamed.c_str());
+      if (std::string renamed = rename(a.name()); !renamed.empty()) a.set_name(renamed.c_str());
     }
     for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
       if (c.type() == pugi::node_element) stack.push_back(c);
@@ -105,8 +109,7 @@ class Copier {
   // the style itself, a missing linked partner is dropped.
   void Copy(pugi::xml_node style) {
     std::string src_id = from_.id(style);
-    std::string name = from_.display_name(style);
-    pugi::xml_node existing = to_.find(name);
+    pugi::xml_node existing = to_.find(from_.display_name_view(style));
     std::string dst_id = existing ? to_.id(existing) : to_.fresh_id(src_id.empty() ? "Style" : src_id);
     done_[src_id] = dst_id;
 
@@ -115,21 +118,22 @@ class Copier {
     std::vector<pugi::xml_node> fold;
     std::string based_on = Reference(style, "basedOn", dst_id);
     if (based_on.empty()) {
-      if (pugi::xml_node base = from_.by_id(from_.reference(style, "basedOn"))) {
+      if (pugi::xml_node base = from_.by_id(from_.reference_view(style, "basedOn"))) {
         pugi::xml_node root_style = to_.type_root(from_.kind(style));
         based_on = root_style ? to_.id(root_style) : "";
         fold = Ancestors(base);
       }
     }
     std::string next = Reference(style, "next", dst_id);
-    if (next.empty() && from_.by_id(from_.reference(style, "next"))) next = dst_id;
+    if (next.empty() && from_.by_id(from_.reference_view(style, "next"))) next = dst_id;
     std::string link = Reference(style, "link", dst_id);
 
     pugi::xml_node root = to_.root(true);
+    const StyleSheet::Names& q = to_.names();
     pugi::xml_node node;
     bool was_default = false;
     if (existing) {
-      was_default = existing.attribute(to_.q("default").c_str()).as_bool();
+      was_default = existing.attribute(q.default_.c_str()).as_bool();
       node = root.insert_copy_after(style, existing);
     } else {
       size_t n = to_.count();
@@ -137,7 +141,7 @@ class Copier {
         node = root.insert_copy_after(style, to_.at(n - 1));
       } else {
         // A placeholder finds the schema's place; the copy takes it.
-        pugi::xml_node place = ooxml::InsertOrdered(root, to_.q("style"), {"docDefaults", "latentStyles", "style"});
+        pugi::xml_node place = ooxml::InsertOrdered(root, q.style, {"docDefaults", "latentStyles", "style"});
         node = root.insert_copy_before(style, place);
         root.remove_child(place);
       }
@@ -146,14 +150,13 @@ class Copier {
     for (pugi::xml_node ancestor : fold) InheritFormatting(node, ancestor, from_.prefix());
     AdaptNamespaces(node, src_.xml(from_.part()).document_element(), root);
 
-    std::string id_name = to_.q("styleId");
-    pugi::xml_attribute id_attr = node.attribute(id_name.c_str());
-    if (!id_attr) id_attr = node.append_attribute(id_name.c_str());
-    id_attr.set_value(dst_id.c_str());
+    pugi::xml_attribute id_attr = node.attribute(q.style_id.c_str());
+    if (!id_attr) id_attr = node.append_attribute(q.style_id.c_str());
+    if (dst_id != id_attr.value()) id_attr.set_value(dst_id.c_str());
     // One default style per type: the copy is the default only where the
     // element it replaced was.
-    pugi::xml_attribute def = node.attribute(to_.q("default").c_str());
-    if (was_default && !def) node.prepend_attribute(to_.q("default").c_str()).set_value("1");
+    pugi::xml_attribute def = node.attribute(q.default_.c_str());
+    if (was_default && !def) node.prepend_attribute(q.default_.c_str()).set_value("1");
     if (!was_default && def) node.remove_attribute(def);
     to_.replaced(existing, node);
     if (existing) root.remove_child(existing);
@@ -161,15 +164,15 @@ class Copier {
     to_.set_reference(node, "basedOn", based_on);
     to_.set_reference(node, "next", next);
     to_.set_reference(node, "link", link);
-    pugi::xml_node numpr = node.child(to_.q("pPr").c_str()).child(to_.q("numPr").c_str());
-    if (pugi::xml_node num_id = numpr.child(to_.q("numId").c_str())) {
-      std::string id = num_id.attribute(to_.q("val").c_str()).value();
+    pugi::xml_node numpr = node.child(q.ppr.c_str()).child(q.numpr.c_str());
+    if (pugi::xml_node num_id = numpr.child(q.num_id.c_str())) {
+      std::string id = num_id.attribute(q.val.c_str()).value();
       if (id != "0") {
         std::string mapped = List(id);
         if (mapped.empty()) {
           numpr.parent().remove_child(numpr);
         } else {
-          num_id.attribute(to_.q("val").c_str()).set_value(mapped.c_str());
+          num_id.attribute(q.val.c_str()).set_value(mapped.c_str());
         }
       }
     }
@@ -182,10 +185,10 @@ class Copier {
   // names: the same-named destination style's; "" when the destination
   // lacks it or the reference already dangles in the source.
   std::string Reference(pugi::xml_node style, const char* child, const std::string& own_id) {
-    pugi::xml_node target = from_.by_id(from_.reference(style, child));
+    pugi::xml_node target = from_.by_id(from_.reference_view(style, child));
     if (!target) return "";
     if (target == style) return own_id;
-    pugi::xml_node there = to_.find(from_.display_name(target));
+    pugi::xml_node there = to_.find(from_.display_name_view(target));
     return there ? to_.id(there) : "";
   }
 
@@ -194,7 +197,7 @@ class Copier {
   std::vector<pugi::xml_node> Ancestors(pugi::xml_node base) {
     std::vector<pugi::xml_node> out;
     for (pugi::xml_node walk = base; walk && !from_.is_type_root(walk) && out.size() < 100;
-         walk = from_.by_id(from_.reference(walk, "basedOn"))) {
+         walk = from_.by_id(from_.reference_view(walk, "basedOn"))) {
       if (std::find(out.begin(), out.end(), walk) != out.end()) break;  // a loop in the source
       out.push_back(walk);
     }
@@ -310,7 +313,7 @@ class Copier {
     if (auto it = done_.find(src_id); it != done_.end()) {
       mapped = it->second;
     } else if (pugi::xml_node s = from_.by_id(src_id)) {
-      if (pugi::xml_node there = to_.find(from_.display_name(s))) mapped = to_.id(there);
+      if (pugi::xml_node there = to_.find(from_.display_name_view(s))) mapped = to_.id(there);
     }
     if (mapped.empty()) {
       parent.remove_child(ref);

@@ -1,6 +1,7 @@
 #include "engine/styles.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/document_model.h"
 #include "engine/numbering.h"
@@ -51,6 +52,13 @@ void Reprefix(pugi::xml_node node, const std::string& prefix) {
 
 std::string StyleSheet::q(std::string_view local) const { return ooxml::Q(prefix_, local); }
 
+void StyleSheet::set_prefix(std::string prefix) {
+  if (!names_.style.empty() && prefix == prefix_) return;
+  prefix_ = std::move(prefix);
+  names_ = Names{q("style"),       q("name"),    q("val"),  q("styleId"), q("type"), q("customStyle"), q("default"),
+                 q("basedOn"),     q("next"),    q("link"), q("pPr"),     q("numPr"), q("numId")};
+}
+
 std::string StyleSheet::prefix() {
   if (!built_) build();
   return prefix_;
@@ -66,20 +74,24 @@ void StyleSheet::build() {
   by_id_.clear();
   by_name_.clear();
   by_builtin_.clear();
-  ids_lower_.clear();
+  ids_folded_.clear();
   based_on_.clear();
   root_ = {};
-  prefix_ = "w";
+  set_prefix("w");
   part_ = doc_.related_part("styles");
   if (!part_.empty() && doc_.package().Has(part_)) {
     root_ = doc_.xml(part_).document_element();
-    prefix_ = ooxml::PrefixFor(root_, ooxml::kWordNs, "w");
-    std::string style = q("style");
+    set_prefix(ooxml::PrefixFor(root_, ooxml::kWordNs, "w"));
+    const char* style = names_.style.c_str();
     for (pugi::xml_node c = root_.first_child(); c; c = c.next_sibling()) {
-      if (c.type() != pugi::node_element || style != c.name()) continue;
+      if (c.type() != pugi::node_element || std::strcmp(style, c.name()) != 0) continue;
       order_.push_back(c.internal_object());
-      index(c);
     }
+    // Sized once, rather than grown table by table as the styles come.
+    by_id_.reserve(order_.size());
+    ids_folded_.reserve(order_.size());
+    by_name_.reserve(order_.size() * 5 / 4);
+    for (pugi::xml_node_struct* c : order_) index(pugi::xml_node(c));
   } else {
     part_.clear();
   }
@@ -87,14 +99,19 @@ void StyleSheet::build() {
 }
 
 void StyleSheet::index(pugi::xml_node node) {
-  std::string style_id = id(node);
+  std::string_view style_id = id_view(node);
   by_id_.emplace(style_id, node);
-  ids_lower_.insert(Lower(style_id));
-  by_name_.emplace(stored_name(node), node);
-  by_name_.emplace(display_name(node), node);
-  if (std::string base = reference(node, "basedOn"); !base.empty()) based_on_[base].insert(node.internal_object());
+  ids_folded_.emplace(style_id);
+  std::string_view stored = stored_name_view(node);
+  by_name_.emplace(stored, node);
   const BuiltinStyle* b = nullptr;
-  if (builtin_entry(node, &b)) by_builtin_.emplace(b, node);
+  if (builtin_entry(node, &b)) {
+    by_name_.emplace(b->ui_name, node);
+    by_builtin_.emplace(b, node);
+  }
+  if (std::string_view base = reference_view(node, "basedOn"); !base.empty()) {
+    based_on_[std::string(base)].insert(node.internal_object());
+  }
 }
 
 void StyleSheet::replaced(pugi::xml_node old, pugi::xml_node node) {
@@ -110,33 +127,50 @@ void StyleSheet::replaced(pugi::xml_node old, pugi::xml_node node) {
   // A copy under the same id and names takes the old one's place in every
   // index and nothing else moves. The built-in a style stands for follows
   // from its names.
-  const std::string old_id = id(old), stored = stored_name(old), shown = display_name(old);
+  const std::string_view old_id = id_view(old), stored = stored_name_view(old);
   auto it = by_id_.find(old_id);
-  const size_t place = place_of(old);
   const BuiltinStyle *was = nullptr, *is = nullptr;
-  if (it == by_id_.end() || it->second != old || place == order_.size() || id(node) != old_id ||
-      stored_name(node) != stored || display_name(node) != shown ||
+  if (it == by_id_.end() || it->second != old || id_view(node) != old_id || stored_name_view(node) != stored ||
       builtin_entry(old, &was) != builtin_entry(node, &is) || was != is) {
     return invalidate();
   }
+  const size_t place = place_of(old);
+  if (place == order_.size()) return invalidate();
+  // The shown name follows from the stored one and the built-in.
+  const std::string_view shown = was ? std::string_view(was->ui_name) : stored;
   it->second = node;
   order_[place] = node.internal_object();
-  for (const std::string& name : {stored, shown}) {
+  for (std::string_view name : {stored, shown}) {
     if (auto n = by_name_.find(name); n != by_name_.end() && n->second == old) n->second = node;
   }
   if (was) {
     if (auto b = by_builtin_.find(was); b != by_builtin_.end() && b->second == old) b->second = node;
   }
   forget_base(old);
-  if (std::string base = reference(node, "basedOn"); !base.empty()) based_on_[base].insert(node.internal_object());
+  if (std::string_view base = reference_view(node, "basedOn"); !base.empty()) {
+    based_on_[std::string(base)].insert(node.internal_object());
+  }
 }
 
 void StyleSheet::forget_base(pugi::xml_node style) {
-  if (auto it = based_on_.find(reference(style, "basedOn")); it != based_on_.end()) it->second.erase(style.internal_object());
+  if (auto it = based_on_.find(reference_view(style, "basedOn")); it != based_on_.end()) {
+    it->second.erase(style.internal_object());
+  }
 }
 
 size_t StyleSheet::place_of(pugi::xml_node style) const {
-  return static_cast<size_t>(std::find(order_.begin(), order_.end(), style.internal_object()) - order_.begin());
+  // A copy asks for the place of the style it just put in several times
+  // over; a place remembered is checked before it is believed.
+  pugi::xml_node_struct* node = style.internal_object();
+  for (size_t hint : place_hints_) {
+    if (hint < order_.size() && order_[hint] == node) return hint;
+  }
+  const size_t at = static_cast<size_t>(std::find(order_.begin(), order_.end(), node) - order_.begin());
+  if (at < order_.size()) {
+    place_hints_[next_hint_] = at;
+    next_hint_ = (next_hint_ + 1) % place_hints_.size();
+  }
+  return at;
 }
 
 size_t StyleSheet::count() {
@@ -168,7 +202,7 @@ pugi::xml_node StyleSheet::root(bool create) {
   if (root_ || !create) return root_;
   part_ = doc_.add_related_part("word/styles.xml", kRelStyles, kCtStyles, kEmptyStylesPart);
   root_ = doc_.xml(part_).document_element();
-  prefix_ = "w";
+  set_prefix("w");
   return root_;
 }
 
@@ -176,10 +210,10 @@ std::string StyleSheet::fresh_id(std::string_view wanted) {
   std::string base(wanted);
   // Ids are kept unique without regard to case, so that no reader can
   // confuse two of them.
-  if (!ids_lower_.count(Lower(base))) return base;
+  if (!ids_folded_.count(std::string_view(base))) return base;
   for (int n = 1;; ++n) {
     std::string candidate = base + std::to_string(n);
-    if (!ids_lower_.count(Lower(candidate))) return candidate;
+    if (!ids_folded_.count(std::string_view(candidate))) return candidate;
   }
 }
 
@@ -188,14 +222,14 @@ pugi::xml_node StyleSheet::append_style(StyleKind kind, const std::string& style
   pugi::xml_node node;
   if (!order_.empty()) {
     node = root_.insert_child_after(pugi::node_element, pugi::xml_node(order_.back()));
-    node.set_name(q("style").c_str());
+    node.set_name(names_.style.c_str());
   } else {
     node = ooxml::InsertOrdered(root_, q("style"), {"docDefaults", "latentStyles", "style"});
   }
-  node.append_attribute(q("type").c_str()).set_value(kTypes[static_cast<int>(kind)]);
-  node.append_attribute(q("customStyle").c_str()).set_value("1");
-  node.append_attribute(q("styleId").c_str()).set_value(style_id.c_str());
-  node.append_child(q("name").c_str()).append_attribute(q("val").c_str()).set_value(name.c_str());
+  node.append_attribute(names_.type.c_str()).set_value(kTypes[static_cast<int>(kind)]);
+  node.append_attribute(names_.custom_style.c_str()).set_value("1");
+  node.append_attribute(names_.style_id.c_str()).set_value(style_id.c_str());
+  node.append_child(names_.name.c_str()).append_attribute(names_.val.c_str()).set_value(name.c_str());
   order_.push_back(node.internal_object());
   index(node);
   return node;
@@ -284,8 +318,7 @@ void StyleSheet::place_after_base(pugi::xml_node style) {
   if (!built_) build();
   const size_t mine = place_of(style);
   if (mine == order_.size()) return;  // not indexed: nothing to order against
-  const std::string based_on = q("basedOn"), val = q("val");
-  auto base_of = [&](pugi::xml_node n) { return std::string_view(n.child(based_on.c_str()).attribute(val.c_str()).value()); };
+  auto base_of = [&](pugi::xml_node n) { return reference_view(n, "basedOn"); };
   if (pugi::xml_node base = base_of(style).empty() ? pugi::xml_node() : by_id(base_of(style))) {
     if (size_t at = place_of(base); at > mine && at < order_.size()) move_after(style, base);
   }
@@ -297,18 +330,21 @@ void StyleSheet::place_after_base(pugi::xml_node style) {
   while (!pending.empty()) {
     pugi::xml_node parent = pending.back();
     pending.pop_back();
-    const std::string parent_id = id(parent);
+    const std::string_view parent_id = id_view(parent);
     auto resting = based_on_.find(parent_id);
     if (resting == based_on_.end() || resting->second.empty()) continue;  // nothing rests on it: no walk
-    std::vector<pugi::xml_node> early;
-    for (size_t i = 0, end = place_of(parent); i < end && i < order_.size(); ++i) {
-      pugi::xml_node n(order_[i]);
-      if (resting->second.count(order_[i]) && base_of(n) == parent_id && !placed.count(n.hash_value())) {
-        early.push_back(n);
-      }
+    // Only the few resting on it are looked for in the order, rather than
+    // the whole order searched for them.
+    std::vector<std::pair<size_t, pugi::xml_node>> early;
+    const size_t end = place_of(parent);
+    for (pugi::xml_node_struct* s : resting->second) {
+      pugi::xml_node n(s);
+      if (base_of(n) != parent_id || placed.count(n.hash_value())) continue;
+      if (size_t at = place_of(n); at < end) early.emplace_back(at, n);
     }
+    std::sort(early.begin(), early.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     pugi::xml_node anchor = parent;
-    for (pugi::xml_node n : early) {
+    for (const auto& [at, n] : early) {
       placed.insert(n.hash_value());
       move_after(n, anchor);
       anchor = n;
@@ -317,18 +353,20 @@ void StyleSheet::place_after_base(pugi::xml_node style) {
   }
 }
 
-std::string StyleSheet::stored_name(pugi::xml_node style) const {
-  return style.child(q("name").c_str()).attribute(q("val").c_str()).value();
+std::string_view StyleSheet::stored_name_view(pugi::xml_node style) const {
+  return style.child(names_.name.c_str()).attribute(names_.val.c_str()).value();
 }
 
-std::string StyleSheet::display_name(pugi::xml_node style) const {
-  return DisplayName(stored_name(style), OnOff(style.attribute(q("customStyle").c_str())));
+std::string_view StyleSheet::display_name_view(pugi::xml_node style) const {
+  return ShownName(stored_name_view(style), OnOff(style.attribute(names_.custom_style.c_str())));
 }
 
-std::string StyleSheet::id(pugi::xml_node style) const { return style.attribute(q("styleId").c_str()).value(); }
+std::string_view StyleSheet::id_view(pugi::xml_node style) const {
+  return style.attribute(names_.style_id.c_str()).value();
+}
 
 StyleKind StyleSheet::kind(pugi::xml_node style) const {
-  std::string_view type = style.attribute(q("type").c_str()).value();
+  std::string_view type = style.attribute(names_.type.c_str()).value();
   if (type == "character") return StyleKind::Character;
   if (type == "table") return StyleKind::Table;
   if (type == "numbering") return StyleKind::List;
@@ -336,8 +374,8 @@ StyleKind StyleSheet::kind(pugi::xml_node style) const {
 }
 
 bool StyleSheet::builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const {
-  if (OnOff(style.attribute(q("customStyle").c_str()))) return false;
-  *out = FindBuiltin(stored_name(style));
+  if (OnOff(style.attribute(names_.custom_style.c_str()))) return false;
+  *out = FindBuiltin(stored_name_view(style));
   return *out != nullptr;
 }
 
@@ -346,8 +384,13 @@ bool StyleSheet::is_builtin(pugi::xml_node style) const {
   return builtin_entry(style, &b);
 }
 
-std::string StyleSheet::reference(pugi::xml_node style, std::string_view child) const {
-  return style.child(q(child).c_str()).attribute(q("val").c_str()).value();
+const std::string* StyleSheet::reference_name(std::string_view child) const {
+  return child == "basedOn" ? &names_.based_on : child == "next" ? &names_.next : child == "link" ? &names_.link : nullptr;
+}
+
+std::string_view StyleSheet::reference_view(pugi::xml_node style, std::string_view child) const {
+  const std::string* name = reference_name(child);
+  return style.child(name ? name->c_str() : q(child).c_str()).attribute(names_.val.c_str()).value();
 }
 
 void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, const std::string& ref_id) {
@@ -355,17 +398,17 @@ void StyleSheet::set_reference(pugi::xml_node style, std::string_view child, con
     forget_base(style);
     if (!ref_id.empty()) based_on_[ref_id].insert(style.internal_object());
   }
-  std::string name = q(child);
+  const std::string* known = reference_name(child);
+  const std::string name = known ? *known : q(child);
   pugi::xml_node node = style.child(name.c_str());
   if (ref_id.empty()) {
     if (node) style.remove_child(node);
     return;
   }
   if (!node) node = ooxml::InsertOrdered(style, name, kStyleChildOrder);
-  std::string val = q("val");
-  pugi::xml_attribute a = node.attribute(val.c_str());
-  if (!a) a = node.append_attribute(val.c_str());
-  a.set_value(ref_id.c_str());
+  pugi::xml_attribute a = node.attribute(names_.val.c_str());
+  if (!a) a = node.append_attribute(names_.val.c_str());
+  if (ref_id != a.value()) a.set_value(ref_id.c_str());
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // Styles of the embedded Word: the w:style elements of a document's styles
 // part, indexed by id and name, and the Styles and Style objects over them.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,7 +25,7 @@ extern const std::initializer_list<std::string_view> kStyleChildOrder;
 
 class StyleSheet {
  public:
-  explicit StyleSheet(DocumentModel& doc) : doc_(doc) {}
+  explicit StyleSheet(DocumentModel& doc) : doc_(doc) { set_prefix("w"); }
 
   // The defined styles in the order of the styles part.
   size_t count();
@@ -48,14 +49,21 @@ class StyleSheet {
   // readers take a style written before its base as inheriting nothing.
   void place_after_base(pugi::xml_node style);
 
-  // Facts about one style element.
-  std::string stored_name(pugi::xml_node style) const;
-  std::string display_name(pugi::xml_node style) const;
-  std::string id(pugi::xml_node style) const;
+  // Facts about one style element. The views last while the element is
+  // unchanged.
+  std::string stored_name(pugi::xml_node style) const { return std::string(stored_name_view(style)); }
+  std::string display_name(pugi::xml_node style) const { return std::string(display_name_view(style)); }
+  std::string id(pugi::xml_node style) const { return std::string(id_view(style)); }
+  std::string_view stored_name_view(pugi::xml_node style) const;
+  std::string_view display_name_view(pugi::xml_node style) const;
+  std::string_view id_view(pugi::xml_node style) const;
   StyleKind kind(pugi::xml_node style) const;
   bool is_builtin(pugi::xml_node style) const;
   // The id a reference child (basedOn, next, link) holds, "" when absent.
-  std::string reference(pugi::xml_node style, std::string_view child) const;
+  std::string reference(pugi::xml_node style, std::string_view child) const {
+    return std::string(reference_view(style, child));
+  }
+  std::string_view reference_view(pugi::xml_node style, std::string_view child) const;
   // Sets (or with "" removes) a reference child, in schema order.
   void set_reference(pugi::xml_node style, std::string_view child, const std::string& id);
 
@@ -64,6 +72,11 @@ class StyleSheet {
   // The Word namespace prefix of the styles part, "w" when there is none yet.
   std::string prefix();
   std::string q(std::string_view local) const;
+  // The names lookups ask for by the thousand, qualified once per prefix.
+  struct Names {
+    std::string style, name, val, style_id, type, custom_style, default_, based_on, next, link, ppr, numpr, num_id;
+  };
+  const Names& names() const { return names_; }
 
   // Bumped whenever styles may have moved or gone, so handles re-find
   // their element by id.
@@ -88,16 +101,22 @@ class StyleSheet {
   void forget_base(pugi::xml_node style);
   pugi::xml_node append_style(StyleKind kind, const std::string& id, const std::string& name);
   bool builtin_entry(pugi::xml_node style, const BuiltinStyle** out) const;
+  void set_prefix(std::string prefix);
+  // The qualified name of a reference child made once; null for another.
+  const std::string* reference_name(std::string_view child) const;
 
   DocumentModel& doc_;
   bool built_ = false;
   std::string part_;
-  std::string prefix_ = "w";
+  std::string prefix_;
+  Names names_;
   pugi::xml_node root_;
   // The indexes hold elements, which keep their identity when moved, so
   // only the document order has to follow a move. It holds the elements'
   // pointers, which compare inline where a handle compares out of line.
   std::vector<pugi::xml_node_struct*> order_;
+  mutable std::array<size_t, 4> place_hints_{};
+  mutable size_t next_hint_ = 0;
   // Looked up by the name in hand, without a string made of it.
   struct NameHash {
     using is_transparent = void;
@@ -108,7 +127,7 @@ class StyleSheet {
   ByName<pugi::xml_node> by_id_;
   ByName<pugi::xml_node> by_name_;  // shown and stored names, exact
   std::unordered_map<const BuiltinStyle*, pugi::xml_node> by_builtin_;
-  std::unordered_set<std::string> ids_lower_;
+  std::unordered_set<std::string, FoldedHash, FoldedEqual> ids_folded_;
   // based-on id -> the styles naming it
   ByName<std::unordered_set<pugi::xml_node_struct*>> based_on_;
   uint64_t epoch_ = 0;
