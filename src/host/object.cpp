@@ -63,18 +63,24 @@ void DispatchObject::SharedTable::method(std::string name, decltype(SharedMember
   members_[lower(name)].call = std::move(m);
 }
 
-const DispatchObject::SharedMember* DispatchObject::SharedTable::find(std::string_view lower_name) const {
-  auto it = members_.find(lower_name);
+const DispatchObject::SharedMember* DispatchObject::SharedTable::find(std::string_view name) const {
+  auto it = members_.find(name);
   return it == members_.end() ? nullptr : &it->second;
 }
 
+bool DispatchObject::NameLess::operator()(std::string_view a, std::string_view b) const {
+  // Member names are ASCII: folded as the C locale folds them.
+  const auto fold = [](char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char x, char y) { return fold(x) < fold(y); });
+}
+
 DispatchObject::Found DispatchObject::find(std::string_view name) {
-  std::string key = lower(name);
   Found f;
-  if (auto it = members_.find(key); it != members_.end()) {
+  if (auto it = members_.find(name); it != members_.end()) {
     f.own = &it->second;
   } else if (shared_) {
-    f.shared = shared_->find(key);
+    f.shared = shared_->find(name);
   }
   return f;
 }

@@ -62,6 +62,13 @@ class DispatchObject : public Object, public std::enable_shared_from_this<Dispat
 
   const std::string& class_name() const { return class_name_; }
 
+  // Member names compare without regard to case, as Automation's do; the
+  // name called with is looked up as it stands, with no folded copy made.
+  struct NameLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+
   // Members shared by every object of a class that is made by the thousand
   // (a style per lookup): built once, handed the object they act on.
   struct SharedMember {
@@ -73,10 +80,10 @@ class DispatchObject : public Object, public std::enable_shared_from_this<Dispat
    public:
     void property(std::string name, decltype(SharedMember::get) get, decltype(SharedMember::put) put = nullptr);
     void method(std::string name, decltype(SharedMember::call) m);
-    const SharedMember* find(std::string_view lower_name) const;
+    const SharedMember* find(std::string_view name) const;
 
    private:
-    std::map<std::string, SharedMember, std::less<>> members_;  // keyed lower case
+    std::map<std::string, SharedMember, NameLess> members_;
   };
 
  protected:
@@ -105,7 +112,7 @@ class DispatchObject : public Object, public std::enable_shared_from_this<Dispat
 
   std::string class_name_;
   std::shared_ptr<FaultPlan> faults_;
-  std::map<std::string, Member, std::less<>> members_;  // keyed lower case
+  std::map<std::string, Member, NameLess> members_;
   const SharedTable* shared_ = nullptr;
 };
 
