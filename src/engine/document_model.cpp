@@ -170,6 +170,7 @@ Body& DocumentModel::body() {
 }
 
 void DocumentModel::flush() {
+  if (numbering_) numbering_->prune();
   if (body_ && !closed_) body_->DropBareStoryEnd();
   for (auto& [name, part] : parts_) {
     if (!part.dirty) continue;
@@ -188,9 +189,20 @@ std::string DocumentModel::content_type_for(const std::string& path) {
 }
 
 void DocumentModel::write(const std::string& path) {
-  std::string target = fs::absolute(fs::path(path)).lexically_normal().string();
-  if (numbering_) numbering_->prune();
   flush();
+  store(fs::absolute(fs::path(path)).lexically_normal().string());
+}
+
+void DocumentModel::save() {
+  flush();
+  if (std::error_code ec; !package_.Modified() && fs::is_regular_file(path_, ec)) {
+    saved_ = true;
+    return;
+  }
+  store(path_);
+}
+
+void DocumentModel::store(const std::string& target) {
   std::string switched = content_type_for(target);
   std::string old_types;
   if (!switched.empty()) {
@@ -212,16 +224,6 @@ void DocumentModel::write(const std::string& path) {
   path_ = target;
   saved_ = true;
   read_only_ = false;
-}
-
-void DocumentModel::save() {
-  if (numbering_) numbering_->prune();
-  flush();
-  if (std::error_code ec; !package_.Modified() && fs::is_regular_file(path_, ec)) {
-    saved_ = true;
-    return;
-  }
-  write(path_);
 }
 
 std::string MainContentTypeFor(const std::string& file_name) {

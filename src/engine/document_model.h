@@ -100,7 +100,10 @@ class DocumentModel {
     std::unique_ptr<pugi::xml_document> doc;
     bool dirty = false;
   };
+  // Brings the package up to date with the parts' XML.
   void flush();
+  // Writes the flushed package to target, an absolute path.
+  void store(const std::string& target);
   // The main part's content type after saving under a file name with this
   // extension; "" to leave it.
   std::string content_type_for(const std::string& path);

@@ -1,22 +1,19 @@
 #include "host/object.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "host/host_error.h"
 
 namespace tarnwell::host {
 
 namespace {
-std::string lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
+// Member and class names are ASCII, folded as the C locale folds them.
+unsigned char Fold(char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); }
 }  // namespace
 
-bool same_name(std::string_view a, std::string_view b) { return lower(a) == lower(b); }
+bool same_name(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return Fold(x) == Fold(y); });
+}
 
 void FaultPlan::fail(std::string member, int nth, int32_t number) {
   rules_.push_back(Rule{std::move(member), nth, number});
@@ -45,22 +42,22 @@ DispatchObject::DispatchObject(std::string class_name, std::shared_ptr<FaultPlan
     : class_name_(std::move(class_name)), faults_(std::move(faults)) {}
 
 void DispatchObject::property(std::string name, Getter get, Putter put) {
-  auto& m = members_[lower(name)];
+  auto& m = members_[std::move(name)];
   m.get = std::move(get);
   m.put = std::move(put);
 }
 
-void DispatchObject::method(std::string name, Method m) { members_[lower(name)].call = std::move(m); }
+void DispatchObject::method(std::string name, Method m) { members_[std::move(name)].call = std::move(m); }
 
 void DispatchObject::SharedTable::property(std::string name, decltype(SharedMember::get) get,
                                            decltype(SharedMember::put) put) {
-  auto& m = members_[lower(name)];
+  auto& m = members_[std::move(name)];
   m.get = std::move(get);
   m.put = std::move(put);
 }
 
 void DispatchObject::SharedTable::method(std::string name, decltype(SharedMember::call) m) {
-  members_[lower(name)].call = std::move(m);
+  members_[std::move(name)].call = std::move(m);
 }
 
 const DispatchObject::SharedMember* DispatchObject::SharedTable::find(std::string_view name) const {
@@ -69,10 +66,8 @@ const DispatchObject::SharedMember* DispatchObject::SharedTable::find(std::strin
 }
 
 bool DispatchObject::NameLess::operator()(std::string_view a, std::string_view b) const {
-  // Member names are ASCII: folded as the C locale folds them.
-  const auto fold = [](char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [&](char x, char y) { return fold(x) < fold(y); });
+                                      [](char x, char y) { return Fold(x) < Fold(y); });
 }
 
 DispatchObject::Found DispatchObject::find(std::string_view name) {
