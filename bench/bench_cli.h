@@ -15,12 +15,16 @@
 namespace tarnwell::bench {
 
 // A fresh folder for one benchmark, whose home/Documents (holding a file,
-// so that it counts) is where the command keeps its scratch documents.
+// so that it counts) is where the command keeps its scratch documents, and
+// whose tmp holds the command's run lock: a timing waits for no other run of
+// the same user.
 inline std::filesystem::path BenchFolder(const std::string& name) {
   auto dir = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir / "home" / "Documents");
+  std::filesystem::create_directories(dir / "tmp");
   if (std::FILE* f = std::fopen((dir / "home" / "Documents" / "keep.txt").c_str(), "w")) std::fclose(f);
   setenv("HOME", (dir / "home").c_str(), 1);
+  setenv("TMPDIR", (dir / "tmp").c_str(), 1);
   return dir;
 }
 

@@ -50,10 +50,6 @@ void Make(const fs::path& path, const std::string& prefix, const fs::path& dir) 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
   const fs::path dir = tarnwell::bench::BenchFolder("tarnwell-bench-copy");
-  // Scratch documents and the run lock of its own: a timing waits for no
-  // other run of the same user.
-  fs::create_directories(dir / "tmp");
-  setenv("TMPDIR", (dir / "tmp").c_str(), 1);
   Make(dir / "source0.docx", "Source Style ", dir);
   Make(dir / "target0.docx", "Target Style ", dir);
 

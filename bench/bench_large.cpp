@@ -200,10 +200,6 @@ int main(int argc, char** argv) {
   if (scales.empty()) scales = {0.25, 0.5, 1.0};
 
   Bench b{tarnwell::bench::BenchFolder("tarnwell-bench-large"), rounds};
-  // Scratch documents and the run lock of its own: a timing waits for no
-  // other run of the same user.
-  fs::create_directories(b.dir / "tmp");
-  setenv("TMPDIR", (b.dir / "tmp").c_str(), 1);
   tarnwell::engine::WriteBlankDocument(b.At("Normal.dotx"));
   // One style of each type and a one-paragraph body.
   MakeLarge(b.dir / "small0.docx", Scaled(0));

@@ -166,20 +166,9 @@ struct Walker {
       if (c.type() != pugi::node_element) continue;
       const std::string_view local = Word(c);
       if (Mark(c, local)) continue;
-      if (local.empty()) {
+      if ((local.empty() ? ooxml::LocalName(c.name()) : local) == "AlternateContent") {
         // Markup compatibility's choice stands in the text: Word takes the
-        // first alternative. Any other element passes its content through.
-        if (ooxml::LocalName(c.name()) == "AlternateContent") {
-          if (pugi::xml_node first = c.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; })) {
-            Inline(first, atoms);
-          }
-        } else {
-          Inline(c, atoms);
-        }
-        continue;
-      }
-      if (local == "AlternateContent") {
-        // One of the alternatives stands in the text; the first is Word's choice.
+        // first alternative.
         if (pugi::xml_node first = c.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; })) {
           Inline(first, atoms);
         }
@@ -208,6 +197,13 @@ struct Walker {
     }
   }
 };
+
+// The ids of the bookmarks whole in a layout.
+std::set<std::string> MarkIds(const Body::Layout& l) {
+  std::set<std::string> ids;
+  for (const auto& m : l.marks) ids.insert(m.id);
+  return ids;
+}
 
 // Bookmarks by id as the walk met their two ends; the later of two ends
 // with one id counts.
@@ -695,8 +691,7 @@ void Body::Delete(Span& r) {
   int32_t s = std::clamp(r.start, 0, l.length), e = std::clamp(r.end, s, l.length);
   if (s == e) return;
   const int32_t length_before = l.length;
-  std::set<std::string> whole_marks;
-  for (const auto& m : l.marks) whole_marks.insert(m.id);
+  const std::set<std::string> whole_marks = MarkIds(l);
   // Nothing before s changes.
   TouchAt(s);
 
@@ -864,8 +859,7 @@ void Body::DeleteTable(pugi::xml_node table) {
   for (const auto& t : l.tables) {
     if (t.node == table) start = t.start, end = t.end;
   }
-  std::set<std::string> whole_marks;
-  for (const auto& m : l.marks) whole_marks.insert(m.id);
+  const std::set<std::string> whole_marks = MarkIds(l);
   Touch(table);
   table.parent().remove_child(table);
   FixOrphanBookmarks(whole_marks);

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/fold.h"
+
 namespace tarnwell::engine {
 
 enum class StyleKind : int32_t { Paragraph = 1, Character = 2, Table = 3, List = 4 };
@@ -50,29 +52,11 @@ std::string_view ShownName(std::string_view stored_name, bool custom);
 // characters kept, everything else dropped; "Style" when nothing is left.
 std::string IdFromName(std::string_view name);
 
-// Case folding as the C locale does it, which is all the engine runs in.
-inline char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+using host::FoldAscii;
+using host::FoldedEqual;
+using host::FoldedHash;
+// s with ASCII letters in lower case.
 std::string Lower(std::string_view s);
-// Hashing and comparing without regard to case, for tables looked up by the
-// name in hand: every style of a document is looked up when it is read.
-struct FoldedHash {
-  using is_transparent = void;
-  size_t operator()(std::string_view s) const {
-    uint64_t h = 1469598103934665603ull;
-    for (char c : s) h = (h ^ static_cast<unsigned char>(FoldAscii(c))) * 1099511628211ull;
-    return static_cast<size_t>(h);
-  }
-};
-struct FoldedEqual {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-  }
-};
 
 // The w:style element Word writes when a document first uses a built-in,
 // with the "w" prefix and no namespace declaration. Ids of the base and the

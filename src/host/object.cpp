@@ -2,18 +2,12 @@
 
 #include <algorithm>
 
+#include "host/fold.h"
 #include "host/host_error.h"
 
 namespace tarnwell::host {
 
-namespace {
-// Member and class names are ASCII, folded as the C locale folds them.
-unsigned char Fold(char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); }
-}  // namespace
-
-bool same_name(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return Fold(x) == Fold(y); });
-}
+bool same_name(std::string_view a, std::string_view b) { return FoldedEqual{}(a, b); }
 
 void FaultPlan::fail(std::string member, int nth, int32_t number) {
   rules_.push_back(Rule{std::move(member), nth, number});
@@ -67,7 +61,10 @@ const DispatchObject::SharedMember* DispatchObject::SharedTable::find(std::strin
 
 bool DispatchObject::NameLess::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Fold(x) < Fold(y); });
+                                      [](char x, char y) {
+                                        return static_cast<unsigned char>(FoldAscii(x)) <
+                                               static_cast<unsigned char>(FoldAscii(y));
+                                      });
 }
 
 DispatchObject::Found DispatchObject::find(std::string_view name) {

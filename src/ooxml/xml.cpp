@@ -47,12 +47,6 @@ struct StringWriter : pugi::xml_writer {
   void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
 };
 
-std::string Render(const pugi::xml_node& node) {
-  StringWriter writer;
-  node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
-  return std::move(writer.out);
-}
-
 // pugixml writes a declaration with double quotes; one written otherwise
 // (single quotes, as many tools do) is kept as a processing instruction with
 // the original text, which prints back exactly as it stood.
@@ -63,7 +57,7 @@ void KeepDeclarationAsWritten(pugi::xml_document& doc, std::string_view bytes) {
   size_t end = bytes.find("?>");
   if (end == std::string_view::npos) return;
   std::string_view raw = bytes.substr(0, end + 2);
-  if (Render(decl) == raw) return;
+  if (NodeXml(decl) == raw) return;
   pugi::xml_node pi = doc.insert_child_before(pugi::node_pi, decl);
   pi.set_name("xml");
   pi.set_value(std::string(raw.substr(6, end - 6)).c_str());
